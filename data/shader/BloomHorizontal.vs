@@ -1,0 +1,12 @@
+#version 330 core
+// Horizontal blur, vertex stage: the full-screen quad.
+layout(location = 0) in vec3 inPosition;
+layout(location = 1) in vec2 inUv;
+
+out vec2 uv;
+
+void main()
+{
+    uv = inUv;
+    gl_Position = vec4(inPosition, 1.0);
+}

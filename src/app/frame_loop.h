@@ -1,0 +1,33 @@
+// The running phase: per frame, measure time, handle input, advance the
+// tour and the animation, run the enabled passes in their fixed order and
+// present. Owns the frame times and the render toggles.
+#pragma once
+
+#include <vector>
+
+struct GLFWwindow;
+struct ShaderPrograms;
+
+extern float deltaTime;
+extern float lastFrame;
+
+extern bool godRaysOn;
+extern bool bloomOn;
+extern bool shadowOn;
+extern bool lightAnimationPaused;
+
+enum class Pass { GodRayOcclusion, BloomBright, BloomBlur, ShadowCubeMap, Lighting };
+
+// The passes a frame runs for the given toggles, in drawing order. The
+// effect passes come first so the lighting pass can sample all of them;
+// the lighting pass always runs.
+std::vector<Pass> enabledPasses(bool godRays, bool bloom, bool shadows);
+
+// Runs one pass: its target and GL state, its set-up and its draw.
+void runPass(Pass pass, const ShaderPrograms& programs);
+
+// Steps 1-6 of one frame: clock, events, tour, animation, passes, swap.
+void runFrame(GLFWwindow* window, const ShaderPrograms& programs);
+
+// Runs frames until the window is asked to close.
+void runFrameLoop(GLFWwindow* window, const ShaderPrograms& programs);

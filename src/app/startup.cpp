@@ -1,0 +1,87 @@
+#include "app/startup.h"
+
+#include "app/render_targets.h"
+#include "app/window.h"
+#include "camera/input.h"
+#include "render/shadow_pass.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <iostream>
+
+namespace {
+
+constexpr int kContextMajor = 3;
+constexpr int kContextMinor = 3;
+// Wait for one vertical blank per frame: no tearing, and no busy rendering
+// faster than the display can show.
+constexpr int kSwapInterval = 1;
+
+GLFWwindow* failStartup(const char* step)
+{
+    std::cout << "Vorlune cannot start: " << step << std::endl;
+    glfwTerminate();
+    return nullptr;
+}
+
+}  // namespace
+
+GLFWwindow* openWindow(WindowVisibility visibility)
+{
+    if (!glfwInit()) {
+        std::cout << "Vorlune cannot start: the window system failed to initialise (is there a display?)"
+                  << std::endl;
+        return nullptr;
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, kContextMajor);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, kContextMinor);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    if (visibility == WindowVisibility::Hidden) {
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    }
+
+    GLFWwindow* window = glfwCreateWindow(kWindowWidth, kWindowHeight, kWindowTitle, nullptr, nullptr);
+    if (window == nullptr) {
+        return failStartup("no window with an OpenGL 3.3 core context could be created");
+    }
+    glfwMakeContextCurrent(window);
+    glfwSetKeyCallback(window, onKey);
+    glfwSetCursorPosCallback(window, onCursorPos);
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    glfwSwapInterval(kSwapInterval);
+
+    // Load every entry point the driver exports, even those its extension
+    // string does not list.
+    glewExperimental = GL_TRUE;
+    const GLenum glewStatus = glewInit();
+    // GLEW built for GLX reports "no GLX display" when it has no X display to
+    // ask for GLX extensions, yet the core entry points are loaded.
+    if (glewStatus != GLEW_OK && glewStatus != GLEW_ERROR_NO_GLX_DISPLAY) {
+        return failStartup("the OpenGL entry points could not be loaded (glewInit failed)");
+    }
+    return window;
+}
+
+ShaderPrograms buildShaderPrograms()
+{
+    ShaderPrograms programs;
+    programs.lightingShader = ShaderProgram("data/shader/pointLightNormal.vs", nullptr,
+                                            "data/shader/pointLightNormal.fs");
+    programs.shadowShader = ShaderProgram("data/shader/shadowDepth.vs", "data/shader/shadowDepth.gs",
+                                          "data/shader/shadowDepth.fs");
+    programs.godRayShader = ShaderProgram("data/shader/SimpleShader.vs", nullptr, "data/shader/SimpleShader.fs");
+    programs.bloomShader = ShaderProgram("data/shader/BloomShader.vs", nullptr, "data/shader/BloomShader.fs");
+    programs.blurShader = ShaderProgram("data/shader/BloomHorizontal.vs", nullptr,
+                                        "data/shader/BloomHorizontal.fs");
+    return programs;
+}
+
+ShaderPrograms prepareRendering()
+{
+    createRenderTargets();
+    farPlane = kShadowFarPlane;
+    shadowProjection = makeShadowProjection();
+    return buildShaderPrograms();
+}

@@ -1,0 +1,30 @@
+// Everything done once before the first frame: window and context, input
+// handlers, GL entry points, render targets, shadow projection and the five
+// shader programs.
+#pragma once
+
+#include "render/shader_program.h"
+
+struct GLFWwindow;
+
+struct ShaderPrograms {
+    ShaderProgram lightingShader;
+    ShaderProgram shadowShader;
+    ShaderProgram godRayShader;
+    ShaderProgram bloomShader;
+    ShaderProgram blurShader;
+};
+
+enum class WindowVisibility { Shown, Hidden };
+
+// Initialises GLFW, opens the 3.3 core window, installs the input handlers,
+// captures the cursor, sets the swap interval and loads GL through GLEW.
+// Without a window or a context nothing can run: a failed step is printed as
+// one line and the result is null (GLFW is terminated again).
+GLFWwindow* openWindow(WindowVisibility visibility = WindowVisibility::Shown);
+
+ShaderPrograms buildShaderPrograms();
+
+// Render targets, shadow projection and programs: what follows a successful
+// openWindow and precedes scene composition.
+ShaderPrograms prepareRendering();

@@ -1,0 +1,70 @@
+#include "camera/input.h"
+
+#include "app/frame_loop.h"
+#include "camera/camera.h"
+#include "camera/camera_tour.h"
+
+#include <GLFW/glfw3.h>
+
+bool awaitingFirstCursor = true;
+float lastCursorX = 400.0f;
+float lastCursorY = 300.0f;
+
+bool handleKey(int key, int action)
+{
+    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS) {
+        return true;
+    }
+    // Switches act on release so a held key (and its repeats) flips once.
+    if (action != GLFW_RELEASE) {
+        return false;
+    }
+    switch (key) {
+    case GLFW_KEY_SPACE:
+        cameraTour.freeLook = !cameraTour.freeLook;
+        if (!cameraTour.freeLook) {
+            // The tour never touches pitch, so level the camera on the way back.
+            camera.pitch = 0.0f;
+            camera.updateVectors();
+        }
+        break;
+    case GLFW_KEY_S: shadowOn = !shadowOn; break;
+    case GLFW_KEY_G: godRaysOn = !godRaysOn; break;
+    case GLFW_KEY_B: bloomOn = !bloomOn; break;
+    case GLFW_KEY_L: lightAnimationPaused = !lightAnimationPaused; break;
+    default: break;
+    }
+    return false;
+}
+
+void handleCursor(double x, double y)
+{
+    if (!cameraTour.freeLook) {
+        return;
+    }
+    float referenceX = lastCursorX;
+    float referenceY = lastCursorY;
+    if (awaitingFirstCursor) {
+        awaitingFirstCursor = false;
+        referenceX = static_cast<float>(x);
+        referenceY = static_cast<float>(y);
+    }
+    // Screen y grows downwards, so moving the mouse up must raise the pitch.
+    const float xOffset = static_cast<float>(x - static_cast<double>(referenceX));
+    const float yOffset = static_cast<float>(static_cast<double>(referenceY) - y);
+    lastCursorX = static_cast<float>(x);
+    lastCursorY = static_cast<float>(y);
+    camera.look(xOffset, yOffset);
+}
+
+void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/)
+{
+    if (handleKey(key, action)) {
+        glfwSetWindowShouldClose(window, 1);
+    }
+}
+
+void onCursorPos(GLFWwindow* /*window*/, double x, double y)
+{
+    handleCursor(x, y);
+}

@@ -1,0 +1,21 @@
+// Keyboard and mouse: Escape closes, releasing Space switches free-look,
+// releasing S, G, B or L flips shadows, god rays, bloom or the light
+// animation; the cursor turns the camera only in free-look.
+#pragma once
+
+struct GLFWwindow;
+
+// Last handled cursor position; the first event in free-look only records
+// its position, so entering free-look never jerks the view.
+extern bool awaitingFirstCursor;
+extern float lastCursorX;
+extern float lastCursorY;
+
+// GL-free core of the key handler. Returns true when the window should close.
+bool handleKey(int key, int action);
+// GL-free core of the cursor handler.
+void handleCursor(double x, double y);
+
+// The callbacks installed on the window.
+void onKey(GLFWwindow* window, int key, int scancode, int action, int mods);
+void onCursorPos(GLFWwindow* window, double x, double y);

@@ -1,0 +1,16 @@
+// Bloom: the glowing objects are drawn alone into a half-size bright image,
+// which one horizontal blur spreads before the lighting pass adds it.
+#pragma once
+
+#include "app/window.h"
+#include "render/shader_program.h"
+
+struct PointLight;
+
+// Half the window in each direction: a quarter of the pixels to shade, and
+// the blur's reach doubles for free when the result is stretched back.
+constexpr int kBloomWidth = kWindowWidth / 2;
+constexpr int kBloomHeight = kWindowHeight / 2;
+
+void prepareBloomPass(const ShaderProgram& bloomShader, const PointLight& light);
+void prepareBlurPass(const ShaderProgram& blurShader);

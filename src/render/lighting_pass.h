@@ -1,0 +1,30 @@
+// The final pass: the lit scene into the window, combining the shadow cube
+// map, the god-ray occlusion image and the blurred bloom image, each only
+// while its toggle is on.
+#pragma once
+
+#include "render/shader_program.h"
+
+#include <glm/glm.hpp>
+
+#include <optional>
+
+// Fixed texture units of the pass's own images. A mesh's textures take units
+// 0 upward, so materials are kept to three images to stay clear of these.
+constexpr GLint kShadowMapUnit = 3;
+constexpr GLint kGodRayMapUnit = 4;
+constexpr GLint kBloomMapUnit = 5;
+
+constexpr float kMaterialShininess = 32.0f;
+constexpr float kGodRayExposure = 0.05f;
+constexpr float kGodRayDecay = 0.98f;
+constexpr float kGodRayDensity = 1.0f;
+constexpr float kGodRayWeight = 0.8f;
+
+// The light's position in normalised device coordinates, or nothing when the
+// light is behind the camera or on its eye plane (clip w <= 0): there the
+// division mirrors or blows up the position, and rays cast from it would
+// stream from a place where the light is not.
+std::optional<glm::vec2> lightScreenPosition(const glm::mat4& viewProjection, const glm::vec3& lightPosition);
+
+void prepareLightingPass(const ShaderProgram& lightingShader);

@@ -1,0 +1,108 @@
+#include "render/shader_program.h"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+// The driver's info log is fetched into a buffer of this size; a longer log is
+// cut to what fits with its terminating NUL.
+constexpr GLsizei kInfoLogSize = 1024;
+
+GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
+{
+    GLuint shader = glCreateShader(stage);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    reportBuildErrors(shader, kind);
+    return shader;
+}
+
+}  // namespace
+
+ShaderProgram::ShaderProgram(const char* vertexPath, const char* geometryPath,
+                             const char* fragmentPath)
+{
+    std::string vertexCode;
+    std::string fragmentCode;
+    std::string geometryCode;
+    std::ifstream vertexFile;
+    std::ifstream fragmentFile;
+    std::ifstream geometryFile;
+    vertexFile.exceptions(std::ifstream::failbit | std::ifstream::badbit);
+    fragmentFile.exceptions(std::ifstream::failbit | std::ifstream::badbit);
+    geometryFile.exceptions(std::ifstream::failbit | std::ifstream::badbit);
+
+    // Both main texts are taken only after both files were read, so a missing
+    // fragment file leaves the vertex text empty as well.
+    try {
+        vertexFile.open(vertexPath);
+        fragmentFile.open(fragmentPath);
+        std::stringstream vertexStream;
+        std::stringstream fragmentStream;
+        vertexStream << vertexFile.rdbuf();
+        fragmentStream << fragmentFile.rdbuf();
+        vertexFile.close();
+        fragmentFile.close();
+        vertexCode = vertexStream.str();
+        fragmentCode = fragmentStream.str();
+        if (geometryPath != nullptr) {
+            geometryFile.open(geometryPath);
+            std::stringstream geometryStream;
+            geometryStream << geometryFile.rdbuf();
+            geometryFile.close();
+            geometryCode = geometryStream.str();
+        }
+    } catch (const std::exception&) {
+        std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
+    }
+
+    GLuint vertex = compileStage(GL_VERTEX_SHADER, vertexCode, "VERTEX");
+    GLuint fragment = compileStage(GL_FRAGMENT_SHADER, fragmentCode, "FRAGMENT");
+    GLuint geometry = 0;
+    if (geometryPath != nullptr) {
+        geometry = compileStage(GL_GEOMETRY_SHADER, geometryCode, "GEOMETRY");
+    }
+
+    program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    if (geometryPath != nullptr) {
+        glAttachShader(program, geometry);
+    }
+    glLinkProgram(program);
+    reportBuildErrors(program, "PROGRAM");
+
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    if (geometryPath != nullptr) {
+        glDeleteShader(geometry);
+    }
+}
+
+void reportBuildErrors(GLuint object, std::string kind)
+{
+    GLint success = 0;
+    GLchar infoLog[kInfoLogSize] = {};
+    const char* heading = nullptr;
+    if (kind != "PROGRAM") {
+        glGetShaderiv(object, GL_COMPILE_STATUS, &success);
+        if (success) {
+            return;
+        }
+        glGetShaderInfoLog(object, kInfoLogSize, nullptr, infoLog);
+        heading = "| ERROR::::SHADER-COMPILATION-ERROR of type: ";
+    } else {
+        glGetProgramiv(object, GL_LINK_STATUS, &success);
+        if (success) {
+            return;
+        }
+        glGetProgramInfoLog(object, kInfoLogSize, nullptr, infoLog);
+        heading = "| ERROR::::PROGRAM-LINKING-ERROR of type: ";
+    }
+    std::cout << heading << kind << "|\n"
+              << infoLog << "\n| -- --------------------------------------------------- -- |"
+              << std::endl;
+}

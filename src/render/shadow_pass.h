@@ -1,0 +1,30 @@
+// Omnidirectional shadows: the first light renders the casters' depth into
+// all six faces of a cube map in one draw; the geometry stage routes each
+// triangle to every face with that face's view-projection.
+#pragma once
+
+#include "render/shader_program.h"
+
+#include <glm/glm.hpp>
+
+#include <array>
+
+struct PointLight;
+
+constexpr int kShadowMapSize = 1024;
+constexpr int kCubeFaceCount = 6;
+constexpr float kShadowNearPlane = 0.02f;
+constexpr float kShadowFarPlane = 10.0f;
+
+// Far distance of the shadow projection; also the depth scale that the
+// depth shader writes and the lighting shader compares against.
+extern float farPlane;
+// Identity until start-up sets the 90-degree, square light projection.
+extern glm::mat4 shadowProjection;
+
+glm::mat4 makeShadowProjection();
+
+// View-projection of each cube face, in GL face order (+X, -X, +Y, -Y, +Z, -Z).
+std::array<glm::mat4, kCubeFaceCount> shadowFaceMatrices(const glm::vec3& lightPosition);
+
+void prepareShadowPass(const ShaderProgram& shadowShader, const PointLight& light);

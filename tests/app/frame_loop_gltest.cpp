@@ -1,0 +1,182 @@
+// The frame loop as GL sees it: which passes run for which toggles, and the
+// target and state each one sets before its set-up, recorded from the calls
+// GL receives; and what a switched-off pass leaves in its target.
+#include "app/frame_loop.h"
+#include "app/render_targets.h"
+#include "camera/input.h"
+#include "render/point_light.h"
+#include "support/gl_recorder.h"
+#include "support/global_state.h"
+#include "support/started_viewer.h"
+
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+struct FrameLoopTest : testing::Test {
+    StartedViewer& viewer = startedViewer();
+    PointLight light;
+
+    void SetUp() override
+    {
+        resetGlobalState();
+        light.position = {0.0f, 2.0f, 0.0f};
+        lights = {&light};
+    }
+    void TearDown() override
+    {
+        lights.clear();
+        resetGlobalState();
+    }
+
+    std::string bind(GLuint framebuffer) const { return "bindFramebuffer " + std::to_string(framebuffer); }
+    std::string use(const ShaderProgram& program) const { return "useProgram " + std::to_string(program.program); }
+
+    Calls godRayPass() const
+    {
+        return {"viewport 0 0 1280 720", bind(godRayTarget.framebuffer), "disable DEPTH_TEST", "enable CULL_FACE",
+                "cullFace BACK", "clearColor 0.90 0.50 0.50 1.00", "clear COLOR|DEPTH",
+                use(viewer.programs.godRayShader), bind(0)};
+    }
+    Calls bloomPasses() const
+    {
+        return {"viewport 0 0 640 360", bind(bloomBrightTarget.framebuffer), "enable DEPTH_TEST", "enable CULL_FACE",
+                "cullFace BACK", "clearColor 0.00 0.00 0.00 1.00", "clear COLOR|DEPTH",
+                use(viewer.programs.bloomShader), bind(0),
+                "viewport 0 0 640 360", bind(bloomBlurTarget.framebuffer), "enable DEPTH_TEST", "enable CULL_FACE",
+                "cullFace BACK", "clearColor 0.00 0.00 0.00 1.00", "clear COLOR|DEPTH",
+                use(viewer.programs.blurShader), bind(0)};
+    }
+    Calls shadowPass() const
+    {
+        return {"viewport 0 0 1024 1024", bind(shadowFramebuffer), "clear DEPTH", "enable DEPTH_TEST",
+                "enable CULL_FACE", "cullFace FRONT", use(viewer.programs.shadowShader), bind(0)};
+    }
+    Calls lightingPass() const
+    {
+        return {"viewport 0 0 1280 720", "enable DEPTH_TEST", "enable CULL_FACE", "cullFace BACK",
+                "clearColor 0.45 0.85 0.45 1.00", "clear COLOR|DEPTH", use(viewer.programs.lightingShader)};
+    }
+
+    std::array<GLubyte, 4> pixelOf(GLuint framebuffer) const
+    {
+        std::array<GLubyte, 4> pixel{};
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return pixel;
+    }
+
+    void paint(GLuint framebuffer, float grey) const
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glClearColor(grey, grey, grey, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+};
+
+void append(Calls& to, const Calls& from)
+{
+    to.insert(to.end(), from.begin(), from.end());
+}
+
+TEST_F(FrameLoopTest, PassesRunInOrderWithTheirStateForEveryToggleCombination)
+{
+    for (int combination = 0; combination < 8; ++combination) {
+        godRaysOn = (combination & 1) != 0;
+        bloomOn = (combination & 2) != 0;
+        shadowOn = (combination & 4) != 0;
+        SCOPED_TRACE("god rays " + std::to_string(godRaysOn) + ", bloom " + std::to_string(bloomOn)
+                     + ", shadows " + std::to_string(shadowOn));
+
+        Calls expected;
+        if (godRaysOn) {
+            append(expected, godRayPass());
+        }
+        if (bloomOn) {
+            append(expected, bloomPasses());
+        }
+        if (shadowOn) {
+            append(expected, shadowPass());
+        }
+        append(expected, lightingPass());
+
+        startGLRecording();
+        runFrame(viewer.window, viewer.programs);
+        const Calls recorded = stopGLRecording();
+        EXPECT_EQ(recorded, expected);
+    }
+}
+
+TEST_F(FrameLoopTest, FrameLeavesBlendingDepthFunctionAndWindowFramebufferAlone)
+{
+    runFrame(viewer.window, viewer.programs);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    GLint depthFunction = 0;
+    GLboolean depthWrites = GL_FALSE;
+    GLint bound = -1;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(depthFunction, GL_LESS);
+    EXPECT_EQ(depthWrites, GL_TRUE);
+    EXPECT_EQ(bound, 0);
+}
+
+TEST_F(FrameLoopTest, SwitchedOffPassKeepsItsTargetWhileOthersRedraw)
+{
+    runFrame(viewer.window, viewer.programs);
+    paint(godRayTarget.framebuffer, 0.2f);
+    paint(bloomBrightTarget.framebuffer, 0.2f);
+    paint(bloomBlurTarget.framebuffer, 0.2f);
+
+    bloomOn = false;
+    runFrame(viewer.window, viewer.programs);
+
+    const std::array<GLubyte, 4> marker{51, 51, 51, 255};
+    EXPECT_EQ(pixelOf(bloomBrightTarget.framebuffer), marker);
+    EXPECT_EQ(pixelOf(bloomBlurTarget.framebuffer), marker);
+    const std::array<GLubyte, 4> occlusionClear{230, 128, 128, 255};
+    EXPECT_EQ(pixelOf(godRayTarget.framebuffer), occlusionClear);
+}
+
+TEST_F(FrameLoopTest, RunsEveryPassWithoutALight)
+{
+    lights.clear();
+    EXPECT_NO_THROW(runFrame(viewer.window, viewer.programs));
+    // Passes that follow the light still clear their targets.
+    paint(bloomBrightTarget.framebuffer, 0.2f);
+    runFrame(viewer.window, viewer.programs);
+    const std::array<GLubyte, 4> black{0, 0, 0, 255};
+    EXPECT_EQ(pixelOf(bloomBrightTarget.framebuffer), black);
+}
+
+TEST_F(FrameLoopTest, EscapeSetsTheWindowsCloseFlagAndEndsTheLoop)
+{
+    glfwSetWindowShouldClose(viewer.window, 0);
+    onKey(viewer.window, GLFW_KEY_ESCAPE, 0, GLFW_RELEASE, 0);
+    EXPECT_FALSE(glfwWindowShouldClose(viewer.window));
+    onKey(viewer.window, GLFW_KEY_ESCAPE, 0, GLFW_PRESS, 0);
+    EXPECT_TRUE(glfwWindowShouldClose(viewer.window));
+    runFrameLoop(viewer.window, viewer.programs);  // returns at once
+    glfwSetWindowShouldClose(viewer.window, 0);
+}
+
+TEST_F(FrameLoopTest, FrameTimesFollowTheWindowSystemClock)
+{
+    glfwSetTime(2.0);
+    lastFrame = 1.5f;
+    runFrame(viewer.window, viewer.programs);
+    EXPECT_NEAR(deltaTime, 0.5f, 0.05f);
+    EXPECT_NEAR(lastFrame, 2.0f, 0.05f);
+}
+
+}  // namespace

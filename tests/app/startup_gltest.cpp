@@ -1,0 +1,160 @@
+// Start-up against the real driver: the window and context it asks for, the
+// render targets as GL holds them, and a quiet build of the five programs.
+#include "app/render_targets.h"
+#include "camera/input.h"
+#include "render/shadow_pass.h"
+#include "support/started_viewer.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct StartupTest : testing::Test {
+    StartedViewer& viewer = startedViewer();
+};
+
+GLint textureLevelParameter(GLenum target, GLenum parameter)
+{
+    GLint value = 0;
+    glGetTexLevelParameteriv(target, 0, parameter, &value);
+    return value;
+}
+
+GLint textureParameter(GLenum target, GLenum parameter)
+{
+    GLint value = 0;
+    glGetTexParameteriv(target, parameter, &value);
+    return value;
+}
+
+GLint attachmentParameter(GLenum attachment, GLenum parameter)
+{
+    GLint value = 0;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, parameter, &value);
+    return value;
+}
+
+TEST_F(StartupTest, BuildsAllFiveProgramsWithoutPrintingAnything)
+{
+    EXPECT_EQ(viewer.startupOutput, "");
+    const ShaderPrograms& p = viewer.programs;
+    for (GLuint program : {p.lightingShader.program, p.shadowShader.program, p.godRayShader.program,
+                           p.bloomShader.program, p.blurShader.program}) {
+        GLint linked = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE) << "program " << program;
+    }
+    GLint shaders = 0;
+    glGetProgramiv(p.shadowShader.program, GL_ATTACHED_SHADERS, &shaders);
+    EXPECT_EQ(shaders, 3);
+    glGetProgramiv(p.lightingShader.program, GL_ATTACHED_SHADERS, &shaders);
+    EXPECT_EQ(shaders, 2);
+}
+
+TEST_F(StartupTest, WindowHasFixedSizeCoreContextCapturedCursorAndOurHandlers)
+{
+    int width = 0;
+    int height = 0;
+    glfwGetWindowSize(viewer.window, &width, &height);
+    EXPECT_EQ(width, 1280);
+    EXPECT_EQ(height, 720);
+    EXPECT_EQ(glfwGetWindowAttrib(viewer.window, GLFW_RESIZABLE), GLFW_FALSE);
+    EXPECT_EQ(glfwGetWindowAttrib(viewer.window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
+    const int major = glfwGetWindowAttrib(viewer.window, GLFW_CONTEXT_VERSION_MAJOR);
+    const int minor = glfwGetWindowAttrib(viewer.window, GLFW_CONTEXT_VERSION_MINOR);
+    EXPECT_GE(major * 10 + minor, 33);
+    EXPECT_EQ(glfwGetInputMode(viewer.window, GLFW_CURSOR), GLFW_CURSOR_DISABLED);
+
+    // Setting a handler returns the one installed before: start-up's.
+    EXPECT_EQ(glfwSetKeyCallback(viewer.window, onKey), &onKey);
+    EXPECT_EQ(glfwSetCursorPosCallback(viewer.window, onCursorPos), &onCursorPos);
+}
+
+TEST_F(StartupTest, LeavesTheWindowsFramebufferBound)
+{
+    GLint bound = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+}
+
+TEST_F(StartupTest, ColourTargetsHaveTheirSizesFormatsAndDepth)
+{
+    struct Expected {
+        const RenderTarget* target;
+        int width;
+        int height;
+    };
+    for (const Expected& e : {Expected{&godRayTarget, 1280, 720}, Expected{&bloomBrightTarget, 640, 360},
+                              Expected{&bloomBlurTarget, 640, 360}}) {
+        SCOPED_TRACE(e.width);
+        EXPECT_EQ(e.target->width, e.width);
+        EXPECT_EQ(e.target->height, e.height);
+
+        glBindTexture(GL_TEXTURE_2D, e.target->colourTexture);
+        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), e.width);
+        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_HEIGHT), e.height);
+        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
+        EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+        EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+        EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S), GL_REPEAT);
+        EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T), GL_REPEAT);
+        glBindTexture(GL_TEXTURE_2D, 0);
+
+        GLint depthFormat = 0;
+        GLint depthWidth = 0;
+        glBindRenderbuffer(GL_RENDERBUFFER, e.target->depthRenderbuffer);
+        glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &depthFormat);
+        glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &depthWidth);
+        EXPECT_EQ(depthFormat, GL_DEPTH_COMPONENT24);
+        EXPECT_EQ(depthWidth, e.width);
+
+        glBindFramebuffer(GL_FRAMEBUFFER, e.target->framebuffer);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+        EXPECT_EQ(attachmentParameter(GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME),
+                  static_cast<GLint>(e.target->colourTexture));
+        EXPECT_EQ(attachmentParameter(GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME),
+                  static_cast<GLint>(e.target->depthRenderbuffer));
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+}
+
+TEST_F(StartupTest, ShadowCubeMapIsCompleteLayeredDepthWithoutColour)
+{
+    glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeMap);
+    for (int face = 0; face < 6; ++face) {
+        const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
+        EXPECT_EQ(textureLevelParameter(target, GL_TEXTURE_WIDTH), 1024);
+        EXPECT_EQ(textureLevelParameter(target, GL_TEXTURE_HEIGHT), 1024);
+        EXPECT_GT(textureLevelParameter(target, GL_TEXTURE_DEPTH_SIZE), 0);
+    }
+    EXPECT_EQ(textureParameter(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(textureParameter(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R), GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    EXPECT_EQ(attachmentParameter(GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME),
+              static_cast<GLint>(shadowCubeMap));
+    EXPECT_EQ(attachmentParameter(GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_LAYERED), GL_TRUE);
+    GLint drawBuffer = -1;
+    GLint readBuffer = -1;
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    EXPECT_EQ(drawBuffer, GL_NONE);
+    EXPECT_EQ(readBuffer, GL_NONE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+TEST_F(StartupTest, ShadowProjectionIsSquareNinetyDegreesFromNearToFar)
+{
+    EXPECT_FLOAT_EQ(farPlane, 10.0f);
+    EXPECT_NEAR(shadowProjection[0][0], 1.0f, 1e-6f);
+    EXPECT_NEAR(shadowProjection[1][1], 1.0f, 1e-6f);
+    EXPECT_NEAR(shadowProjection[2][2], -(10.0f + 0.02f) / (10.0f - 0.02f), 1e-6f);
+    EXPECT_FLOAT_EQ(shadowProjection[2][3], -1.0f);
+    EXPECT_NEAR(shadowProjection[3][2], -2.0f * 10.0f * 0.02f / (10.0f - 0.02f), 1e-6f);
+}
+
+}  // namespace

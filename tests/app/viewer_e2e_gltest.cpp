@@ -1,0 +1,48 @@
+// The real binary on the virtual display, driven like a person would: it
+// starts quietly, keeps running when a shader file is missing, and Escape
+// ends it with status 0.
+#include "support/viewer_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+// Model import and shader builds on a software renderer take a few seconds.
+constexpr double kStartSeconds = 60.0;
+constexpr double kExitSeconds = 30.0;
+
+TEST(ViewerEndToEnd, StartsQuietlyAndEscapeExitsWithStatusZero)
+{
+    ViewerProcess viewer;
+    ASSERT_TRUE(viewer.start());
+    ASSERT_TRUE(viewer.waitForWindow(kStartSeconds));
+    viewer.sendKey("Escape");
+    EXPECT_EQ(viewer.waitForExit(kExitSeconds), 0);
+    EXPECT_EQ(viewer.output(), "");
+}
+
+TEST(ViewerEndToEnd, MissingShaderFileIsReportedAndTheViewerKeepsRunning)
+{
+    ViewerProcess viewer;
+    std::filesystem::remove(viewer.workingDirectory() + "/data/shader/BloomShader.fs");
+    ASSERT_TRUE(viewer.start());
+    ASSERT_TRUE(viewer.waitForWindow(kStartSeconds));
+
+    const std::string readFailure = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ\n";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (viewer.output().find(readFailure) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(viewer.output().rfind(readFailure, 0), 0u) << viewer.output();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_TRUE(viewer.running());
+
+    viewer.sendKey("Escape");
+    EXPECT_EQ(viewer.waitForExit(kExitSeconds), 0);
+}
+
+}  // namespace

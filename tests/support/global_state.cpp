@@ -1,0 +1,24 @@
+#include "support/global_state.h"
+
+#include "app/frame_loop.h"
+#include "app/scene.h"
+#include "camera/camera.h"
+#include "camera/camera_tour.h"
+#include "camera/input.h"
+#include "render/point_light.h"
+
+void resetGlobalState()
+{
+    camera = Camera();
+    cameraTour = CameraTour();
+    awaitingFirstCursor = true;
+    lastCursorX = 400.0f;
+    lastCursorY = 300.0f;
+    godRaysOn = true;
+    bloomOn = true;
+    shadowOn = true;
+    lightAnimationPaused = false;
+    deltaTime = 0.0f;
+    lastFrame = 0.0f;
+    animationTime = 0.0f;
+}

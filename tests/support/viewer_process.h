@@ -1,0 +1,40 @@
+// Runs the real vorlune binary in a scratch working directory that holds a
+// copy of the repository's data/, and drives it through the X display the
+// way a person would (xdotool), for end-to-end tests.
+#pragma once
+
+#include "support/gl_context.h"
+
+#include <sys/types.h>
+
+#include <string>
+
+class ViewerProcess {
+public:
+    // Copies data/ into a fresh directory; `prepare` may then break files.
+    ViewerProcess();
+    ~ViewerProcess();
+
+    const std::string& workingDirectory() const { return dir_.path; }
+
+    // Starts the binary with stdout to a file; returns false if it could not.
+    bool start();
+    // Waits until the window is visible; returns false after `seconds`.
+    bool waitForWindow(double seconds);
+    // Sends a key press and release (an xdotool key name, e.g. "Escape").
+    void sendKey(const std::string& key);
+    // Waits for exit; returns the exit status, or -1 if it did not exit in
+    // time (the process is then killed).
+    int waitForExit(double seconds);
+    bool running();
+    // Everything the process has written to standard output so far.
+    std::string output() const;
+    // Saves the window's current image as a PNG, returns false on failure.
+    bool screenshot(const std::string& pngPath);
+
+private:
+    TempDir dir_;
+    pid_t pid_ = -1;
+    std::string windowId_;
+    int exitStatus_ = -1;
+};

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every Debian package Vorlune needs to build, run and test.
+# Idempotent: when everything is already installed it only checks and returns.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libglfw3-dev libglew-dev libassimp-dev libglm-dev libstb-dev libgtest-dev
+  libgl1-mesa-dri mesa-utils
+  xvfb xauth xdotool imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages: ${missing[*]}; run this script as root to install them." >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
