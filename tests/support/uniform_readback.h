@@ -1,0 +1,14 @@
+// Reads uniform values back from a linked program, by name, the way a test
+// checks what GL actually received.
+#pragma once
+
+#include <GL/glew.h>
+#include <glm/glm.hpp>
+
+#include <string>
+
+GLint uniformInt(GLuint program, const std::string& name);
+float uniformFloat(GLuint program, const std::string& name);
+glm::vec2 uniformVec2(GLuint program, const std::string& name);
+glm::vec3 uniformVec3(GLuint program, const std::string& name);
+glm::mat4 uniformMat4(GLuint program, const std::string& name);
