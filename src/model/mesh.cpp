@@ -1,0 +1,91 @@
+// Mesh upload and draw. The attribute table is the mesh layout every
+// mesh-layout shader declares; texture bindings are set before and cleared
+// after each draw so no mesh's textures leak into the next one.
+#include "model/mesh.h"
+
+#include "render/uniforms.h"
+
+#include <array>
+#include <cstdint>
+#include <utility>
+
+namespace {
+
+struct VertexAttribute {
+    GLuint location;
+    GLint components;
+    std::size_t offset;
+};
+
+constexpr GLint kVec3 = 3;
+constexpr GLint kVec2 = 2;
+
+const std::array<VertexAttribute, 5> kVertexAttributes = {{
+    {kPositionLocation, kVec3, offsetof(Vertex, position)},
+    {kNormalLocation, kVec3, offsetof(Vertex, normal)},
+    {kUvLocation, kVec2, offsetof(Vertex, uv)},
+    {kTangentLocation, kVec3, offsetof(Vertex, tangent)},
+    {kBitangentLocation, kVec3, offsetof(Vertex, bitangent)},
+}};
+
+constexpr std::size_t kStartOfBuffer = 0;
+
+// GL takes byte offsets into the bound buffer through its pointer arguments.
+const void* bufferOffset(std::size_t bytes)
+{
+    return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(bytes));
+}
+
+}  // namespace
+
+Mesh::Mesh(std::vector<Vertex> vertices, std::vector<unsigned int> indices,
+           std::vector<MeshTexture> textures)
+    : vertices(std::move(vertices)), indices(std::move(indices)), textures(std::move(textures))
+{
+    upload();
+}
+
+void Mesh::upload()
+{
+    glGenVertexArrays(1, &vertexArray);
+    glGenBuffers(1, &vertexBuffer);
+    glGenBuffers(1, &elementBuffer);
+
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)),
+                 vertices.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                 static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned int)), indices.data(),
+                 GL_STATIC_DRAW);
+
+    for (const VertexAttribute& attribute : kVertexAttributes) {
+        glEnableVertexAttribArray(attribute.location);
+        glVertexAttribPointer(attribute.location, attribute.components, GL_FLOAT, GL_FALSE,
+                              static_cast<GLsizei>(kVertexStride), bufferOffset(attribute.offset));
+    }
+    // The element buffer binding stays recorded in the vertex array.
+    glBindVertexArray(0);
+}
+
+void Mesh::draw(ShaderProgram program) const
+{
+    for (std::size_t unit = 0; unit < textures.size(); ++unit) {
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        setUniformInt(program.program, textures[unit].samplerUniform, static_cast<GLint>(unit));
+        glBindTexture(GL_TEXTURE_2D, textures[unit].textureName);
+    }
+
+    glBindVertexArray(vertexArray);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
+                   bufferOffset(kStartOfBuffer));
+    glBindVertexArray(0);
+
+    // The active unit is left on the last one on purpose: passes that keep
+    // their own textures on higher units select those units themselves.
+    for (std::size_t unit = 0; unit < textures.size(); ++unit) {
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+}

@@ -1,0 +1,113 @@
+// Model import through Assimp, the per-model texture cache, placement and
+// drawing. Everything kept is copied out of the imported scene, which dies
+// with its importer at the end of importScene.
+#include "model/model.h"
+
+#include "model/scene_import.h"
+#include "model/texture_loader.h"
+#include "render/uniforms.h"
+
+#include <assimp/Importer.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <iostream>
+#include <utility>
+
+namespace {
+
+// pi / 180 as a 32-bit float, the one conversion the whole viewer uses.
+constexpr float kDegreesToRadians = 0.017453292f;
+const glm::vec3 kVerticalAxis(0.0f, 1.0f, 0.0f);
+
+}  // namespace
+
+Model::Model(const std::string& path)
+{
+    importScene(path);
+}
+
+void Model::importScene(std::string path)
+{
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, kImportFlags);
+    if (importFailed(scene)) {
+        std::cout << "ERROR::ASSIMP:: " << importer.GetErrorString() << std::endl;
+        return;
+    }
+    directory = modelDirectory(path);
+    collectNode(scene->mRootNode, scene);
+}
+
+void Model::collectNode(const aiNode* node, const aiScene* scene)
+{
+    if (node == nullptr) {
+        return;
+    }
+    for (unsigned int k = 0; k < node->mNumMeshes; ++k) {
+        const unsigned int meshIndex = node->mMeshes[k];
+        if (scene->mMeshes == nullptr || meshIndex >= scene->mNumMeshes ||
+            scene->mMeshes[meshIndex] == nullptr) {
+            continue;
+        }
+        meshes.push_back(convertMesh(scene->mMeshes[meshIndex], scene));
+    }
+    for (unsigned int child = 0; child < node->mNumChildren; ++child) {
+        collectNode(node->mChildren[child], scene);
+    }
+}
+
+Mesh Model::convertMesh(const aiMesh* mesh, const aiScene* scene)
+{
+    ConvertedMesh converted = convertSceneMesh(*mesh, *scene);
+    std::vector<MeshTexture> textures;
+    textures.reserve(converted.textures.size());
+    for (const TextureRequest& request : converted.textures) {
+        textures.push_back(resolveTexture(request));
+    }
+    return Mesh(std::move(converted.vertices), std::move(converted.indices), std::move(textures));
+}
+
+std::vector<MeshTexture> Model::gatherMaterialTextures(const aiMaterial* material,
+                                                       aiTextureType type,
+                                                       const std::string& samplerUniform)
+{
+    std::vector<MeshTexture> textures;
+    for (const TextureRequest& request : materialTextureRequests(material, type, samplerUniform)) {
+        textures.push_back(resolveTexture(request));
+    }
+    return textures;
+}
+
+MeshTexture Model::resolveTexture(const TextureRequest& request)
+{
+    for (const MeshTexture& cached : loadedTextures) {
+        if (cached.materialPath == request.materialPath) {
+            // The image is shared, but it feeds the sampler of the slot that
+            // asked for it: a file used as both diffuse and specular map must
+            // reach both samplers.
+            MeshTexture hit = cached;
+            hit.samplerUniform = request.samplerUniform;
+            return hit;
+        }
+    }
+    MeshTexture loaded;
+    loaded.textureName = loadTexture2D(request.materialPath.C_Str(), directory);
+    loaded.samplerUniform = request.samplerUniform;
+    loaded.materialPath = request.materialPath;
+    loadedTextures.push_back(loaded);
+    return loaded;
+}
+
+void Model::place(float x, float y, float z, float angleDegrees)
+{
+    const glm::mat4 moved = glm::translate(glm::mat4(1.0f), glm::vec3(x, y, z));
+    modelMatrix = glm::rotate(moved, angleDegrees * kDegreesToRadians, kVerticalAxis);
+}
+
+void Model::draw(ShaderProgram program) const
+{
+    setUniformMat4(program.program, "model", modelMatrix);
+    for (const Mesh& mesh : meshes) {
+        mesh.draw(program);
+    }
+}

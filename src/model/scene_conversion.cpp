@@ -1,0 +1,107 @@
+// Copies what a Mesh needs out of an imported scene, defensively: imported
+// files are outside input, so missing arrays, stray faces and out-of-range
+// indices are tolerated instead of trusted.
+#include "model/scene_conversion.h"
+
+namespace {
+
+constexpr unsigned int kTriangleCorners = 3;
+constexpr unsigned int kFirstUvSet = 0;
+
+glm::vec3 toVec3(const aiVector3D* array, unsigned int index)
+{
+    if (array == nullptr) {
+        return glm::vec3(0.0f);
+    }
+    return glm::vec3(array[index].x, array[index].y, array[index].z);
+}
+
+bool isWholeTriangle(const aiFace& face, unsigned int vertexCount)
+{
+    if (face.mNumIndices != kTriangleCorners || face.mIndices == nullptr) {
+        return false;
+    }
+    for (unsigned int corner = 0; corner < kTriangleCorners; ++corner) {
+        if (face.mIndices[corner] >= vertexCount) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<Vertex> convertVertices(const aiMesh& mesh)
+{
+    const aiVector3D* uvs = mesh.mTextureCoords[kFirstUvSet];
+    std::vector<Vertex> vertices;
+    vertices.reserve(mesh.mNumVertices);
+    for (unsigned int v = 0; v < mesh.mNumVertices; ++v) {
+        Vertex vertex;
+        vertex.position = toVec3(mesh.mVertices, v);
+        vertex.normal = toVec3(mesh.mNormals, v);
+        vertex.uv = uvs != nullptr ? glm::vec2(uvs[v].x, uvs[v].y) : glm::vec2(0.0f);
+        vertex.tangent = toVec3(mesh.mTangents, v);
+        vertex.bitangent = toVec3(mesh.mBitangents, v);
+        vertices.push_back(vertex);
+    }
+    return vertices;
+}
+
+std::vector<unsigned int> convertTriangleIndices(const aiMesh& mesh)
+{
+    std::vector<unsigned int> indices;
+    if (mesh.mFaces == nullptr) {
+        return indices;
+    }
+    indices.reserve(static_cast<std::size_t>(mesh.mNumFaces) * kTriangleCorners);
+    for (unsigned int f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (isWholeTriangle(face, mesh.mNumVertices)) {
+            indices.insert(indices.end(), face.mIndices, face.mIndices + kTriangleCorners);
+        }
+    }
+    return indices;
+}
+
+std::vector<TextureRequest> materialTextureRequests(const aiMaterial* material,
+                                                    aiTextureType type,
+                                                    const std::string& samplerUniform)
+{
+    std::vector<TextureRequest> requests;
+    if (material == nullptr) {
+        return requests;
+    }
+    for (unsigned int i = 0; i < aiGetMaterialTextureCount(material, type); ++i) {
+        TextureRequest request;
+        // A failed fetch leaves the path empty; loading it then yields the
+        // placeholder texture, like any other unreadable file.
+        aiGetMaterialTexture(material, type, i, &request.materialPath, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr);
+        request.samplerUniform = samplerUniform;
+        requests.push_back(request);
+    }
+    return requests;
+}
+
+const aiMaterial* meshMaterial(const aiMesh& mesh, const aiScene& scene)
+{
+    if (scene.mMaterials == nullptr || mesh.mMaterialIndex >= scene.mNumMaterials) {
+        return nullptr;
+    }
+    return scene.mMaterials[mesh.mMaterialIndex];
+}
+
+ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
+{
+    ConvertedMesh converted;
+    converted.vertices = convertVertices(mesh);
+    converted.indices = convertTriangleIndices(mesh);
+    const aiMaterial* material = meshMaterial(mesh, scene);
+    for (const TextureSlot& slot : kTextureSlots) {
+        std::vector<TextureRequest> requests =
+            materialTextureRequests(material, slot.type, slot.samplerUniform);
+        converted.textures.insert(converted.textures.end(), requests.begin(), requests.end());
+    }
+    return converted;
+}

@@ -1,0 +1,68 @@
+// Image decoding through stb_image (always to RGB) and the upload every
+// material texture gets: the same format, wrapping and filtering for colour,
+// specular, normal and height maps alike.
+#include "model/texture_loader.h"
+
+#include <stb_image.h>
+
+namespace {
+
+constexpr int kRgbChannels = 3;
+constexpr GLint kBaseLevel = 0;
+constexpr GLint kNoBorder = 0;
+// Decoded rows are 3 x width bytes with no padding, which only matches GL's
+// default 4-byte unpack alignment when the width is a multiple of 4.
+constexpr GLint kTightRowAlignment = 1;
+
+// Opaque magenta for an image that could not be read: a valid, complete
+// texture keeps every draw well defined, and the colour makes the missing
+// file obvious to whoever looks at the frame.
+constexpr int kPlaceholderSize = 1;
+constexpr unsigned char kPlaceholderTexel[kRgbChannels] = {255, 0, 255};
+
+}  // namespace
+
+DecodedImage decodeRgbImage(const std::string& fullPath)
+{
+    DecodedImage image;
+    int width = 0;
+    int height = 0;
+    image.pixels.reset(stbi_load(fullPath.c_str(), &width, &height, nullptr, kRgbChannels));
+    if (image.pixels) {
+        image.width = width;
+        image.height = height;
+    }
+    return image;
+}
+
+GLuint uploadTexture2D(const DecodedImage& image)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+
+    const bool decoded = image.pixels != nullptr;
+    const GLsizei width = decoded ? image.width : kPlaceholderSize;
+    const GLsizei height = decoded ? image.height : kPlaceholderSize;
+    const unsigned char* texels = decoded ? image.pixels.get() : kPlaceholderTexel;
+
+    GLint previousAlignment = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, kTightRowAlignment);
+    glTexImage2D(GL_TEXTURE_2D, kBaseLevel, GL_RGB, width, height, kNoBorder, GL_RGB,
+                 GL_UNSIGNED_BYTE, texels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+GLuint loadTexture2D(const std::string& fileName, const std::string& directory)
+{
+    return uploadTexture2D(decodeRgbImage(directory + "/" + fileName));
+}

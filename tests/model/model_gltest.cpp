@@ -1,0 +1,196 @@
+// Model import end to end: the node walk, the per-model texture cache and its
+// keys, texture paths, import failures, and what a draw hands GL.
+#include "model/model.h"
+#include "model/scene_import.h"
+#include "gl_probes.h"
+
+#include <assimp/Importer.hpp>
+#include <glm/gtc/type_ptr.hpp>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+using probes::readTexels;
+using probes::uniformInt;
+using probes::writeSolidPng;
+
+const std::string kTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+
+std::vector<unsigned char> rgb(unsigned char r, unsigned char g, unsigned char b)
+{
+    return {r, g, b};
+}
+
+glm::mat4 uniformMat4(GLuint program, const char* name)
+{
+    glm::mat4 value(0.0f);
+    glGetUniformfv(program, glGetUniformLocation(program, name), glm::value_ptr(value));
+    return value;
+}
+
+class ModelGL : public testing::Test {
+protected:
+    void SetUp() override { testGLContext(); }
+    void TearDown() override
+    {
+        glUseProgram(0);
+        glActiveTexture(GL_TEXTURE0);
+    }
+
+    // Writes model.obj (+ model.mtl) and imports it, keeping its output.
+    std::unique_ptr<Model> importObj(const std::string& obj, const std::string& mtl = "")
+    {
+        dir.write("model.obj", obj);
+        dir.write("model.mtl", mtl);
+        std::unique_ptr<Model> model;
+        printed = captureStdout([&] { model = std::make_unique<Model>(dir.file("model.obj")); });
+        return model;
+    }
+
+    TempDir dir;
+    std::string printed;
+};
+
+TEST_F(ModelGL, MissingModelFilePrintsTheImportErrorAndStillSetsModelOnDraw)
+{
+    const std::string path = dir.file("absent.obj");
+    Assimp::Importer reference;
+    reference.ReadFile(path, kImportFlags);
+    const std::string expected =
+        std::string("ERROR::ASSIMP:: ") + reference.GetErrorString() + "\n";
+
+    std::unique_ptr<Model> model;
+    const std::string output = captureStdout([&] { model = std::make_unique<Model>(path); });
+
+    EXPECT_EQ(output, expected);
+    EXPECT_NE(std::string(reference.GetErrorString()), "");
+    EXPECT_TRUE(model->meshes.empty());
+    EXPECT_EQ(model->directory, "");
+
+    ShaderProgram program = probes::buildAllSamplersProgram(dir);
+    glUseProgram(program.program);
+    model->place(1.0f, 2.0f, 3.0f, 0.0f);
+    model->draw(program);
+    EXPECT_EQ(uniformMat4(program.program, "model")[3], glm::vec4(1.0f, 2.0f, 3.0f, 1.0f));
+}
+
+TEST_F(ModelGL, RootWithoutMeshesYieldsItsChildrensMeshesDepthFirst)
+{
+    const std::unique_ptr<Model> model =
+        importObj("o first\n" + kTriangle +
+                  "f 1 2 3\n"
+                  "o second\nv 5 0 0\nv 6 0 0\nv 5 1 0\nf 4 5 6\n");
+
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(model->meshes.size(), 2u);
+    EXPECT_EQ(model->meshes[0].vertices[0].position, glm::vec3(0.0f));
+    EXPECT_EQ(model->meshes[1].vertices[0].position, glm::vec3(5.0f, 0.0f, 0.0f));
+}
+
+TEST_F(ModelGL, SharedImageIsLoadedOncePerModelAndFeedsEverySlotThatNamesIt)
+{
+    writeSolidPng(dir.file("shared.png"), 40, 50, 60);
+    const std::unique_ptr<Model> model =
+        importObj("mtllib model.mtl\n" + kTriangle +
+                      "o first\nusemtl both\nf 1 2 3\n"
+                      "o second\nusemtl colourOnly\nf 3 2 1\n",
+                  "newmtl both\nmap_Kd shared.png\nmap_Ks shared.png\n"
+                  "newmtl colourOnly\nmap_Kd shared.png\n");
+    ASSERT_EQ(model->meshes.size(), 2u);
+    ASSERT_EQ(model->meshes[0].textures.size(), 2u);
+    ASSERT_EQ(model->meshes[1].textures.size(), 1u);
+
+    ASSERT_EQ(model->loadedTextures.size(), 1u);
+    const GLuint shared = model->loadedTextures[0].textureName;
+    EXPECT_EQ(readTexels(shared), rgb(40, 50, 60));
+    EXPECT_EQ(model->meshes[0].textures[0].textureName, shared);
+    EXPECT_EQ(model->meshes[0].textures[1].textureName, shared);
+    EXPECT_EQ(model->meshes[1].textures[0].textureName, shared);
+
+    // The cache hit for the specular slot must still reach the specular sampler.
+    ShaderProgram program = probes::buildAllSamplersProgram(dir);
+    glUseProgram(program.program);
+    model->meshes[0].draw(program);
+    EXPECT_EQ(uniformInt(program.program, "material.diffuse"), 0);
+    EXPECT_EQ(uniformInt(program.program, "material.specular"), 1);
+}
+
+TEST_F(ModelGL, PathsDifferingOnlyInCaseAreLoadedAsTwoTextures)
+{
+    writeSolidPng(dir.file("tex.png"), 255, 0, 0);
+    writeSolidPng(dir.file("Tex.png"), 0, 0, 255);
+    const std::unique_ptr<Model> model =
+        importObj("mtllib model.mtl\n" + kTriangle + "usemtl m\nf 1 2 3\n",
+                  "newmtl m\nmap_Kd tex.png\nmap_Ks Tex.png\n");
+
+    ASSERT_EQ(model->loadedTextures.size(), 2u);
+    EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), rgb(255, 0, 0));
+    EXPECT_EQ(readTexels(model->loadedTextures[1].textureName), rgb(0, 0, 255));
+}
+
+TEST_F(ModelGL, DrawSetsModelAndPutsEachSlotOnItsOwnUnit)
+{
+    for (const char* name : {"d.png", "s.png", "n.png", "h.png"}) {
+        writeSolidPng(dir.file(name), 9, 9, 9);
+    }
+    const std::unique_ptr<Model> model =
+        importObj("mtllib model.mtl\n" + kTriangle + "usemtl m\nf 1 2 3\n",
+                  "newmtl m\nmap_Ka h.png\nmap_Bump n.png\nmap_Ks s.png\nmap_Kd d.png\n");
+    ShaderProgram program = probes::buildAllSamplersProgram(dir);
+    glUseProgram(program.program);
+    model->place(4.0f, 5.0f, 6.0f, 0.0f);
+
+    model->draw(program);
+
+    EXPECT_EQ(uniformMat4(program.program, "model"), model->modelMatrix);
+    EXPECT_EQ(uniformInt(program.program, "material.diffuse"), 0);
+    EXPECT_EQ(uniformInt(program.program, "material.specular"), 1);
+    EXPECT_EQ(uniformInt(program.program, "material.normal"), 2);
+    EXPECT_EQ(uniformInt(program.program, "material.height"), 3);
+    EXPECT_EQ(probes::integerState(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
+}
+
+// The directory is then the file name itself, which cannot also be a folder,
+// so the image beside the model is not found and the placeholder stands in.
+TEST_F(ModelGL, ModelPathWithoutSlashLooksForTexturesUnderTheWholePath)
+{
+    writeSolidPng(dir.file("tex.png"), 10, 20, 30);
+    dir.write("bare.obj", "mtllib bare.mtl\n" + kTriangle + "usemtl m\nf 1 2 3\n");
+    dir.write("bare.mtl", "newmtl m\nmap_Kd tex.png\n");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    Model model("bare.obj");
+    std::filesystem::current_path(previous);
+
+    EXPECT_EQ(model.directory, "bare.obj");
+    ASSERT_EQ(model.meshes.size(), 1u);
+    ASSERT_EQ(model.loadedTextures.size(), 1u);
+    EXPECT_EQ(readTexels(model.loadedTextures[0].textureName), rgb(255, 0, 255));
+}
+
+TEST_F(ModelGL, PlacementTurnsAboutTheVerticalAxisThenMovesAndNeverAccumulates)
+{
+    const std::unique_ptr<Model> model = importObj(kTriangle + "f 1 2 3\n");
+    EXPECT_EQ(model->modelMatrix, glm::mat4(1.0f));
+
+    model->place(0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(model->modelMatrix, glm::mat4(1.0f));
+
+    model->place(1.0f, 2.0f, 3.0f, 90.0f);
+    const glm::vec4 plusX = model->modelMatrix * glm::vec4(1.0f, 0.0f, 0.0f, 1.0f);
+    constexpr float kTolerance = 1e-6f;
+    EXPECT_NEAR(plusX.x, 1.0f, kTolerance);
+    EXPECT_NEAR(plusX.y, 2.0f, kTolerance);
+    EXPECT_NEAR(plusX.z, 2.0f, kTolerance);
+
+    model->place(1.0f, 2.0f, 3.0f, 90.0f);
+    const glm::vec4 again = model->modelMatrix * glm::vec4(1.0f, 0.0f, 0.0f, 1.0f);
+    EXPECT_NEAR(again.x, 1.0f, kTolerance);
+    EXPECT_NEAR(again.z, 2.0f, kTolerance);
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+// Texture loading checked against what GL stores: every image arrives as
+// tightly packed RGB whatever its channels or width, with mipmaps and the
+// shared sampling parameters, and an unreadable file still gives a texture.
+#include "model/texture_loader.h"
+#include "gl_probes.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using probes::readTexels;
+using probes::writePng;
+
+constexpr int kGrey = 1;
+constexpr int kGreyAlpha = 2;
+constexpr int kRgb = 3;
+constexpr int kRgba = 4;
+
+class TextureLoading : public testing::Test {
+protected:
+    void SetUp() override { testGLContext(); }
+    TempDir dir;
+};
+
+TEST_F(TextureLoading, GreyImageIsRepeatedInAllThreeChannels)
+{
+    writePng(dir.file("grey.png"), 2, 1, kGrey, {10, 200});
+    GLuint texture = loadTexture2D("grey.png", dir.path);
+    EXPECT_EQ(readTexels(texture), (std::vector<unsigned char>{10, 10, 10, 200, 200, 200}));
+    EXPECT_EQ(probes::levelParameter(texture, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
+}
+
+TEST_F(TextureLoading, AlphaIsDroppedFromGreyAlphaAndRgbaImages)
+{
+    writePng(dir.file("grey_alpha.png"), 1, 1, kGreyAlpha, {77, 0});
+    writePng(dir.file("rgba.png"), 2, 1, kRgba, {1, 2, 3, 0, 4, 5, 6, 128});
+    EXPECT_EQ(readTexels(loadTexture2D("grey_alpha.png", dir.path)),
+              (std::vector<unsigned char>{77, 77, 77}));
+    EXPECT_EQ(readTexels(loadTexture2D("rgba.png", dir.path)),
+              (std::vector<unsigned char>{1, 2, 3, 4, 5, 6}));
+}
+
+// Three RGB texels make 9-byte rows, which GL's default 4-byte unpack
+// alignment would read skewed from the second row on.
+TEST_F(TextureLoading, OddWidthRgbImageKeepsEveryRowAndRestoresUnpackAlignment)
+{
+    std::vector<unsigned char> pixels;
+    for (unsigned char value = 0; value < 18; ++value) {
+        pixels.push_back(value);
+    }
+    writePng(dir.file("odd.png"), 3, 2, kRgb, pixels);
+    constexpr GLint kCallersAlignment = 8;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, kCallersAlignment);
+
+    GLuint texture = loadTexture2D("odd.png", dir.path);
+
+    EXPECT_EQ(probes::integerState(GL_UNPACK_ALIGNMENT), kCallersAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, probes::kDefaultUnpackAlignment);
+    EXPECT_EQ(probes::levelParameter(texture, GL_TEXTURE_WIDTH), 3);
+    EXPECT_EQ(readTexels(texture), pixels);
+}
+
+TEST_F(TextureLoading, TextureIsMipmappedRepeatingTrilinearAndLeftUnbound)
+{
+    writePng(dir.file("four.png"), 4, 4, kRgb, std::vector<unsigned char>(4 * 4 * kRgb, 90));
+    GLuint stale = probes::solidTexture(0, 0, 0);
+    glBindTexture(GL_TEXTURE_2D, stale);
+
+    GLuint texture = loadTexture2D("four.png", dir.path);
+
+    EXPECT_EQ(probes::integerState(GL_TEXTURE_BINDING_2D), 0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint mipWidth = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &mipWidth);
+    GLint wrapS = 0, wrapT = 0, minFilter = 0, magFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(mipWidth, 2);
+    EXPECT_EQ(wrapS, GL_REPEAT);
+    EXPECT_EQ(wrapT, GL_REPEAT);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(magFilter, GL_LINEAR);
+}
+
+TEST_F(TextureLoading, MissingOrUndecodableImageSilentlyGivesMagentaPlaceholder)
+{
+    dir.write("garbage.png", "not an image");
+    for (const char* name : {"missing.png", "garbage.png", ""}) {
+        GLuint texture = 0;
+        const std::string printed = captureStdout([&] { texture = loadTexture2D(name, dir.path); });
+        EXPECT_EQ(printed, "") << name;
+        EXPECT_NE(texture, 0u) << name;
+        EXPECT_EQ(probes::levelParameter(texture, GL_TEXTURE_WIDTH), 1) << name;
+        EXPECT_EQ(probes::levelParameter(texture, GL_TEXTURE_HEIGHT), 1) << name;
+        EXPECT_EQ(readTexels(texture), (std::vector<unsigned char>{255, 0, 255})) << name;
+    }
+}
+
+// An incomplete texture samples as black; only a complete one shows magenta.
+TEST_F(TextureLoading, PlaceholderIsCompleteSoDrawsSampleMagenta)
+{
+    GLuint texture = loadTexture2D("missing.png", dir.path);
+    MeshTexture diffuse{texture, "material.diffuse", aiString(std::string("missing.png"))};
+    Mesh mesh = probes::screenCoveringMesh({diffuse});
+    ShaderProgram program = probes::buildProbeProgram(dir, "texture(material.diffuse, uv)");
+
+    const std::array<unsigned char, 4> pixel = probes::drawToPixel(mesh, program);
+
+    EXPECT_EQ(pixel, (std::array<unsigned char, 4>{255, 0, 255, 255}));
+}
+
+}  // namespace

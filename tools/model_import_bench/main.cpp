@@ -1,0 +1,141 @@
+// Times the stages of loading one model on a hidden GL window: Assimp's
+// import, our conversion, the mesh upload, and texture decoding and upload,
+// each the median and minimum of several runs, so a slow start-up can be pinned on a stage.
+#include "bench_fixture.h"
+#include "model/mesh.h"
+#include "model/model.h"
+#include "model/scene_conversion.h"
+#include "model/scene_import.h"
+#include "model/texture_loader.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <assimp/Importer.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The first run pays for cold caches and the driver's lazy set-up, so it is
+// left out; the machine this was written on is shared and noisy, hence the
+// minimum beside the median.
+constexpr int kWarmUpRuns = 1;
+constexpr int kRuns = 15;
+constexpr int kGlMajor = 3;
+constexpr int kGlMinor = 3;
+constexpr int kWindowSize = 64;
+
+double millisecondsOf(const std::function<void()>& stage)
+{
+    const auto start = std::chrono::steady_clock::now();
+    stage();
+    // Count the driver's work, not just the time to queue it.
+    glFinish();
+    const auto end = std::chrono::steady_clock::now();
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+std::vector<double> sorted(std::vector<double> samples)
+{
+    samples.erase(samples.begin(), samples.begin() + kWarmUpRuns);
+    std::sort(samples.begin(), samples.end());
+    return samples;
+}
+
+bool openHiddenContext()
+{
+    if (!glfwInit()) {
+        return false;
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, kGlMajor);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, kGlMinor);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(kWindowSize, kWindowSize, "bench", nullptr, nullptr);
+    if (window == nullptr) {
+        return false;
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    return glewInit() == GLEW_OK;
+}
+
+}  // namespace
+
+int main()
+{
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vorlune-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr || !openHiddenContext()) {
+        std::puts("model_import_bench: needs a writable temp folder and a display");
+        return 1;
+    }
+    const BenchFixture fixture = writeBenchFixture(pattern);
+
+    std::vector<double> importMs, conversionMs, meshUploadMs, decodeMs, textureUploadMs,
+        wholeModelMs;
+    for (int run = 0; run < kWarmUpRuns + kRuns; ++run) {
+        Assimp::Importer importer;
+        const aiScene* scene = nullptr;
+        importMs.push_back(
+            millisecondsOf([&] { scene = importer.ReadFile(fixture.modelPath, kImportFlags); }));
+        if (importFailed(scene)) {
+            std::puts("model_import_bench: the generated model did not import");
+            return 1;
+        }
+
+        std::vector<ConvertedMesh> converted;
+        conversionMs.push_back(millisecondsOf([&] {
+            for (unsigned int m = 0; m < scene->mNumMeshes; ++m) {
+                converted.push_back(convertSceneMesh(*scene->mMeshes[m], *scene));
+            }
+        }));
+        meshUploadMs.push_back(millisecondsOf([&] {
+            for (ConvertedMesh& mesh : converted) {
+                Mesh(std::move(mesh.vertices), std::move(mesh.indices), {});
+            }
+        }));
+
+        std::vector<DecodedImage> images;
+        decodeMs.push_back(millisecondsOf([&] {
+            for (const std::string& path : fixture.texturePaths) {
+                images.push_back(decodeRgbImage(path));
+            }
+        }));
+        textureUploadMs.push_back(millisecondsOf([&] {
+            for (const DecodedImage& image : images) {
+                uploadTexture2D(image);
+            }
+        }));
+        wholeModelMs.push_back(millisecondsOf([&] { Model model(fixture.modelPath); }));
+    }
+
+    std::printf("model_import_bench: %d triangles, %d textures of %dx%d, %d runs\n",
+                fixture.triangleCount, kBenchTextureCount, kBenchImageSize, kBenchImageSize,
+                kRuns);
+    std::printf("  %-34s %11s %11s\n", "stage", "median", "min");
+    const std::pair<const char*, const std::vector<double>*> rows[] = {
+        {"assimp import (ReadFile)", &importMs},
+        {"conversion to vertex/index lists", &conversionMs},
+        {"mesh upload", &meshUploadMs},
+        {"texture decode (all images)", &decodeMs},
+        {"texture upload + mipmaps (all)", &textureUploadMs},
+        {"whole Model construction", &wholeModelMs},
+    };
+    for (const auto& [stage, samples] : rows) {
+        const std::vector<double> ordered = sorted(*samples);
+        std::printf("  %-34s %8.2f ms %8.2f ms\n", stage, ordered[ordered.size() / 2],
+                    ordered.front());
+    }
+    std::filesystem::remove_all(fixture.directory);
+    glfwTerminate();
+    return 0;
+}
