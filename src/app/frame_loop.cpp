@@ -184,20 +184,28 @@ void runPass(Pass pass, const ShaderPrograms& programs)
     }
 }
 
-void runFrame(GLFWwindow* window, const ShaderPrograms& programs)
+void advanceFrame()
 {
     const float now = static_cast<float>(glfwGetTime());
     deltaTime = now - lastFrame;
     lastFrame = now;
 
-    // Input handlers run in here, so a toggle flipped now governs this frame.
     glfwPollEvents();
     cameraTour.step(camera, deltaTime);
     animateScene();
+}
 
+void renderFrame(const ShaderPrograms& programs)
+{
     for (Pass pass : enabledPasses(godRaysOn, bloomOn, shadowOn)) {
         runPass(pass, programs);
     }
+}
+
+void runFrame(GLFWwindow* window, const ShaderPrograms& programs)
+{
+    advanceFrame();
+    renderFrame(programs);
     glfwSwapBuffers(window);
 }
 

@@ -26,7 +26,14 @@ std::vector<Pass> enabledPasses(bool godRays, bool bloom, bool shadows);
 // Runs one pass: its target and GL state, its set-up and its draw.
 void runPass(Pass pass, const ShaderPrograms& programs);
 
-// Steps 1-6 of one frame: clock, events, tour, animation, passes, swap.
+// The frame's first steps: clock, events (the input handlers run here, so a
+// toggle flipped now governs this frame), camera tour and scene animation.
+void advanceFrame();
+
+// The frame's passes, in order, for the current toggles.
+void renderFrame(const ShaderPrograms& programs);
+
+// One whole frame: advance, render, present.
 void runFrame(GLFWwindow* window, const ShaderPrograms& programs);
 
 // Runs frames until the window is asked to close.

@@ -3,6 +3,7 @@
 #include "app/render_targets.h"
 #include "app/window.h"
 #include "camera/input.h"
+#include "render/lighting_pass.h"
 #include "render/shadow_pass.h"
 
 #include <GL/glew.h>
@@ -69,6 +70,7 @@ ShaderPrograms buildShaderPrograms()
     ShaderPrograms programs;
     programs.lightingShader = ShaderProgram("data/shader/pointLightNormal.vs", nullptr,
                                             "data/shader/pointLightNormal.fs");
+    assignLightingDefaults(programs.lightingShader);
     programs.shadowShader = ShaderProgram("data/shader/shadowDepth.vs", "data/shader/shadowDepth.gs",
                                           "data/shader/shadowDepth.fs");
     programs.godRayShader = ShaderProgram("data/shader/SimpleShader.vs", nullptr, "data/shader/SimpleShader.fs");

@@ -23,6 +23,18 @@ std::optional<glm::vec2> lightScreenPosition(const glm::mat4& viewProjection, co
     return ndc;
 }
 
+void assignLightingDefaults(const ShaderProgram& lightingShader)
+{
+    const GLuint program = lightingShader.program;
+    glUseProgram(program);
+    setUniformFloat(program, "screen.width", static_cast<float>(kWindowWidth));
+    setUniformFloat(program, "screen.height", static_cast<float>(kWindowHeight));
+    setUniformInt(program, "shadow.map", kShadowMapUnit);
+    setUniformInt(program, "godRays.map", kGodRayMapUnit);
+    setUniformInt(program, "bloom.map", kBloomMapUnit);
+    glUseProgram(0);
+}
+
 void prepareLightingPass(const ShaderProgram& lightingShader)
 {
     const GLuint program = lightingShader.program;

@@ -27,4 +27,11 @@ constexpr float kGodRayWeight = 0.8f;
 // stream from a place where the light is not.
 std::optional<glm::vec2> lightScreenPosition(const glm::mat4& viewProjection, const glm::vec3& lightPosition);
 
+// Gives the lighting program's effect samplers their fixed units and the
+// screen size once, right after it is built. Uniforms start at 0, and GL
+// refuses any draw while a cube sampler and a 2D sampler share unit 0: a
+// first frame with shadows off (S released while the scene loads) would
+// otherwise draw nothing until shadows came back on.
+void assignLightingDefaults(const ShaderProgram& lightingShader);
+
 void prepareLightingPass(const ShaderProgram& lightingShader);
