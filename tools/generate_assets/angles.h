@@ -1,0 +1,11 @@
+// Angles in radians, named by the share of a turn they are.
+#pragma once
+
+namespace angle {
+
+constexpr double kFullTurn = 6.283185307179586;
+constexpr double kHalfTurn = kFullTurn / 2.0;
+constexpr double kQuarterTurn = kFullTurn / 4.0;
+constexpr double kSixthTurn = kFullTurn / 6.0;
+
+}  // namespace angle
