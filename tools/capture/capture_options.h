@@ -1,0 +1,27 @@
+// Command line of the capture program: the clock times to render, the
+// toggles and free-look state to render them with, and where to write.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CaptureOptions {
+    std::vector<double> times;
+    std::string outputDirectory = "capture";
+    std::string prefix = "frame";
+    bool shadows = true;
+    bool godRays = true;
+    bool bloom = true;
+    bool lightAnimation = true;
+    // Entered at the first frame: the tour stops where that frame put it
+    // and the camera turns to this heading.
+    bool freeLook = false;
+    float freeLookYaw = 0.0f;
+    float freeLookPitch = 0.0f;
+};
+
+// Parses argv; on failure returns nothing and sets `error` to one line.
+std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, std::string& error);
+
+extern const char* const kCaptureUsage;

@@ -1,0 +1,122 @@
+// Capture: renders the viewer's real frames at chosen clock times on a hidden
+// window and writes them as PNG, so a frame can be reproduced and looked at
+// on a machine without a display.
+#include "capture_options.h"
+
+#include "app/frame_loop.h"
+#include "app/scene.h"
+#include "app/startup.h"
+#include "app/window.h"
+#include "camera/camera.h"
+#include "camera/camera_tour.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <vector>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kRgbaChannels = 4;
+
+void applyToggles(const CaptureOptions& options)
+{
+    shadowOn = options.shadows;
+    godRaysOn = options.godRays;
+    bloomOn = options.bloom;
+    lightAnimationPaused = !options.lightAnimation;
+}
+
+void enterFreeLook(const CaptureOptions& options)
+{
+    cameraTour.freeLook = true;
+    camera.yaw = options.freeLookYaw;
+    camera.pitch = std::clamp(options.freeLookPitch, -kMaxPitch, kMaxPitch);
+    camera.updateVectors();
+}
+
+std::string framePath(const CaptureOptions& options, size_t index)
+{
+    char name[64];
+    std::snprintf(name, sizeof(name), "-%03zu.png", index);
+    return (std::filesystem::path(options.outputDirectory) / (options.prefix + name)).string();
+}
+
+// The window's back buffer holds the finished frame until it is presented.
+bool writeFrame(const std::string& path)
+{
+    std::vector<unsigned char> pixels(static_cast<size_t>(kWindowWidth) * kWindowHeight * kRgbaChannels);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // GL's rows run bottom-up; images run top-down.
+    stbi_flip_vertically_on_write(1);
+    return stbi_write_png(path.c_str(), kWindowWidth, kWindowHeight, kRgbaChannels, pixels.data(),
+                          kWindowWidth * kRgbaChannels) != 0;
+}
+
+bool prepareOutputDirectory(const std::string& directory)
+{
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (!std::filesystem::is_directory(directory)) {
+        std::cerr << "capture: cannot create the output folder " << directory
+                  << (error ? ": " + error.message() : std::string()) << "\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const std::optional<CaptureOptions> options = parseCaptureOptions(argc, argv, error);
+    if (!options) {
+        std::cerr << "capture: " << error << "\n" << kCaptureUsage;
+        return kExitUsage;
+    }
+    if (!std::filesystem::is_directory("data/shader") || !std::filesystem::is_directory("data/models")) {
+        std::cerr << "capture: no data/shader and data/models here; run it from the repository root\n";
+        return kExitUsage;
+    }
+    if (!prepareOutputDirectory(options->outputDirectory)) {
+        return kExitFailure;
+    }
+
+    GLFWwindow* window = openWindow(WindowVisibility::Hidden);
+    if (window == nullptr) {
+        return kExitFailure;
+    }
+    const ShaderPrograms programs = prepareRendering();
+    composeScene();
+    applyToggles(*options);
+
+    for (size_t i = 0; i < options->times.size(); ++i) {
+        // The clock is ours: every run sees the same frame times.
+        glfwSetTime(options->times[i]);
+        advanceFrame();
+        if (i == 0 && options->freeLook) {
+            enterFreeLook(*options);
+        }
+        renderFrame(programs);
+        const std::string path = framePath(*options, i);
+        if (!writeFrame(path)) {
+            std::cerr << "capture: cannot write " << path << "\n";
+            glfwTerminate();
+            return kExitFailure;
+        }
+        std::cout << path << "\n";
+        glfwSwapBuffers(window);
+    }
+    glfwTerminate();
+    return 0;
+}
