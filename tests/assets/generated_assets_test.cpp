@@ -341,7 +341,7 @@ TEST(GeneratedAssets, HallwayEnclosesTheTourAndItsShellFacesInward) {
 }
 
 TEST(GeneratedAssets, BlockerHidesTheLightFromSomeDirectionsButNeverAll) {
-    // The shield should throw a broad beam and a broad shadow; the cage only
+    // The shields should throw broad beams and broad shadows; the cage only
     // thin bar shadows.
     constexpr double kShieldLeast = 0.2;
     constexpr double kShieldMost = 0.8;
@@ -352,6 +352,33 @@ TEST(GeneratedAssets, BlockerHidesTheLightFromSomeDirectionsButNeverAll) {
     const double cage = shareOfLightHidden(importTriangles("alarmlightBlockerGrid"));
     EXPECT_GT(cage, 0.0);
     EXPECT_LT(cage, kCageMost);
+}
+
+TEST(GeneratedAssets, BlockerThrowsTwoOppositeShadowsWithLightBetweenThem) {
+    // Level with the light, heading by heading round it: the spinning blocker
+    // should sweep two shadows and two beams of light, like a beacon, rather
+    // than one half-plane of shadow. The same line through the light is what
+    // the camera looks along in the god-ray image, so headings left clear
+    // are the moments the glowing glass shows and the rays flare.
+    constexpr int kHeadings = 72;
+    constexpr double kPi = 3.141592653589793;
+    const std::vector<Triangle> blocker = importTriangles("alarmlightBlocker");
+    ASSERT_FALSE(blocker.empty());
+    std::vector<bool> hidden;
+    for (int i = 0; i < kHeadings; ++i) {
+        const double heading = 2.0 * kPi * i / kHeadings;
+        const glm::dvec3 direction(std::cos(heading), 0.0, std::sin(heading));
+        hidden.push_back(std::any_of(blocker.begin(), blocker.end(),
+                                     [&](const Triangle& t) { return rayHits(kLocalLightPoint, direction, t); }));
+    }
+    int unlikeTheOppositeHeading = 0;
+    int edges = 0;
+    for (int i = 0; i < kHeadings; ++i) {
+        if (hidden[i] != hidden[(i + kHeadings / 2) % kHeadings]) ++unlikeTheOppositeHeading;
+        if (hidden[i] != hidden[(i + 1) % kHeadings]) ++edges;
+    }
+    EXPECT_EQ(unlikeTheOppositeHeading, 0);
+    EXPECT_EQ(edges, 4) << "two shadows and two beams make four edges";
 }
 
 // Lowest and highest y of a model's vertices.

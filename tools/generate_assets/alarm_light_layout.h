@@ -30,7 +30,12 @@ constexpr double kCageRadius = 0.14;
 constexpr double kBarRadius = 0.005;  // 1 cm thick bars
 constexpr double kCageTopY = -0.05;
 constexpr int kCageBars = 6;
-constexpr double kCageBottomAngle = -angle::kSixthTurn;  // 60 degrees below the light's level
+// The bottom ring sits 75 degrees below the light's level. Its shadow is a
+// cone from the light: this steep, it lands as a small ring on the floor
+// right under the light. Any shallower and it crosses the pipes, whose
+// round sides meet it at a glancing angle and stretch the shadow's filtered
+// edge into wide terraced arcs.
+constexpr double kCageBottomAngle = -angle::kQuarterTurn * 5.0 / 6.0;
 
 // Appends the cage's bars and rings to `part`.
 void addCage(MeshPart& part);

@@ -1,6 +1,7 @@
 // The four alarm-light models: the visible beacon (housing and red glass),
-// its wire cage, and the two shadow-only twins, a spinning half-shield round
-// the light and a copy of the cage, which the shadow and god-ray passes draw.
+// its wire cage, and the two shadow-only twins, a spinning pair of shields
+// round the light and a copy of the cage, which the shadow and god-ray passes
+// draw.
 #include "alarm_light_layout.h"
 #include "models.h"
 #include "shapes.h"
@@ -17,15 +18,26 @@ constexpr int kGlassSegments = 32;
 constexpr int kGlassArcSteps = 8;
 constexpr int kGlassWallSteps = 3;
 
-// The shield: half a thin cylinder round the light, inside the glass. It
-// hides the light from one side at a time, so its shadow sweeps the hallway
-// as it spins.
-constexpr int kShieldSegments = 32;  // per full turn
+// The shields: two opposite curved plates round the light, inside the glass,
+// like a rotating beacon's reflectors. Each throws a beam of shadow with a
+// beam of light either side, so as they spin two shadows and two beams sweep
+// the hallway. Seen from the side, they cross in front of the light twice a
+// turn and stand clear of it in between, so the god rays pulse.
+constexpr int kShieldCount = 2;
+constexpr int kShieldSegments = 40;  // per full turn: 8 facets per shield
+constexpr double kShieldArc = angle::kFullTurn / 5.0;  // 72 degrees; the gaps between are wider
 constexpr double kShieldRadius = 0.06;
 constexpr double kShieldThickness = 0.01;
-constexpr double kShieldBottom = -0.28;
-constexpr double kShieldTop = -0.10;
-constexpr double kShieldArc = angle::kHalfTurn;
+// Above the light the shields reach about 60 degrees up, so their shadow's
+// upper edge lands on the ceiling. Below, they reach about 70 degrees down,
+// steeper than the light sees any pipe's foot: that edge is a cone from the
+// light, and where it crosses a round pipe at a glancing angle the shadow
+// filter terraces it into stacked arcs. On the flat floor it stays one soft
+// edge.
+constexpr double kShieldRise = 0.1;
+constexpr double kShieldDrop = 0.16;
+constexpr double kShieldBottom = alarm::kLightY - kShieldDrop;
+constexpr double kShieldTop = alarm::kLightY + kShieldRise;
 
 constexpr int kRingSides = 6;
 constexpr int kLargeRingSegments = 24;
@@ -116,17 +128,23 @@ MeshModel buildAlarmLightGrid() {
 }
 
 MeshModel buildAlarmLightBlocker() {
-    MeshPart shield{"shield", "blocker_black", {}, {}};
+    MeshPart shields{"shields", "blocker_black", {}, {}};
     const double inner = kShieldRadius - kShieldThickness / 2.0;
     const double outer = kShieldRadius + kShieldThickness / 2.0;
-    Lathe halfShell = fullTurnLathe({straightRun({inner, kShieldBottom}, {outer, kShieldBottom}),
-                                     straightRun({outer, kShieldBottom}, {outer, kShieldTop}),
-                                     straightRun({outer, kShieldTop}, {inner, kShieldTop}),
-                                     straightRun({inner, kShieldTop}, {inner, kShieldBottom})},
-                                    kShieldSegments, scale::kShadowTile);
-    halfShell.sweepTo = kShieldArc;
-    addLathe(shield, halfShell);
-    return MeshModel{"alarmlightBlocker", {shield}};
+    // Each shield is its own closed slab, capped at both ends of its arc, so
+    // the shadow pass (which culls front faces) stores its far side.
+    Lathe shield = fullTurnLathe({straightRun({inner, kShieldBottom}, {outer, kShieldBottom}),
+                                  straightRun({outer, kShieldBottom}, {outer, kShieldTop}),
+                                  straightRun({outer, kShieldTop}, {inner, kShieldTop}),
+                                  straightRun({inner, kShieldTop}, {inner, kShieldBottom})},
+                                 kShieldSegments, scale::kShadowTile);
+    for (int i = 0; i < kShieldCount; ++i) {
+        const double centre = angle::kFullTurn * i / kShieldCount;
+        shield.sweepFrom = centre - kShieldArc / 2.0;
+        shield.sweepTo = centre + kShieldArc / 2.0;
+        addLathe(shields, shield);
+    }
+    return MeshModel{"alarmlightBlocker", {shields}};
 }
 
 MeshModel buildAlarmLightBlockerGrid() {

@@ -4,8 +4,6 @@
 namespace angle {
 
 constexpr double kFullTurn = 6.283185307179586;
-constexpr double kHalfTurn = kFullTurn / 2.0;
 constexpr double kQuarterTurn = kFullTurn / 4.0;
-constexpr double kSixthTurn = kFullTurn / 6.0;
 
 }  // namespace angle
