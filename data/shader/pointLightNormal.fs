@@ -6,17 +6,21 @@
 // Cost per pixel on a software renderer: 1 + 3 material taps, kShadowTaps
 // shadow taps, kGodRaySamples god-ray taps, 1 bloom tap.
 
-const int kMaxLights = 16;
+const int kMaxLights = 1;
 // Shadow filtering: taps on a small disc around the lookup direction soften
 // the 1024-texel cube map's stair steps.
 const int kShadowTaps = 4;
 const float kShadowBias = 0.03;         // world units; the back faces are stored, so little is needed
 const float kShadowDiscRadius = 0.012;  // relative to the distance to the light
-// God rays: samples marched from the pixel towards the light on screen.
-const int kGodRaySamples = 24;
-// Only the occlusion image near the light emits: the image's background is
-// bright everywhere, and the beacon is the source the shafts stream from.
-const float kGodRaySourceRadius = 0.18;  // in screen heights
+// God rays: the march is kGodRayMarchLength steps long from pixel to light
+// (the decay applies per step), of which kGodRaySamples are taken, all on
+// the glass. The glass and its cage reach kGodRaySourceRadius metres from
+// the light.
+const int kGodRayMarchLength = 64;
+const int kGodRaySamples = 6;
+const float kGodRaySourceRadius = 0.15;
+const float kGodRaySourceCore = 0.6;   // fraction of the radius that emits fully
+const float kGodRayIntensity = 2.0;
 const float kBloomStrength = 1.2;
 
 struct PointLightParams {
@@ -70,6 +74,7 @@ uniform GodRays godRays;
 uniform Bloom bloom;
 uniform Screen screen;
 uniform vec3 viewPos;
+uniform mat4 projection;
 
 in VertexOut {
     vec3 worldPosition;
@@ -81,8 +86,9 @@ in VertexOut {
 
 out vec4 fragColour;
 
-const vec3 kShadowTapOffsets[kShadowTaps] = vec3[](
-    vec3(1.0, 1.0, 1.0), vec3(-1.0, -1.0, 1.0), vec3(1.0, -1.0, -1.0), vec3(-1.0, 1.0, -1.0));
+// A ring of taps at two radii, so the turned disc covers it evenly.
+const vec2 kShadowTapOffsets[kShadowTaps] = vec2[](
+    vec2(1.0, 0.0), vec2(0.0, 0.5), vec2(-1.0, 0.0), vec2(0.0, -0.5));
 
 // The surface normal, bent by the normal map where the mesh has a usable
 // tangent frame. A sample far from unit length is no normal map at all
@@ -102,7 +108,16 @@ vec3 surfaceNormal()
     return normalize(mat3(normalize(t), normalize(b), n) * mapped);
 }
 
+// Per-pixel noise in [0, 1): turns the few samples' steps into a fine dither
+// instead of visible bands.
+float interleavedNoise(vec2 pixel)
+{
+    return fract(52.9829189 * fract(dot(pixel, vec2(0.06711056, 0.00583715))));
+}
+
 // 1 where lit, 0 where a caster stands between the surface and the light.
+// kShadowTaps lookups on a small disc across the light direction, the disc
+// turned per pixel, soften the 1024-texel faces' stair steps into a dither.
 float lightVisibility(vec3 lightPosition)
 {
     vec3 fromLight = fin.worldPosition - lightPosition;
@@ -110,10 +125,18 @@ float lightVisibility(vec3 lightPosition)
     if (distanceToLight >= shadow.far) {
         return 1.0;  // beyond the cube map's reach nothing was stored
     }
-    float lit = 0.0;
+    vec3 direction = fromLight / distanceToLight;
+    vec3 helper = abs(direction.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
+    vec3 across = normalize(cross(direction, helper));
+    vec3 along = cross(direction, across);
+    float angle = 6.2831853 * interleavedNoise(gl_FragCoord.xy);
+    vec2 turn = vec2(cos(angle), sin(angle));
     float radius = kShadowDiscRadius * distanceToLight;
+    float lit = 0.0;
     for (int i = 0; i < kShadowTaps; ++i) {
-        float stored = texture(shadow.map, fromLight + kShadowTapOffsets[i] * radius).r * shadow.far;
+        vec2 tap = kShadowTapOffsets[i];
+        vec2 turned = vec2(tap.x * turn.x - tap.y * turn.y, tap.x * turn.y + tap.y * turn.x) * radius;
+        float stored = texture(shadow.map, fromLight + across * turned.x + along * turned.y).r * shadow.far;
         lit += (distanceToLight - kShadowBias > stored) ? 0.0 : 1.0;
     }
     return lit / float(kShadowTaps);
@@ -135,23 +158,52 @@ vec3 shadePointLight(PointLightParams light, vec3 n, vec3 toEye, vec3 albedo, ve
          + visibility * attenuation * (light.diffuse * diffuse * albedo + light.specular * specular * specularColour);
 }
 
-vec3 godRayLight()
+// God rays: each pixel marches towards the light's screen position through
+// the occlusion image, gathering what the beacon's glass emits there and
+// losing what the spinning blockers cover, so shafts stream outwards and
+// are cut as the blockers turn. Only the glass emits: the occlusion image's
+// background is bright everywhere, and letting it in washes the whole frame
+// pink. All of a pixel's samples are spent on the stretch of its march that
+// crosses the glass, where they can count.
+vec3 godRayLight(vec3 lightPosition)
 {
-    vec2 size = vec2(screen.width, screen.height);
-    vec2 coord = gl_FragCoord.xy / size;
+    vec2 screenSize = vec2(screen.width, screen.height);
+    float aspect = screenSize.x / screenSize.y;
+    vec2 pixel = gl_FragCoord.xy / screenSize;
     vec2 source = godRays.lightScreenPosition * 0.5 + 0.5;
-    vec2 step = (coord - source) * godRays.density / float(kGodRaySamples);
-    float aspect = size.x / size.y;
-    float illumination = 1.0;
+    vec2 toPixel = pixel - source;
+    // Apparent radius of the glass, in screen heights.
+    float glassRadius = kGodRaySourceRadius * projection[1][1] * 0.5
+                      / max(distance(lightPosition, viewPos), projection[1][1] * kGodRaySourceRadius);
+    float pixelDistance = length(toPixel * vec2(aspect, 1.0));
+    // The march covers the line from the pixel (1) towards the light (0) as
+    // far as the density takes it; only the part inside the glass counts.
+    float marchEnd = max(0.0, 1.0 - godRays.density);
+    float glassEnd = min(1.0, glassRadius / max(pixelDistance, 1e-6));
+    if (glassEnd <= marchEnd) {
+        return vec3(0.0);
+    }
+    // Jittered per pixel, so the few samples dither instead of banding.
+    float jitter = interleavedNoise(gl_FragCoord.xy);
+
+    // Samples nearer the light come later in the march and have decayed
+    // more: the decay exponent falls linearly from sample to sample.
+    float spacing = (glassEnd - marchEnd) / float(kGodRaySamples);
+    float firstAlong = marchEnd + spacing * jitter;
+    float stepsPerSample = float(kGodRayMarchLength) * spacing / godRays.density;
+    float decayed = pow(godRays.decay, float(kGodRayMarchLength) * (1.0 - firstAlong) / godRays.density);
+    float decayPerSample = pow(godRays.decay, -stepsPerSample);
     vec3 sum = vec3(0.0);
     for (int i = 0; i < kGodRaySamples; ++i) {
-        coord -= step;
-        vec2 offset = (coord - source) * vec2(aspect, 1.0);
-        float nearSource = 1.0 - smoothstep(0.0, kGodRaySourceRadius, length(offset));
-        sum += texture(godRays.map, coord).rgb * nearSource * illumination * godRays.weight;
-        illumination *= godRays.decay;
+        float along = firstAlong + spacing * float(i);
+        float radial = along * pixelDistance / glassRadius;
+        float emits = clamp((1.0 - radial) / (1.0 - kGodRaySourceCore), 0.0, 1.0);
+        sum += texture(godRays.map, source + toPixel * along).rgb * (emits * decayed);
+        decayed *= decayPerSample;
     }
-    return sum * godRays.exposure;
+    // Stands in for the samples a full march would have landed on the glass.
+    float landed = float(kGodRayMarchLength) * (glassEnd - marchEnd) / godRays.density;
+    return sum / float(kGodRaySamples) * landed * godRays.weight * godRays.exposure * kGodRayIntensity;
 }
 
 void main()
@@ -161,18 +213,20 @@ void main()
     vec3 n = surfaceNormal();
     vec3 toEye = normalize(viewPos - fin.worldPosition);
 
+    // Only the first light casts the cube-map shadow. Looked up once, outside
+    // the light loop: a software renderer runs every iteration's code.
+    float firstLightVisibility = shadow.on ? lightVisibility(pointLights[0].position) : 1.0;
     vec3 colour = vec3(0.0);
     for (int i = 0; i < kMaxLights; ++i) {
         // Unset slots have all-zero coefficients; they add nothing.
         if (pointLights[i].constant + pointLights[i].linear + pointLights[i].quadratic <= 0.0) {
             continue;
         }
-        // Only the first light casts the cube-map shadow.
-        float visibility = (i == 0 && shadow.on) ? lightVisibility(pointLights[i].position) : 1.0;
+        float visibility = i == 0 ? firstLightVisibility : 1.0;
         colour += shadePointLight(pointLights[i], n, toEye, albedo, specularColour, visibility);
     }
     if (godRays.on) {
-        colour += godRayLight();
+        colour += godRayLight(pointLights[0].position);
     }
     if (bloom.on) {
         colour += kBloomStrength * texture(bloom.map, gl_FragCoord.xy / vec2(screen.width, screen.height)).rgb;

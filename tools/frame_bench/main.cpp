@@ -6,6 +6,8 @@
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "app/startup.h"
+#include "camera/camera.h"
+#include "camera/camera_tour.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -63,38 +65,60 @@ void applyToggles(const Configuration& c)
     shadowOn = c.shadows;
 }
 
-// Median wall time of whole frames, each finished on the GPU before the
-// clock stops so the figure is the frame's real cost.
+// Back to the first frame of the run: every configuration sees the same
+// views, so their times compare.
+void restartTour()
+{
+    camera = Camera();
+    cameraTour = CameraTour();
+    animationTime = 0.0f;
+    lastFrame = 0.0f;
+}
+
+// Median wall time of whole frames spread evenly over one tour cycle, each
+// finished before the clock stops so the figure is the frame's real cost.
+// The scene clock is set per frame, so the views do not depend on speed.
 double medianFrameMilliseconds(GLFWwindow* window, const ShaderPrograms& programs, int frames)
 {
-    for (int i = 0; i < kWarmUpFrames; ++i) {
-        runFrame(window, programs);
-    }
+    restartTour();
     std::vector<double> times;
-    for (int i = 0; i < frames; ++i) {
+    for (int i = -kWarmUpFrames; i < frames; ++i) {
+        glfwSetTime(kTourCycleEnd * (std::max(i, 0) + 0.5) / frames);
         const auto start = std::chrono::steady_clock::now();
         runFrame(window, programs);
         glFinish();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        if (i >= 0) {
+            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        }
     }
     return median(times);
 }
 
-double medianPassMilliseconds(Pass pass, const ShaderPrograms& programs)
+struct PassTimes {
+    double gpu;   // GL_TIME_ELAPSED
+    double wall;  // finished on both sides of the pass
+};
+
+PassTimes medianPassMilliseconds(Pass pass, const ShaderPrograms& programs)
 {
     GLuint query = 0;
     glGenQueries(1, &query);
-    std::vector<double> times;
+    std::vector<double> gpu;
+    std::vector<double> wall;
     for (int i = 0; i < kPassSamples; ++i) {
+        glFinish();
+        const auto start = std::chrono::steady_clock::now();
         glBeginQuery(GL_TIME_ELAPSED, query);
         runPass(pass, programs);
         glEndQuery(GL_TIME_ELAPSED);
+        glFinish();
+        wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         GLuint64 nanoseconds = 0;
         glGetQueryObjectui64v(query, GL_QUERY_RESULT, &nanoseconds);
-        times.push_back(static_cast<double>(nanoseconds) / 1e6);
+        gpu.push_back(static_cast<double>(nanoseconds) / 1e6);
     }
     glDeleteQueries(1, &query);
-    return median(times);
+    return {median(gpu), median(wall)};
 }
 
 }  // namespace
@@ -119,10 +143,13 @@ int main(int argc, char** argv)
         std::printf("%-18s %12.2f\n", c.name, medianFrameMilliseconds(window, programs, frames));
     }
 
-    applyToggles(kConfigurations[0]);
-    std::printf("\n%-18s %12s\n", "pass (all on)", "GPU ms");
-    for (Pass pass : enabledPasses(true, true, true)) {
-        std::printf("%-18s %12.2f\n", passName(pass), medianPassMilliseconds(pass, programs));
+    for (const Configuration& c : {kConfigurations[0], kConfigurations[4]}) {
+        applyToggles(c);
+        std::printf("\n%-18s %12s %12s\n", c.name, "GPU ms", "wall ms");
+        for (Pass pass : enabledPasses(c.godRays, c.bloom, c.shadows)) {
+            const PassTimes times = medianPassMilliseconds(pass, programs);
+            std::printf("%-18s %12.2f %12.2f\n", passName(pass), times.gpu, times.wall);
+        }
     }
     glfwTerminate();
     return 0;
