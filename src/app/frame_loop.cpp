@@ -18,6 +18,7 @@
 
 float deltaTime = 0.0f;
 float lastFrame = 0.0f;
+double (*frameClock)() = glfwGetTime;
 
 bool godRaysOn = true;
 bool bloomOn = true;
@@ -186,7 +187,7 @@ void runPass(Pass pass, const ShaderPrograms& programs)
 
 void advanceFrame()
 {
-    const float now = static_cast<float>(glfwGetTime());
+    const float now = static_cast<float>(frameClock());
     deltaTime = now - lastFrame;
     lastFrame = now;
 

@@ -11,6 +11,11 @@ struct ShaderPrograms;
 extern float deltaTime;
 extern float lastFrame;
 
+// Where a frame reads the time: the window system's clock. A tool that
+// renders scripted moments points it at its own clock, so that the same
+// script renders the same frames to the bit.
+extern double (*frameClock)();
+
 extern bool godRaysOn;
 extern bool bloomOn;
 extern bool shadowOn;

@@ -26,6 +26,13 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kRgbaChannels = 4;
 
+// The scripted moment of the frame being rendered.
+double scriptedTime = 0.0;
+double readScriptedTime()
+{
+    return scriptedTime;
+}
+
 void applyToggles(const CaptureOptions& options)
 {
     shadowOn = options.shadows;
@@ -99,10 +106,12 @@ int main(int argc, char** argv)
     const ShaderPrograms programs = prepareRendering();
     composeScene();
     applyToggles(*options);
+    frameClock = readScriptedTime;
 
     for (size_t i = 0; i < options->times.size(); ++i) {
-        // The clock is ours: every run sees the same frame times.
-        glfwSetTime(options->times[i]);
+        // The clock is ours: every run sees exactly the same frame times.
+        scriptedTime = options->times[i];
+        glfwSetTime(scriptedTime);
         advanceFrame();
         if (i == 0 && options->freeLook) {
             enterFreeLook(*options);
