@@ -1,0 +1,99 @@
+// The capture program as a user meets it: clear refusals for bad arguments,
+// a missing data/ folder or an unusable output folder, and identical images
+// from identical runs that touch nothing but its own files.
+#include "support/gl_context.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr int kFailure = 1;
+
+struct CaptureRun {
+    int status = -1;
+    std::string output;  // stdout and stderr together
+};
+
+CaptureRun capture(const std::string& workingDirectory, const std::string& arguments)
+{
+    const std::string command =
+        "cd '" + workingDirectory + "' && '" + std::string(VORLUNE_CAPTURE) + "' " + arguments + " 2>&1";
+    CaptureRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[512];
+    while (fgets(buffer, sizeof(buffer), pipe) != nullptr) {
+        run.output += buffer;
+    }
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
+{
+    const char* bad[] = {"", "--shadows", "--shadows maybe 1.0", "2.0 1.0", "-1", "soon", "--prefix ../x 1",
+                         "--free-look 10 1", "--colour red 1"};
+    for (const char* arguments : bad) {
+        SCOPED_TRACE(arguments);
+        const CaptureRun run = capture(VORLUNE_SOURCE_DIR, arguments);
+        EXPECT_EQ(run.status, kUsageError);
+        EXPECT_EQ(run.output.rfind("capture: ", 0), 0u) << run.output;
+        EXPECT_NE(run.output.find("usage: capture"), std::string::npos);
+    }
+}
+
+TEST(CaptureProgram, RefusesToRunWithoutTheDataFolder)
+{
+    TempDir elsewhere;
+    const CaptureRun run = capture(elsewhere.path, "1.0");
+    EXPECT_EQ(run.status, kUsageError);
+    EXPECT_NE(run.output.find("run it from the repository root"), std::string::npos) << run.output;
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path));
+}
+
+TEST(CaptureProgram, OutputFolderThatCannotBeMadeIsAnError)
+{
+    TempDir dir;
+    dir.write("plain-file", "not a folder");
+    const CaptureRun run = capture(VORLUNE_SOURCE_DIR, "--out '" + dir.file("plain-file/frames") + "' 1.0");
+    EXPECT_EQ(run.status, kFailure);
+    EXPECT_NE(run.output.find("cannot create the output folder"), std::string::npos) << run.output;
+    EXPECT_EQ(contents(dir.file("plain-file")), "not a folder");
+}
+
+TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)
+{
+    TempDir first;
+    TempDir second;
+    first.write("notes.txt", "keep me");
+    const std::string arguments = " --prefix tour --bloom off 1.0 4.6";
+    const CaptureRun a = capture(VORLUNE_SOURCE_DIR, "--out '" + first.path + "'" + arguments);
+    const CaptureRun b = capture(VORLUNE_SOURCE_DIR, "--out '" + second.path + "'" + arguments);
+    ASSERT_EQ(a.status, 0) << a.output;
+    ASSERT_EQ(b.status, 0) << b.output;
+    EXPECT_EQ(a.output, first.file("tour-000.png") + "\n" + first.file("tour-001.png") + "\n");
+
+    for (const char* name : {"tour-000.png", "tour-001.png"}) {
+        const std::string image = contents(first.file(name));
+        EXPECT_GT(image.size(), 100000u) << name;
+        EXPECT_EQ(image, contents(second.file(name))) << name;
+    }
+    EXPECT_NE(contents(first.file("tour-000.png")), contents(first.file("tour-001.png")));
+    EXPECT_EQ(contents(first.file("notes.txt")), "keep me");
+}
+
+}  // namespace
