@@ -7,7 +7,7 @@
 
 #include <vector>
 
-struct Model;
+class Model;
 
 // Non-owning, in drawing order; a model may stand in several lists.
 using DrawList = std::vector<Model*>;

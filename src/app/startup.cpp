@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/render_targets.h"
+#include "app/startup_profile.h"
 #include "app/window.h"
 #include "camera/input.h"
 #include "render/lighting_pass.h"
@@ -67,6 +68,7 @@ GLFWwindow* openWindow(WindowVisibility visibility)
 
 ShaderPrograms buildShaderPrograms()
 {
+    const StartupTimer timer(&StartupProfile::shaderBuildMs);
     ShaderPrograms programs;
     programs.lightingShader = ShaderProgram("data/shader/pointLightNormal.vs", nullptr,
                                             "data/shader/pointLightNormal.fs");

@@ -3,6 +3,7 @@
 // with its importer at the end of importScene.
 #include "model/model.h"
 
+#include "app/startup_profile.h"
 #include "model/scene_import.h"
 #include "model/texture_loader.h"
 #include "render/uniforms.h"
@@ -23,7 +24,9 @@ const glm::vec3 kVerticalAxis(0.0f, 1.0f, 0.0f);
 
 Model::Model(const std::string& path)
 {
+    const StartupTimer timer(nullptr);
     importScene(path);
+    recordModelImport(path, timer.elapsedMs());
 }
 
 void Model::importScene(std::string path)

@@ -3,7 +3,11 @@
 // specular, normal and height maps alike.
 #include "model/texture_loader.h"
 
+#include "app/startup_profile.h"
+
 #include <stb_image.h>
+
+#include <limits>
 
 namespace {
 
@@ -22,21 +26,65 @@ constexpr unsigned char kPlaceholderTexel[kRgbChannels] = {255, 0, 255};
 
 }  // namespace
 
-DecodedImage decodeRgbImage(const std::string& fullPath)
+namespace {
+
+bool acceptableSize(int width, int height)
+{
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide;
+}
+
+DecodedImage keepIfAcceptable(unsigned char* pixels, int width, int height)
 {
     DecodedImage image;
+    image.pixels.reset(pixels);
+    if (!image.pixels || !acceptableSize(width, height)) {
+        image.pixels.reset();
+        return image;
+    }
+    image.width = width;
+    image.height = height;
+    return image;
+}
+
+}  // namespace
+
+DecodedImage decodeRgbImage(const std::string& fullPath)
+{
+    // The header is read first, so an absurd declared size is refused before
+    // the decoder allocates anything for it.
     int width = 0;
     int height = 0;
-    image.pixels.reset(stbi_load(fullPath.c_str(), &width, &height, nullptr, kRgbChannels));
-    if (image.pixels) {
-        image.width = width;
-        image.height = height;
+    int channels = 0;
+    if (!stbi_info(fullPath.c_str(), &width, &height, &channels) || !acceptableSize(width, height)) {
+        return DecodedImage{};
     }
-    return image;
+    const StartupTimer timer(&StartupProfile::textureDecodeMs);
+    unsigned char* pixels = stbi_load(fullPath.c_str(), &width, &height, nullptr, kRgbChannels);
+    return keepIfAcceptable(pixels, width, height);
+}
+
+DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t size)
+{
+    if (bytes == nullptr || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return DecodedImage{};
+    }
+    const int length = static_cast<int>(size);
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) || !acceptableSize(width, height)) {
+        return DecodedImage{};
+    }
+    unsigned char* pixels = stbi_load_from_memory(bytes, length, &width, &height, nullptr, kRgbChannels);
+    return keepIfAcceptable(pixels, width, height);
 }
 
 GLuint uploadTexture2D(const DecodedImage& image)
 {
+    const StartupTimer timer(&StartupProfile::textureUploadMs);
+    if (startupProfile != nullptr) {
+        ++startupProfile->texturesLoaded;
+    }
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);

@@ -5,6 +5,7 @@
 
 #include <GL/glew.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -20,7 +21,17 @@ struct DecodedImage {
     std::unique_ptr<unsigned char, FreeDecodedPixels> pixels;
 };
 
+// Images wider or taller than this are refused without being decoded. The
+// scene's largest texture is 256 texels wide, and a 4096 x 4096 image is
+// already 48 MiB of RGB; a hostile or corrupt header can declare sizes for
+// which the decoder would allocate gigabytes and fill them with nothing.
+constexpr int kMaxImageSide = 4096;
+
+// No pixels when the file cannot be read or decoded, or when it declares no
+// pixels at all or a side longer than kMaxImageSide.
 DecodedImage decodeRgbImage(const std::string& fullPath);
+// The same decode from bytes already in memory.
+DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t size);
 
 // Makes a new texture from `image` (a 1x1 placeholder when it has no pixels),
 // with mipmaps, repeat wrapping and trilinear filtering. Leaves no texture

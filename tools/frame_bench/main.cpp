@@ -1,11 +1,14 @@
 // Frame benchmark: runs the real start-up, scene and frame loop on a hidden
-// window without vsync and prints the median frame time for each effect
-// combination, and each pass's GPU time from timer queries.
+// window without vsync and prints where start-up spends its time, the median
+// frame time for each effect combination, each pass's time, and the
+// process's memory. With --long-run it also renders many frames and reports
+// whether resident memory grows.
 //
-//   frame_bench [FRAMES]   (run from the repository root; default 60 frames)
+//   frame_bench [--frames N] [--long-run FRAMES]   (from the repository root)
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "app/startup.h"
+#include "app/startup_profile.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 
@@ -16,14 +19,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kDefaultFrames = 60;
 constexpr int kWarmUpFrames = 5;
 constexpr int kPassSamples = 15;
+constexpr int kLongRunWarmUpFrames = 300;
 
 struct Configuration {
     const char* name;
@@ -39,6 +47,24 @@ constexpr Configuration kConfigurations[] = {
     {"bloom off", true, false, true},
     {"all effects off", false, false, false},
 };
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// A "VmRSS:" or "VmHWM:" line of /proc/self/status, in KiB.
+long memoryKiB(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::atol(line.c_str() + std::strlen(field));
+        }
+    }
+    return -1;
+}
 
 const char* passName(Pass pass)
 {
@@ -75,20 +101,26 @@ void restartTour()
     lastFrame = 0.0f;
 }
 
-// Median wall time of whole frames spread evenly over one tour cycle, each
-// finished before the clock stops so the figure is the frame's real cost.
-// The scene clock is set per frame, so the views do not depend on speed.
+// Frame i of n, spread evenly over one tour cycle.
+void setTourClock(int i, int n)
+{
+    glfwSetTime(kTourCycleEnd * ((i % n) + 0.5) / n);
+}
+
+// Median wall time of whole frames, each finished before the clock stops so
+// the figure is the frame's real cost. The scene clock is set per frame, so
+// the views do not depend on speed.
 double medianFrameMilliseconds(GLFWwindow* window, const ShaderPrograms& programs, int frames)
 {
     restartTour();
     std::vector<double> times;
     for (int i = -kWarmUpFrames; i < frames; ++i) {
-        glfwSetTime(kTourCycleEnd * (std::max(i, 0) + 0.5) / frames);
-        const auto start = std::chrono::steady_clock::now();
+        setTourClock(std::max(i, 0), frames);
+        const auto start = Clock::now();
         runFrame(window, programs);
         glFinish();
         if (i >= 0) {
-            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            times.push_back(millisecondsSince(start));
         }
     }
     return median(times);
@@ -107,12 +139,12 @@ PassTimes medianPassMilliseconds(Pass pass, const ShaderPrograms& programs)
     std::vector<double> wall;
     for (int i = 0; i < kPassSamples; ++i) {
         glFinish();
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = Clock::now();
         glBeginQuery(GL_TIME_ELAPSED, query);
         runPass(pass, programs);
         glEndQuery(GL_TIME_ELAPSED);
         glFinish();
-        wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        wall.push_back(millisecondsSince(start));
         GLuint64 nanoseconds = 0;
         glGetQueryObjectui64v(query, GL_QUERY_RESULT, &nanoseconds);
         gpu.push_back(static_cast<double>(nanoseconds) / 1e6);
@@ -121,22 +153,90 @@ PassTimes medianPassMilliseconds(Pass pass, const ShaderPrograms& programs)
     return {median(gpu), median(wall)};
 }
 
+void printStartup(const StartupProfile& profile, double windowMs, double targetsMs, double sceneMs,
+                  double firstFrameMs, double totalMs)
+{
+    std::printf("start-up, process start to first presented frame: %.0f ms\n", totalMs);
+    std::printf("  %-34s %8.1f ms\n", "window, context, GL entry points", windowMs);
+    std::printf("  %-34s %8.1f ms\n", "render targets", targetsMs);
+    std::printf("  %-34s %8.1f ms\n", "shader builds (5 programs)", profile.shaderBuildMs);
+    std::printf("  %-34s %8.1f ms\n", "scene composition (16 models)", sceneMs);
+    for (const auto& [path, file] : profile.modelImports) {
+        std::printf("    %-32s %8.1f ms  (%d x %.1f)\n", path.c_str(), file.totalMs, file.instances,
+                    file.totalMs / file.instances);
+    }
+    std::printf("    %-32s %8.1f ms  (%d images)\n", "of which texture decoding", profile.textureDecodeMs,
+                profile.texturesLoaded);
+    std::printf("    %-32s %8.1f ms\n", "of which texture uploads", profile.textureUploadMs);
+    std::printf("  %-34s %8.1f ms\n", "first frame, drawn and presented", firstFrameMs);
+}
+
+void longRun(GLFWwindow* window, const ShaderPrograms& programs, int frames)
+{
+    applyToggles(kConfigurations[0]);
+    restartTour();
+    const int cycle = 300;  // frames per tour cycle: every view comes back
+    long afterWarmUp = 0;
+    const auto start = Clock::now();
+    for (int i = 0; i < frames; ++i) {
+        setTourClock(i, cycle);
+        if (i % cycle == 0) {
+            restartTour();
+        }
+        runFrame(window, programs);
+        if (i + 1 == kLongRunWarmUpFrames) {
+            afterWarmUp = memoryKiB("VmRSS:");
+        }
+    }
+    glFinish();
+    const long atEnd = memoryKiB("VmRSS:");
+    std::printf("\nlong run: %d frames in %.0f s, all effects on\n", frames, millisecondsSince(start) / 1000.0);
+    std::printf("  resident after %d frames: %ld KiB\n", kLongRunWarmUpFrames, afterWarmUp);
+    std::printf("  resident at the end:       %ld KiB (growth %ld KiB)\n", atEnd, atEnd - afterWarmUp);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultFrames;
+    const auto processStart = Clock::now();
+    int frames = kDefaultFrames;
+    int longRunFrames = 0;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--frames") == 0) {
+            frames = std::max(1, std::atoi(argv[i + 1]));
+        } else if (std::strcmp(argv[i], "--long-run") == 0) {
+            longRunFrames = std::max(0, std::atoi(argv[i + 1]));
+        }
+    }
+
+    StartupProfile profile;
+    startupProfile = &profile;
+    auto step = Clock::now();
     GLFWwindow* window = openWindow(WindowVisibility::Hidden);
     if (window == nullptr) {
         return 1;
     }
+    const double windowMs = millisecondsSince(step);
     // Unpaced: the benchmark measures the work, not the display's refresh.
     glfwSwapInterval(0);
+    step = Clock::now();
     const ShaderPrograms programs = prepareRendering();
+    const double targetsMs = millisecondsSince(step) - profile.shaderBuildMs;
+    step = Clock::now();
     composeScene();
+    const double sceneMs = millisecondsSince(step);
+    step = Clock::now();
+    runFrame(window, programs);
+    glFinish();
+    const double firstFrameMs = millisecondsSince(step);
+    const double totalMs = millisecondsSince(processStart);
+    startupProfile = nullptr;
 
-    std::printf("%s | %s\n", glGetString(GL_RENDERER), glGetString(GL_VERSION));
-    std::printf("%d frames per configuration, 1280x720\n\n", frames);
+    std::printf("%s | %s | 1280x720\n\n", glGetString(GL_RENDERER), glGetString(GL_VERSION));
+    printStartup(profile, windowMs, targetsMs, sceneMs, firstFrameMs, totalMs);
+
+    std::printf("\n%d frames per configuration, spread over one tour cycle\n", frames);
     std::printf("%-18s %12s\n", "configuration", "median ms");
     for (const Configuration& c : kConfigurations) {
         applyToggles(c);
@@ -150,6 +250,11 @@ int main(int argc, char** argv)
             const PassTimes times = medianPassMilliseconds(pass, programs);
             std::printf("%-18s %12.2f %12.2f\n", passName(pass), times.gpu, times.wall);
         }
+    }
+    std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
+
+    if (longRunFrames > 0) {
+        longRun(window, programs, longRunFrames);
     }
     glfwTerminate();
     return 0;
