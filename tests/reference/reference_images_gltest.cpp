@@ -1,0 +1,238 @@
+// The real viewer's frames, rendered by the capture program, against the
+// committed reference images: a moved shadow, a lost effect or a changed
+// tour fails, and leaves the new render and a picture of the difference.
+// With VORLUNE_UPDATE_REFERENCES set, the renders replace the references
+// instead (tools/update_references.sh does this).
+#include "reference/capture_run.h"
+#include "reference/image_difference.h"
+#include "reference/reference_frames.h"
+#include "reference/rgb_image.h"
+#include "support/gl_context.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Measured on the half-size images of these frames, as the fraction of
+// pixels whose largest channel difference exceeds 16 levels:
+// - the same render twice: none, the files are byte-identical;
+// - llvmpipe limited to SSE2 (GALLIUM_OVERRIDE_CPU_CAPS=sse2, an older CPU)
+//   against this AVX-512 host: none (the largest difference is 16);
+// - Mesa's softpipe, a different rasterizer altogether: at most 0.0022%;
+// - what must fail: bloom off 0.83%, god rays off 6.5%, shadows off 51%,
+//   the tour 50 ms later 2.0% (turn leg) to 50% (looking up at the beacon).
+// Allowing 0.1% leaves a factor of 8 below the smallest fault and 45 above
+// softpipe.
+constexpr int kChannelThreshold = 16;
+constexpr double kAllowedFractionOver = 0.001;
+
+constexpr const char* kUpdateVariable = "VORLUNE_UPDATE_REFERENCES";
+constexpr const char* kEffectSwitches[] = {"--shadows", "--god-rays", "--bloom"};
+
+// 50 ms turn the shields 14.5 degrees and carry the camera 7.5 cm: small
+// next to anything a person would call the same picture.
+constexpr double kTimeShift = 0.05;
+constexpr const char* kShiftedFrame = "near-beacon";
+
+bool updating()
+{
+    return std::getenv(kUpdateVariable) != nullptr;
+}
+
+bool withinTolerance(const ImageDifference& difference)
+{
+    return difference.fractionOver <= kAllowedFractionOver;
+}
+
+std::string describe(const ImageDifference& difference)
+{
+    std::ostringstream text;
+    text << 100.0 * difference.fractionOver << "% of pixels differ by more than " << kChannelThreshold
+         << " levels (allowed " << 100.0 * kAllowedFractionOver << "%), largest difference "
+         << difference.largestDifference;
+    return text.str();
+}
+
+// Reference images are kept at half size; see halved().
+RgbImage halfSizeRender(const std::string& path)
+{
+    const RgbImage full = loadPng(path);
+    return full.empty() ? full : halved(full);
+}
+
+// Where a person looks after a failure: beside the test, not in a temp dir.
+struct FailureFiles {
+    fs::path render;
+    fs::path difference;
+};
+
+FailureFiles failureFilesFor(const std::string& imageName)
+{
+    const fs::path directory = fs::current_path() / "reference-failures";
+    const std::string stem = fs::path(imageName).stem().string();
+    return {directory / (stem + "-render.png"), directory / (stem + "-difference.png")};
+}
+
+void checkAgainstReference(const RgbImage& render, const std::string& imageName)
+{
+    const std::string referencePath = kReferenceImageDirectory + "/" + imageName;
+    const RgbImage reference = loadPng(referencePath);
+    ASSERT_FALSE(reference.empty()) << "no reference image " << referencePath
+                                    << "; run tools/update_references.sh";
+    ASSERT_EQ(render.width, reference.width) << referencePath;
+    ASSERT_EQ(render.height, reference.height) << referencePath;
+
+    const ImageDifference difference = compareImages(render, reference, kChannelThreshold);
+    const FailureFiles files = failureFilesFor(imageName);
+    if (withinTolerance(difference)) {
+        // An earlier failure's pictures would only mislead now.
+        fs::remove(files.render);
+        fs::remove(files.difference);
+        return;
+    }
+    fs::create_directories(files.render.parent_path());
+    savePng(files.render.string(), render);
+    savePng(files.difference.string(), differencePicture(render, reference, kChannelThreshold));
+    ADD_FAILURE() << imageName << ": " << describe(difference) << "\n  reference:  " << referencePath
+                  << "\n  render:     " << files.render.string()
+                  << "\n  difference: " << files.difference.string() << " (red: over the threshold)"
+                  << "\n  If the change is intended, run tools/update_references.sh";
+}
+
+class RenderedFrame : public testing::TestWithParam<ReferenceFrame> {};
+
+TEST_P(RenderedFrame, MatchesItsReferenceImages)
+{
+    const ReferenceFrame& frame = GetParam();
+    TempDir scratch;
+    const CaptureRun run = runCapture(scratch.path, frame.name, frame.arguments);
+    ASSERT_EQ(run.status, 0) << run.output;
+    ASSERT_FALSE(run.images.empty()) << run.output;
+
+    for (const std::string& path : run.images) {
+        const std::string imageName = fs::path(path).filename().string();
+        SCOPED_TRACE(imageName);
+        const RgbImage render = halfSizeRender(path);
+        ASSERT_FALSE(render.empty()) << "unreadable render " << path;
+        if (updating()) {
+            ASSERT_TRUE(savePng(kReferenceImageDirectory + "/" + imageName, render));
+        } else {
+            checkAgainstReference(render, imageName);
+        }
+    }
+}
+
+std::string testNameOf(const testing::TestParamInfo<ReferenceFrame>& info)
+{
+    std::string name = info.param.name;
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(ReferenceFrames, RenderedFrame, testing::ValuesIn(readReferenceFrames()), testNameOf);
+
+std::vector<std::string> wordsOf(const std::string& arguments)
+{
+    std::istringstream in(arguments);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+std::string joined(const std::vector<std::string>& words)
+{
+    std::string text;
+    for (const std::string& word : words) {
+        text += (text.empty() ? "" : " ") + word;
+    }
+    return text;
+}
+
+bool isEffectSwitch(const std::string& word)
+{
+    return std::find(std::begin(kEffectSwitches), std::end(kEffectSwitches), word) != std::end(kEffectSwitches);
+}
+
+// The arguments with every "--effect off" removed.
+std::string withEffectsOn(const std::string& arguments)
+{
+    const std::vector<std::string> words = wordsOf(arguments);
+    std::vector<std::string> kept;
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (isEffectSwitch(words[i]) && i + 1 < words.size() && words[i + 1] == "off") {
+            ++i;
+        } else {
+            kept.push_back(words[i]);
+        }
+    }
+    return joined(kept);
+}
+
+// If an effect stopped doing anything, regenerating the references would
+// quietly bless it; each switched-off frame must stay visibly different from
+// its all-on twin.
+TEST(ReferenceTolerance, RejectsEachEffectSwitchedOff)
+{
+    const std::vector<ReferenceFrame> frames = readReferenceFrames();
+    ASSERT_FALSE(frames.empty()) << "cannot read " << kReferenceDirectory << "/frames.txt";
+
+    for (const char* effect : kEffectSwitches) {
+        SCOPED_TRACE(effect);
+        int comparisons = 0;
+        for (const ReferenceFrame& off : frames) {
+            if (off.arguments.find(std::string(effect) + " off") == std::string::npos) {
+                continue;
+            }
+            const std::string onArguments = withEffectsOn(off.arguments);
+            const auto on = std::find_if(frames.begin(), frames.end(),
+                                         [&](const ReferenceFrame& f) { return f.arguments == onArguments; });
+            ASSERT_NE(on, frames.end()) << off.name << " has no frame with the same arguments and effects on";
+            const std::vector<std::string> offImages = referenceImagesOf(off);
+            const std::vector<std::string> onImages = referenceImagesOf(*on);
+            ASSERT_EQ(offImages.size(), onImages.size()) << off.name << " against " << on->name;
+            for (size_t i = 0; i < offImages.size(); ++i) {
+                const RgbImage offImage = loadPng(offImages[i]);
+                const RgbImage onImage = loadPng(onImages[i]);
+                ASSERT_FALSE(offImage.empty() || onImage.empty()) << offImages[i] << " against " << onImages[i];
+                const ImageDifference difference = compareImages(offImage, onImage, kChannelThreshold);
+                EXPECT_FALSE(withinTolerance(difference)) << offImages[i] << ": " << describe(difference);
+                ++comparisons;
+            }
+        }
+        EXPECT_GT(comparisons, 0) << "no reference frame shows the scene with this effect off";
+    }
+}
+
+// The tolerance must not absorb motion: the same frame a moment later, with
+// the shadows swept on and the camera moved, fails.
+TEST(ReferenceTolerance, RejectsTheSameViewFiftyMillisecondsLater)
+{
+    const std::vector<ReferenceFrame> frames = readReferenceFrames();
+    const auto frame = std::find_if(frames.begin(), frames.end(),
+                                    [](const ReferenceFrame& f) { return f.name == kShiftedFrame; });
+    ASSERT_NE(frame, frames.end()) << kShiftedFrame << " is not in frames.txt";
+    std::vector<std::string> words = wordsOf(frame->arguments);
+    words.back() = std::to_string(std::stod(words.back()) + kTimeShift);
+    const std::string later = joined(words);
+
+    TempDir scratch;
+    const CaptureRun run = runCapture(scratch.path, "later", later);
+    ASSERT_EQ(run.status, 0) << run.output;
+    ASSERT_FALSE(run.images.empty()) << run.output;
+    const std::vector<std::string> references = referenceImagesOf(*frame);
+    ASSERT_EQ(references.size(), run.images.size());
+
+    const RgbImage render = halfSizeRender(run.images.back());
+    const RgbImage reference = loadPng(references.back());
+    ASSERT_FALSE(render.empty() || reference.empty());
+    const ImageDifference difference = compareImages(render, reference, kChannelThreshold);
+    EXPECT_FALSE(withinTolerance(difference)) << later << ": " << describe(difference);
+}
+
+}  // namespace

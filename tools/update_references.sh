@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Regenerates the reference images in tests/reference/images/ after an
+# intended change to what the viewer draws: renders every frame listed in
+# tests/reference/frames.txt with the capture program (through the reference
+# test's update mode, so the images are made exactly as the test compares
+# them), then runs the test to confirm the new set.
+#   tools/update_references.sh            builds in build/
+#   BUILD_DIR=build-x tools/update_references.sh
+# Review the new images (git diff shows which changed) before committing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=${BUILD_DIR:-build}
+images=tests/reference/images
+test_binary=$build_dir/tests/vorlune_gl_tests
+
+cmake -S . -B "$build_dir" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" --target capture vorlune_gl_tests
+
+# The renders need an X display; without one, make a virtual one.
+display=()
+if [ -z "${DISPLAY:-}" ]; then
+  display=(xvfb-run -a)
+fi
+
+# Frames dropped from the list must not leave their old images behind.
+rm -f "$images"/*.png
+mkdir -p "$images"
+VORLUNE_UPDATE_REFERENCES=1 "${display[@]}" "$test_binary" --gtest_filter='ReferenceFrames/RenderedFrame.*'
+
+# stb writes quick but loose PNGs; recompressing is lossless and takes a
+# third off. Without the time chunks an unchanged image stays byte-identical.
+if command -v mogrify >/dev/null; then
+  mogrify -strip -define png:exclude-chunk=date,time -define png:compression-level=9 "$images"/*.png
+fi
+
+"${display[@]}" "$test_binary" --gtest_filter='ReferenceFrames/*:ReferenceTolerance.*'
+du -ch "$images"/*.png | tail -n 1
