@@ -77,9 +77,10 @@ bool ViewerProcess::waitForWindow(double seconds)
 
 void ViewerProcess::sendKey(const std::string& key)
 {
-    // XTEST input goes to the focused window; with no window manager the
-    // test focuses it itself.
-    runCommand("xdotool windowfocus --sync " + windowId_ + " key " + key + " 2>&1");
+    // Sent to the window itself rather than to whichever window has the
+    // focus: tests run side by side on one display, and a focus change by
+    // another test must not steal this key.
+    runCommand("xdotool key --window " + windowId_ + " " + key + " 2>&1");
 }
 
 bool ViewerProcess::running()
