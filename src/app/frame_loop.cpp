@@ -46,9 +46,10 @@ struct PassState {
 
 constexpr GLbitfield kColourAndDepth = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
 
-// Pinkish background: the occlusion image is the sky the rays stream from,
-// and only the beacon and its blockers are drawn over it. Depth is off so
-// the blockers, drawn after the beacon, always cover it.
+// Only the beacon and its blockers are drawn over the pink background, and
+// the lighting pass lets only the glass around the light emit, so the pink
+// shows just as a halo at the glass's rim. Depth is off so the blockers,
+// drawn after the beacon, always cover it.
 constexpr PassState kGodRayPassState{kWindowWidth, kWindowHeight, true, false, false, GL_BACK,
                                      true, {0.9f, 0.5f, 0.5f, 1.0f}, kColourAndDepth};
 constexpr PassState kBloomBrightPassState{kBloomWidth, kBloomHeight, true, false, true, GL_BACK,
