@@ -12,10 +12,11 @@ class Model;
 // Non-owning, in drawing order; a model may stand in several lists.
 using DrawList = std::vector<Model*>;
 
-extern DrawList litObjects;
-extern DrawList shadowCasters;
-extern DrawList godRayObjects;
-extern DrawList bloomObjects;
+// Never destroyed, like the models they point to (see scene.cpp).
+extern DrawList& litObjects;
+extern DrawList& shadowCasters;
+extern DrawList& godRayObjects;
+extern DrawList& bloomObjects;
 
 // Re-placed every frame by the animation.
 extern Model* alarmLight;

@@ -4,10 +4,12 @@
 #include "model/model.h"
 
 #include "app/startup_profile.h"
+#include "model/material_library_guard.h"
 #include "model/scene_import.h"
 #include "model/texture_loader.h"
 #include "render/uniforms.h"
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -32,6 +34,9 @@ Model::Model(const std::string& path)
 void Model::importScene(std::string path)
 {
     Assimp::Importer importer;
+    // The importer owns the guard, which keeps its material libraries from
+    // crashing the reader.
+    importer.SetIOHandler(new MaterialLibraryGuard(new Assimp::DefaultIOSystem, path));
     const aiScene* scene = importer.ReadFile(path, kImportFlags);
     if (importFailed(scene)) {
         std::cout << "ERROR::ASSIMP:: " << importer.GetErrorString() << std::endl;

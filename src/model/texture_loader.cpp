@@ -4,14 +4,21 @@
 #include "model/texture_loader.h"
 
 #include "app/startup_profile.h"
+#include "model/image_screening.h"
 
 #include <stb_image.h>
 
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace {
 
 constexpr int kRgbChannels = 3;
+// Asks the decoder for the channels the file stores, whatever they are.
+constexpr int kFileChannels = 0;
 constexpr GLint kBaseLevel = 0;
 constexpr GLint kNoBorder = 0;
 // Decoded rows are 3 x width bytes with no padding, which only matches GL's
@@ -33,34 +40,86 @@ bool acceptableSize(int width, int height)
     return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide;
 }
 
-DecodedImage keepIfAcceptable(unsigned char* pixels, int width, int height)
+constexpr int kGrey = 1;
+constexpr int kGreyAlpha = 2;
+constexpr int kRgba = 4;
+
+// The decoder's pixels in the file's own channels, turned into tight RGB rows:
+// grey is repeated in all three channels and alpha is dropped. The decoder
+// can do this itself when asked for 3 channels, but its PNM reader then
+// converts 16-bit samples as if they were 8-bit and reads twice the buffer
+// it made for them, so the conversion is done here for every format.
+DecodedImage keepIfAcceptable(unsigned char* pixels, int width, int height, int channels)
 {
     DecodedImage image;
     image.pixels.reset(pixels);
-    if (!image.pixels || !acceptableSize(width, height)) {
+    if (!image.pixels || !acceptableSize(width, height) || channels < kGrey || channels > kRgba) {
         image.pixels.reset();
         return image;
     }
     image.width = width;
     image.height = height;
+    if (channels == kRgbChannels) {
+        return image;
+    }
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    auto* rgb = static_cast<unsigned char*>(std::malloc(count * kRgbChannels));
+    if (rgb == nullptr) {
+        return DecodedImage{};
+    }
+    const bool grey = channels == kGrey || channels == kGreyAlpha;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char* from = image.pixels.get() + i * static_cast<std::size_t>(channels);
+        unsigned char* to = rgb + i * kRgbChannels;
+        to[0] = from[0];
+        to[1] = grey ? from[0] : from[1];
+        to[2] = grey ? from[0] : from[2];
+    }
+    image.pixels.reset(rgb);
     return image;
+}
+
+// No file this large can hold an image the size limit accepts: even
+// uncompressed 16-bit RGBA at 4096 x 4096 is 128 MiB.
+constexpr std::size_t kMaxImageFileBytes = std::size_t{256} << 20;
+constexpr std::size_t kReadChunkBytes = 64 * 1024;
+
+// The whole file, or nothing when it cannot be read through (missing, a
+// directory, larger than any acceptable image).
+std::vector<unsigned char> readImageFile(const std::string& path)
+{
+    std::vector<unsigned char> bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return bytes;
+    }
+    std::vector<unsigned char> chunk(kReadChunkBytes);
+    bool tooLarge = false;
+    std::size_t read = 0;
+    while ((read = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+        if (bytes.size() + read > kMaxImageFileBytes) {
+            tooLarge = true;
+            break;
+        }
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(read));
+    }
+    const bool whole = !tooLarge && std::feof(file) != 0 && std::ferror(file) == 0;
+    std::fclose(file);
+    if (!whole) {
+        bytes.clear();
+    }
+    return bytes;
 }
 
 }  // namespace
 
 DecodedImage decodeRgbImage(const std::string& fullPath)
 {
-    // The header is read first, so an absurd declared size is refused before
-    // the decoder allocates anything for it.
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    if (!stbi_info(fullPath.c_str(), &width, &height, &channels) || !acceptableSize(width, height)) {
-        return DecodedImage{};
-    }
+    // The bytes are read here, not by the decoder, so that they can be
+    // screened before it sees them.
+    const std::vector<unsigned char> bytes = readImageFile(fullPath);
     const StartupTimer timer(&StartupProfile::textureDecodeMs);
-    unsigned char* pixels = stbi_load(fullPath.c_str(), &width, &height, nullptr, kRgbChannels);
-    return keepIfAcceptable(pixels, width, height);
+    return decodeRgbImageFromMemory(bytes.data(), bytes.size());
 }
 
 DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t size)
@@ -68,6 +127,11 @@ DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t si
     if (bytes == nullptr || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         return DecodedImage{};
     }
+    if (!imageBytesSafeToDecode(bytes, size)) {
+        return DecodedImage{};
+    }
+    // The header is read first, so an absurd declared size is refused before
+    // the decoder allocates anything for it.
     const int length = static_cast<int>(size);
     int width = 0;
     int height = 0;
@@ -75,8 +139,8 @@ DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t si
     if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) || !acceptableSize(width, height)) {
         return DecodedImage{};
     }
-    unsigned char* pixels = stbi_load_from_memory(bytes, length, &width, &height, nullptr, kRgbChannels);
-    return keepIfAcceptable(pixels, width, height);
+    unsigned char* pixels = stbi_load_from_memory(bytes, length, &width, &height, &channels, kFileChannels);
+    return keepIfAcceptable(pixels, width, height, channels);
 }
 
 GLuint uploadTexture2D(const DecodedImage& image)

@@ -4,7 +4,7 @@
 
 #include <string>
 
-std::vector<PointLight*> lights;
+std::vector<PointLight*>& lights = *new std::vector<PointLight*>;
 
 PointLight* firstLight()
 {

@@ -22,7 +22,9 @@ struct PointLight {
 };
 
 // Owned by no one: lights are made once at start-up and live for the run.
-extern std::vector<PointLight*> lights;
+// The list itself is never destroyed either, so the lights stay referenced
+// until the process is gone (see the draw lists in app/scene.cpp).
+extern std::vector<PointLight*>& lights;
 
 // The light that casts the shadow, feeds the bloom pass and the god rays.
 // Bounds-tested: throws std::out_of_range while `lights` is empty.

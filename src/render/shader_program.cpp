@@ -10,6 +10,17 @@ namespace {
 // cut to what fits with its terminating NUL.
 constexpr GLsizei kInfoLogSize = 1024;
 
+// Copies a whole source file into `text`. Streaming a file's buffer into a
+// string stream turns a read error into a quiet failbit on the string
+// stream, so a path that opens but cannot be read (a directory, on Linux)
+// would pass for an empty shader. Peeking first reads through the file
+// stream, whose exception mask turns that error into the read failure.
+void copyWholeFile(std::ifstream& file, std::stringstream& text)
+{
+    file.peek();
+    text << file.rdbuf();
+}
+
 GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
 {
     GLuint shader = glCreateShader(stage);
@@ -42,8 +53,8 @@ ShaderProgram::ShaderProgram(const char* vertexPath, const char* geometryPath,
         fragmentFile.open(fragmentPath);
         std::stringstream vertexStream;
         std::stringstream fragmentStream;
-        vertexStream << vertexFile.rdbuf();
-        fragmentStream << fragmentFile.rdbuf();
+        copyWholeFile(vertexFile, vertexStream);
+        copyWholeFile(fragmentFile, fragmentStream);
         vertexFile.close();
         fragmentFile.close();
         vertexCode = vertexStream.str();
@@ -51,7 +62,7 @@ ShaderProgram::ShaderProgram(const char* vertexPath, const char* geometryPath,
         if (geometryPath != nullptr) {
             geometryFile.open(geometryPath);
             std::stringstream geometryStream;
-            geometryStream << geometryFile.rdbuf();
+            copyWholeFile(geometryFile, geometryStream);
             geometryFile.close();
             geometryCode = geometryStream.str();
         }

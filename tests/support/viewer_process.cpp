@@ -67,7 +67,8 @@ bool ViewerProcess::start()
 bool ViewerProcess::waitForWindow(double seconds)
 {
     const std::string command = "timeout " + std::to_string(seconds)
-                              + " xdotool search --sync --onlyvisible --name '^Vorlune$' 2>/dev/null | head -n 1";
+                              + " xdotool search --sync --onlyvisible --all --pid " + std::to_string(pid_)
+                              + " --name '^Vorlune$' 2>/dev/null | head -n 1";
     windowId_ = runCommand(command);
     while (!windowId_.empty() && (windowId_.back() == '\n' || windowId_.back() == ' ')) {
         windowId_.pop_back();

@@ -1,0 +1,41 @@
+// File access for one model import that screens the material libraries on
+// their way to Assimp. Assimp 5.2 crashes on a texture statement (map_Kd,
+// bump, ...) that comes before a library's first material, writing it
+// through a material that does not exist yet; such statements belong to no
+// material, so they are commented out before Assimp reads the file.
+#pragma once
+
+#include <assimp/IOStream.hpp>
+#include <assimp/IOSystem.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// `text` with every statement before the first line that starts with
+// `newmtl` turned into a comment. Only the first character of such a
+// statement changes, so sizes and line breaks are kept.
+std::string commentOutStatementsBeforeFirstMaterial(std::string text);
+
+// Reads the model file through `inner` untouched and every other file (the
+// material libraries that the model names) whole, passing them on screened
+// by commentOutStatementsBeforeFirstMaterial. Owns `inner`.
+class MaterialLibraryGuard : public Assimp::IOSystem {
+public:
+    MaterialLibraryGuard(Assimp::IOSystem* inner, std::string modelPath);
+    ~MaterialLibraryGuard() override;
+    MaterialLibraryGuard(const MaterialLibraryGuard&) = delete;
+    MaterialLibraryGuard& operator=(const MaterialLibraryGuard&) = delete;
+
+    bool Exists(const char* file) const override;
+    char getOsSeparator() const override;
+    Assimp::IOStream* Open(const char* file, const char* mode = "rb") override;
+    void Close(Assimp::IOStream* stream) override;
+    bool ComparePaths(const char* one, const char* second) const override;
+
+private:
+    std::unique_ptr<Assimp::IOSystem> inner_;
+    std::string modelPath_;
+    // The screened copies handed out, which this guard deletes.
+    std::vector<std::unique_ptr<Assimp::IOStream>> screened_;
+};

@@ -1,0 +1,206 @@
+// Hostile image files through the decode that texture loading uses, read from
+// a file as the viewer does and from memory as the image fuzzer does. Nothing
+// crashes, both ways agree, and whatever cannot be used decodes to no pixels,
+// which the upload turns into the placeholder texture.
+#include "hardening/hostile_image_bytes.h"
+#include "model/texture_loader.h"
+#include "support/gl_context.h"
+
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using hardening::bmp;
+using hardening::bmpPixelBytes;
+
+constexpr int kRgbChannels = 3;
+constexpr int kJpegQuality = 90;
+
+struct Decoded {
+    bool hasPixels = false;
+    int width = 0;
+    int height = 0;
+};
+
+long peakResidentKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+class HostileImages : public testing::Test {
+protected:
+    // Decodes `bytes` from a file and from memory, checking that both agree.
+    Decoded decode(const std::string& bytes)
+    {
+        const std::string path = dir.file("image");
+        dir.write("image", bytes);
+        const DecodedImage fromFile = decodeRgbImage(path);
+        const DecodedImage fromMemory = decodeRgbImageFromMemory(
+            reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        EXPECT_EQ(fromFile.pixels != nullptr, fromMemory.pixels != nullptr);
+        EXPECT_EQ(fromFile.width, fromMemory.width);
+        EXPECT_EQ(fromFile.height, fromMemory.height);
+        return {fromFile.pixels != nullptr, fromFile.width, fromFile.height};
+    }
+
+    std::string encoded(const char* format, int width, int height)
+    {
+        const std::vector<unsigned char> pixels(
+            static_cast<std::size_t>(width * height * kRgbChannels), 128);
+        const std::string path = dir.file(std::string("encoded.") + format);
+        if (std::string(format) == "png") {
+            stbi_write_png(path.c_str(), width, height, kRgbChannels, pixels.data(),
+                           width * kRgbChannels);
+        } else {
+            stbi_write_jpg(path.c_str(), width, height, kRgbChannels, pixels.data(),
+                           kJpegQuality);
+        }
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+
+    TempDir dir;
+};
+
+TEST_F(HostileImages, EmptyTruncatedAndUnknownFilesDecodeToNothing)
+{
+    const std::string png = encoded("png", 8, 8);
+    const std::string jpeg = encoded("jpg", 8, 8);
+    ASSERT_TRUE(decode(png).hasPixels);
+    ASSERT_TRUE(decode(jpeg).hasPixels);
+
+    EXPECT_FALSE(decode("").hasPixels);
+    EXPECT_FALSE(decode("GIF89a").hasPixels);
+    EXPECT_FALSE(decode("plain text, not an image").hasPixels);
+    for (std::size_t length : {png.size() / 4, png.size() / 2, png.size() - 12}) {
+        EXPECT_FALSE(decode(png.substr(0, length)).hasPixels) << "PNG cut to " << length;
+    }
+    for (std::size_t length : {jpeg.size() / 4, jpeg.size() / 2}) {
+        EXPECT_FALSE(decode(jpeg.substr(0, length)).hasPixels) << "JPEG cut to " << length;
+    }
+}
+
+TEST_F(HostileImages, DirectoryOrMissingFileDecodesToNothing)
+{
+    std::filesystem::create_directory(dir.file("folder.png"));
+    EXPECT_FALSE(decodeRgbImage(dir.file("folder.png")).pixels);
+    EXPECT_FALSE(decodeRgbImage(dir.file("absent.png")).pixels);
+    EXPECT_FALSE(decodeRgbImage(dir.path + "/").pixels);
+    EXPECT_FALSE(decodeRgbImageFromMemory(nullptr, 0).pixels);
+}
+
+// The decoder itself returns a block of no pixels for a 0 x 0 BMP; uploading
+// that would give an empty texture rather than the placeholder.
+TEST_F(HostileImages, ImagesDeclaringNoPixelsDecodeToNothing)
+{
+    EXPECT_FALSE(decode(bmp(0, 0, 0)).hasPixels);
+    EXPECT_FALSE(decode(bmp(0, 5, 16)).hasPixels);
+    EXPECT_FALSE(decode(bmp(5, 0, 16)).hasPixels);
+}
+
+// A 70-byte BMP that declares 20000 x 20000 pixels would otherwise decode
+// into 1.2 GB of zeros (PSD and PNM headers likewise).
+TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
+{
+    constexpr int kHuge = 20000;
+    constexpr long kAllowedGrowthKilobytes = 64 * 1024;
+    std::string psd = "8BPS";
+    psd += std::string("\0\1\0\0\0\0\0\0\0\3", 10);  // version 1, 3 channels
+    psd += std::string("\0\0\x4e\x20\0\0\x4e\x20", 8);  // 20000 rows, 20000 columns
+    psd += std::string("\0\x08\0\x03", 4);  // 8 bits, RGB
+    psd += std::string(14, '\0');
+    const std::string pnm = "P6\n20000 20000\n255\n" + std::string(16, '\0');
+
+    const long before = peakResidentKilobytes();
+    EXPECT_FALSE(decode(bmp(kHuge, kHuge, 16)).hasPixels);
+    EXPECT_FALSE(decode(bmp(kHuge, -kHuge, 16)).hasPixels) << "top-down rows";
+    EXPECT_FALSE(decode(psd).hasPixels);
+    EXPECT_FALSE(decode(pnm).hasPixels);
+    EXPECT_LT(peakResidentKilobytes() - before, kAllowedGrowthKilobytes);
+}
+
+TEST_F(HostileImages, SideLimitLetsTheLargestAllowedImageThroughWhole)
+{
+    const Decoded widest = decode(bmp(kMaxImageSide, 1, bmpPixelBytes(kMaxImageSide, 1)));
+    EXPECT_TRUE(widest.hasPixels);
+    EXPECT_EQ(widest.width, kMaxImageSide);
+    EXPECT_EQ(widest.height, 1);
+
+    const int beyond = kMaxImageSide + 1;
+    EXPECT_FALSE(decode(bmp(beyond, 1, bmpPixelBytes(beyond, 1))).hasPixels);
+    EXPECT_FALSE(decode(bmp(1, beyond, bmpPixelBytes(1, beyond))).hasPixels);
+}
+
+// The decoder's own conversion to RGB takes the 16-bit samples of a PNM file
+// for 8-bit ones and then reads twice the buffer it made for them: grey came
+// out as unequal channels, read from past the end of the pixels. The image
+// fuzzer found it with the second input, whose pixel data is cut short.
+TEST_F(HostileImages, SixteenBitGreyPnmDecodesToGreyInAllThreeChannels)
+{
+    const std::string wholePgm =
+        "P5\n2 2\n65535\n" + std::string("\x00\x00\x80\x00\xff\x00\x12\x34", 8);
+    const std::string fuzzerFound = "P52\n41\n4106\xff";
+    for (const std::string& bytes : {wholePgm, fuzzerFound}) {
+        dir.write("grey16.pgm", bytes);
+        const DecodedImage fromFile = decodeRgbImage(dir.file("grey16.pgm"));
+        const DecodedImage fromMemory = decodeRgbImageFromMemory(
+            reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        for (const DecodedImage* image : {&fromFile, &fromMemory}) {
+            ASSERT_TRUE(image->pixels);
+            const unsigned char* texel = image->pixels.get();
+            for (int i = 0; i < image->width * image->height; ++i, texel += kRgbChannels) {
+                ASSERT_EQ(texel[0], texel[1]) << "pixel " << i;
+                ASSERT_EQ(texel[1], texel[2]) << "pixel " << i;
+            }
+        }
+    }
+}
+
+// stb_image 2.27 adds up a JPEG Huffman table's 16 code counts without
+// checking them against the 256 entries it has room for.
+TEST_F(HostileImages, JpegWithMoreHuffmanCodesThanATableHoldsIsRefused)
+{
+    std::string jpeg = encoded("jpg", 8, 8);
+    ASSERT_TRUE(decode(jpeg).hasPixels);
+    const std::size_t table = jpeg.find("\xff\xc4");
+    ASSERT_NE(table, std::string::npos);
+    constexpr std::size_t kFirstCount = 5;  // after the marker, length and class
+    jpeg[table + kFirstCount + 14] = static_cast<char>(200);
+    jpeg[table + kFirstCount + 15] = static_cast<char>(200);
+
+    EXPECT_FALSE(decode(jpeg).hasPixels);
+}
+
+// Found by the image fuzzer: two JPEGs whose Huffman tables overflow (the
+// second hides its start behind fill bytes), and a PNG whose data chunk
+// claims a gigabyte, which the decoder used to allocate before finding the
+// bytes missing.
+TEST_F(HostileImages, FuzzerFindingsDecodeToNothing)
+{
+    const std::filesystem::path inputs =
+        std::filesystem::path(VORLUNE_SOURCE_DIR) / "tests" / "hardening" / "inputs";
+    for (const char* name : {"jpeg_huffman_table_overflow.jpg",
+                             "jpeg_huffman_table_overflow_after_fill_bytes.jpg",
+                             "png_chunk_claims_a_gigabyte.png"}) {
+        std::ifstream in(inputs / name, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        ASSERT_FALSE(bytes.str().empty()) << name;
+        EXPECT_FALSE(decode(bytes.str()).hasPixels) << name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+// Hostile model, material and image files through the real model import:
+// a file the importer rejects gives exactly the import-error line and a model
+// without meshes, what it accepts converts into triangles safe to draw, and
+// images that cannot be used become placeholders without a word.
+#include "hardening/hostile_image_bytes.h"
+#include "hardening/in_memory_obj_import.h"
+#include "model/gl_probes.h"
+#include "model/model.h"
+#include "model/scene_import.h"
+
+#include <assimp/Importer.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using probes::readTexels;
+using probes::writeSolidPng;
+
+const std::string kTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+const std::vector<unsigned char> kPlaceholder = {255, 0, 255};
+
+std::vector<unsigned char> rgb(unsigned char r, unsigned char g, unsigned char b)
+{
+    return {r, g, b};
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+class HostileModels : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testGLContext();
+        std::filesystem::create_directory(modelDirectory);
+    }
+
+    // Writes model/model.obj (and model/model.mtl when given) and imports it
+    // the way the scene does, keeping what it printed.
+    std::unique_ptr<Model> importObj(const std::string& obj, const std::string& mtl = "")
+    {
+        dir.write("model/model.obj", obj);
+        if (!mtl.empty()) {
+            dir.write("model/model.mtl", mtl);
+        }
+        std::unique_ptr<Model> model;
+        printed = captureStdout([&] { model = std::make_unique<Model>(modelPath()); });
+        return model;
+    }
+
+    std::string modelPath() const { return modelDirectory + "/model.obj"; }
+
+    // The line the viewer must print for a model file the importer rejects.
+    std::string importErrorLine() const
+    {
+        Assimp::Importer reference;
+        reference.ReadFile(modelPath(), kImportFlags);
+        return std::string("ERROR::ASSIMP:: ") + reference.GetErrorString() + "\n";
+    }
+
+    TempDir dir;
+    const std::string modelDirectory = dir.file("model");
+    std::string printed;
+};
+
+TEST_F(HostileModels, RejectedObjFilesPrintTheImportErrorAndLeaveNoMeshes)
+{
+    struct Case {
+        const char* what;
+        std::string obj;
+    };
+    const std::vector<Case> cases = {
+        {"empty file", ""},
+        {"face past the vertex list", kTriangle + "f 1 2 9\n"},
+        {"relative index before the first vertex", kTriangle + "f -7 1 2\n"},
+        {"index beyond any integer", kTriangle + "f 1 2 99999999999999999999\n"},
+        {"index zero", kTriangle + "f 0 1 2\n"},
+    };
+    for (const Case& broken : cases) {
+        const std::unique_ptr<Model> model = importObj(broken.obj);
+        const std::string expected = importErrorLine();
+        EXPECT_NE(expected, "ERROR::ASSIMP:: \n") << broken.what << ": the importer gave no reason";
+        EXPECT_EQ(printed, expected) << broken.what;
+        EXPECT_TRUE(model->meshes.empty()) << broken.what;
+    }
+}
+
+TEST_F(HostileModels, MaterialLibraryThatIsADirectoryFailsTheImportWithItsReason)
+{
+    std::filesystem::create_directory(modelDirectory + "/model.mtl");
+    const std::unique_ptr<Model> model =
+        importObj("mtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n");
+
+    EXPECT_EQ(printed, importErrorLine());
+    EXPECT_NE(printed, "ERROR::ASSIMP:: \n");
+    EXPECT_TRUE(model->meshes.empty());
+}
+
+TEST_F(HostileModels, MissingMaterialLibraryKeepsTheGeometryWithoutTextures)
+{
+    const std::unique_ptr<Model> model =
+        importObj("mtllib nowhere.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n");
+
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(model->meshes.size(), 1u);
+    EXPECT_EQ(model->meshes[0].indices, (std::vector<unsigned int>{0, 1, 2}));
+    EXPECT_TRUE(model->meshes[0].textures.empty());
+}
+
+// Files the importer accepts however odd they are: a file cut off inside its
+// last face keeps the faces before it (the stub is two corners, a line, which
+// never reaches the triangle list); faces may come before their vertices.
+TEST_F(HostileModels, OddButReadableObjFilesImportSilentlyIntoWholeTriangles)
+{
+    struct Case {
+        const char* what;
+        std::string obj;
+        std::size_t corners;
+    };
+    const std::vector<Case> cases = {
+        {"comments only", "# a model with nothing in it at all\n", 0},
+        {"cut off mid-face", kTriangle + "v 1 1 0\nf 1 2 3\nf 2 4", 3},
+        {"face before its vertices", "f 1 2 3\n" + kTriangle, 3},
+    };
+    for (const Case& odd : cases) {
+        const std::unique_ptr<Model> model = importObj(odd.obj);
+        EXPECT_EQ(printed, "") << odd.what;
+        std::size_t corners = 0;
+        for (const Mesh& mesh : model->meshes) {
+            EXPECT_EQ(hardening::meshFault({mesh.vertices, mesh.indices, {}}), "") << odd.what;
+            corners += mesh.indices.size();
+        }
+        EXPECT_EQ(corners, odd.corners) << odd.what;
+    }
+}
+
+TEST_F(HostileModels, AbsurdElementCountsImportIntoTrianglesSafeToDraw)
+{
+    constexpr int kPolygonCorners = 3000;
+    constexpr int kRepeatedFaces = 20000;
+    std::string polygon;
+    std::string face = "f";
+    for (int corner = 0; corner < kPolygonCorners; ++corner) {
+        const double angle = 6.283185307179586 * corner / kPolygonCorners;
+        polygon += "v " + std::to_string(std::cos(angle)) + " " + std::to_string(std::sin(angle)) +
+                   " 0\n";
+        face += " " + std::to_string(corner + 1);
+    }
+    std::string repeated;
+    for (int f = 0; f < kRepeatedFaces; ++f) {
+        repeated += "f 1 2 3\n";
+    }
+
+    for (const std::string& obj : {polygon + face + "\n", kTriangle + repeated}) {
+        const std::unique_ptr<Model> model = importObj(obj);
+        EXPECT_EQ(printed, "");
+        ASSERT_EQ(model->meshes.size(), 1u);
+        EXPECT_FALSE(model->meshes[0].indices.empty());
+        EXPECT_EQ(hardening::meshFault({model->meshes[0].vertices, model->meshes[0].indices, {}}), "");
+    }
+}
+
+// A texture statement ahead of the first material used to crash the import
+// library; now it is ignored, and the material after it is read as usual.
+TEST_F(HostileModels, TextureStatementBeforeAnyMaterialIsIgnored)
+{
+    writeSolidPng(modelDirectory + "/late.png", 1, 2, 3);
+    const std::unique_ptr<Model> model =
+        importObj("mtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n",
+                  "map_Kd early.png\n\tbump early_bump.png\nnewmtl m\nmap_Kd late.png\n");
+
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(model->meshes.size(), 1u);
+    ASSERT_EQ(model->loadedTextures.size(), 1u);
+    EXPECT_STREQ(model->loadedTextures[0].materialPath.C_Str(), "late.png");
+    EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), rgb(1, 2, 3));
+}
+
+// An OBJ material holds one image per slot, so each hostile file gets a
+// material of its own and a triangle that uses it.
+TEST_F(HostileModels, UnusableImagesBecomeSilentMagentaPlaceholders)
+{
+    constexpr int kHuge = 20000;
+    writeSolidPng(modelDirectory + "/whole.png", 1, 2, 3);
+    const std::string whole = readFile(modelDirectory + "/whole.png");
+    dir.write("model/empty.png", "");
+    dir.write("model/cut.png", whole.substr(0, whole.size() / 2));
+    dir.write("model/zero.bmp", hardening::bmp(0, 0, 0));
+    dir.write("model/huge.bmp", hardening::bmp(kHuge, kHuge, 16));
+    std::filesystem::create_directory(modelDirectory + "/folder.png");
+    const std::vector<std::string> images = {"empty.png", "cut.png",    "zero.bmp",
+                                             "huge.bmp",  "folder.png", "missing.png"};
+    std::string obj = "mtllib model.mtl\n" + kTriangle;
+    std::string mtl;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        obj += "o part" + std::to_string(i) + "\nusemtl m" + std::to_string(i) + "\nf 1 2 3\n";
+        mtl += "newmtl m" + std::to_string(i) + "\nmap_Kd " + images[i] + "\n";
+    }
+    // Longer than the importer's path strings hold: it drops the path.
+    obj += "o overlong\nusemtl long\nf 1 2 3\n";
+    mtl += "newmtl long\nmap_Kd " + std::string(2000, 'x') + ".png\n";
+
+    const std::unique_ptr<Model> model = importObj(obj, mtl);
+
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(model->meshes.size(), images.size() + 1);
+    ASSERT_EQ(model->loadedTextures.size(), images.size());
+    for (const MeshTexture& texture : model->loadedTextures) {
+        EXPECT_EQ(readTexels(texture.textureName), kPlaceholder) << texture.materialPath.C_Str();
+    }
+}
+
+// Texture paths are appended to the model's directory unchanged: an absolute
+// path is looked for beneath it, and ".." climbs out of it as the file
+// system resolves it.
+TEST_F(HostileModels, TexturePathsAreJoinedToTheModelDirectoryAsGiven)
+{
+    const std::string absolute = dir.file("elsewhere/absolute.png");
+    std::filesystem::create_directories(dir.file("elsewhere"));
+    writeSolidPng(absolute, 255, 0, 0);
+    std::filesystem::create_directories(modelDirectory + dir.file("elsewhere"));
+    writeSolidPng(modelDirectory + absolute, 0, 0, 255);
+    std::filesystem::create_directories(dir.file("sibling"));
+    writeSolidPng(dir.file("sibling/up.png"), 0, 255, 0);
+    writeSolidPng(modelDirectory + "/beside.png", 7, 8, 9);
+
+    const std::unique_ptr<Model> model = importObj(
+        "mtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n",
+        "newmtl m\nmap_Kd " + absolute + "\nmap_Ks ../sibling/up.png\nmap_Bump beside.png\n");
+
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(model->loadedTextures.size(), 3u);
+    EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), rgb(0, 0, 255));
+    EXPECT_EQ(readTexels(model->loadedTextures[1].textureName), rgb(0, 255, 0));
+    EXPECT_EQ(readTexels(model->loadedTextures[2].textureName), rgb(7, 8, 9));
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+// The screening that material libraries get before the import library reads
+// them: statements ahead of the first material become comments, which is
+// what keeps a stray texture statement from crashing the reader.
+#include "hardening/in_memory_obj_import.h"
+#include "model/material_library_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+
+// Every way the reader starts a new line, and an indented statement.
+TEST(MaterialLibraryGuard, EveryStatementBeforeTheFirstMaterialBecomesAComment)
+{
+    const std::string before = "map_Kd a.png\n  bump b.png\r# note\fKd 1 1 1\0map_Ks c.png\n"s;
+    const std::string after = "newmtl m\nmap_Kd d.png\n";
+    const std::string expected = "#ap_Kd a.png\n  #ump b.png\r# note\f#d 1 1 1\0#ap_Ks c.png\n"s;
+
+    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(before + after), expected + after);
+    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(before), expected);
+}
+
+// The reader does not take an indented `newmtl` at the start of a file as a
+// material, so nothing after it may be trusted to have one either.
+TEST(MaterialLibraryGuard, OnlyANewmtlStatementInTheFirstColumnStartsAMaterial)
+{
+    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(" newmtl a\nmap_Kd x.png\n"),
+              " #ewmtl a\n#ap_Kd x.png\n");
+    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial("newmtlx\nmap_Kd x.png\n"),
+              "#ewmtlx\n#ap_Kd x.png\n");
+    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial("newmtl\ta\nmap_Kd x.png\n"),
+              "newmtl\ta\nmap_Kd x.png\n");
+}
+
+// Found by the OBJ fuzzer: a texture statement ahead of any `newmtl` made
+// the import library write through a material that did not exist yet.
+TEST(MaterialLibraryGuard, TextureStatementBeforeAnyMaterialNoLongerCrashesTheImport)
+{
+    const std::string foundByFuzzer =
+        "mtllib hex.mtl\nv 1 0 0\nv 0.5 0.87 0\nv -0.5 0.87 0\nv -1 0" + std::string(14, '\xba') +
+        " 0\nv -0.5 -0.87 0\nv 0.5 -0.87 0\nvn 0 0 1\nusemtl hex\ns off\n"
+        "f 1//1 2//1 3//1 4//1 52//1 6//1\n"
+        "\n#mtl\n"
+        "n0.5 0.87 0\nv -0.5 0.87 0\nv -1 0" + std::string(6, '\xba') +
+        "ng\nbu\xb1m\x8b hex_bump.png\nmap_Kd ../shared/hex.png\n";
+    const std::string reduced = "mtllib a.mtl\nusemtl m\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"
+                                "\n#mtl\n"
+                                "map_Kd early.png\nnewmtl m\nmap_Kd late.png\n";
+
+    const hardening::ImportOutcome found =
+        hardening::importFromMemory(hardening::splitObjInput(foundByFuzzer));
+    const hardening::ImportOutcome cut = hardening::importFromMemory(hardening::splitObjInput(reduced));
+
+    for (const ConvertedMesh& mesh : found.meshes) {
+        EXPECT_EQ(hardening::meshFault(mesh), "");
+    }
+    ASSERT_FALSE(cut.failed) << cut.error;
+    ASSERT_EQ(cut.meshes.size(), 1u);
+    ASSERT_EQ(cut.meshes[0].textures.size(), 1u);
+    EXPECT_STREQ(cut.meshes[0].textures[0].materialPath.C_Str(), "late.png");
+}
+
+}  // namespace

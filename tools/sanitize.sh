@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the library, viewer, tools and tests with AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer in build-asan/ and runs the
+# whole test suite under a virtual display. Any sanitizer finding ends the
+# process that made it with an error, so the test that ran it fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+sanitizers=$root/tools/sanitizers
+
+if [ "$(id -u)" -eq 0 ]; then
+  bash tools/install-deps.sh
+elif ! bash tools/install-deps.sh 2>/dev/null; then
+  sudo bash tools/install-deps.sh
+fi
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$(nproc)"
+
+# The options reach the viewer too when the end-to-end tests start it.
+export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:check_initialization_order=1:strict_init_order=1
+export LSAN_OPTIONS=suppressions=$sanitizers/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+xvfb-run -a ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
