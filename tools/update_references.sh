@@ -12,10 +12,10 @@ cd "$(dirname "$0")/.."
 
 build_dir=${BUILD_DIR:-build}
 images=tests/reference/images
-test_binary=$build_dir/tests/vorlune_gl_tests
+test_binary=$build_dir/tests/vorlune_e2e_tests
 
 cmake -S . -B "$build_dir" >/dev/null
-cmake --build "$build_dir" -j"$(nproc)" --target capture vorlune_gl_tests
+cmake --build "$build_dir" -j"$(nproc)" --target capture vorlune_e2e_tests
 
 # The renders need an X display; without one, make a virtual one.
 display=()
