@@ -3,12 +3,17 @@
 // with distance attenuation, diffuse/specular/normal maps, and the three
 // optional effects: cube-map shadows (a few filtered taps), god rays marched
 // through the occlusion image, and the blurred bloom image added on top.
-// Cost per pixel on a software renderer: 1 + 3 material taps, kShadowTaps
-// shadow taps, kGodRaySamples god-ray taps, 1 bloom tap.
+// Cost on llvmpipe (2 cores, 1280x720), where every branch and loop runs
+// whatever the uniforms say: the pass takes about 56 ms; each mipmapped
+// material sample about 7 ms, the shadow taps about 9 ms, the god-ray
+// samples about 6 ms, and each light slot about 4.5 ms.
 
+// The scene has one light (index 0); every further slot would cost its
+// 4.5 ms even while empty.
 const int kMaxLights = 1;
 // Shadow filtering: taps on a small disc around the lookup direction soften
-// the 1024-texel cube map's stair steps.
+// the 1024-texel cube map's stair steps; four turned per pixel dither the
+// penumbra smoothly, where two left it grainy.
 const int kShadowTaps = 4;
 const float kShadowBias = 0.03;         // world units; the back faces are stored, so little is needed
 const float kShadowDiscRadius = 0.012;  // relative to the distance to the light
