@@ -12,8 +12,8 @@
 // 4.5 ms even while empty.
 const int kMaxLights = 1;
 // Shadow filtering: taps on a small disc around the lookup direction soften
-// the 1024-texel cube map's stair steps; four turned per pixel dither the
-// penumbra smoothly, where two left it grainy.
+// the 1024-texel cube map's stair steps; turned per pixel, four of them
+// dither the penumbra instead of stepping it.
 const int kShadowTaps = 4;
 const float kShadowBias = 0.03;         // world units; the back faces are stored, so little is needed
 const float kShadowDiscRadius = 0.012;  // relative to the distance to the light
