@@ -11,6 +11,10 @@ GLFWwindow* testGLContext()
         if (!glfwInit()) {
             throw std::runtime_error("glfwInit failed: GL tests need a display (run under xvfb-run -a)");
         }
+        // Tear the context down before the process exits, as the viewer does:
+        // leaving the driver's rasterizer threads running into the exit
+        // handlers crashed the odd test process after it had passed.
+        std::atexit(glfwTerminate);
         glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
         glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
         glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);

@@ -5,6 +5,7 @@
 #include <GLFW/glfw3.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 StartedViewer& startedViewer()
@@ -23,6 +24,8 @@ StartedViewer& startedViewer()
         if (started.window == nullptr) {
             throw std::runtime_error("openWindow failed: " + started.startupOutput);
         }
+        // Torn down before exit, as the viewer does (see testGLContext).
+        std::atexit(glfwTerminate);
         return started;
     }();
     glfwMakeContextCurrent(viewer.window);
