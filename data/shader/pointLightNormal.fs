@@ -3,20 +3,39 @@
 // with distance attenuation, diffuse/specular/normal maps, and the three
 // optional effects: cube-map shadows (a few filtered taps), god rays marched
 // through the occlusion image, and the blurred bloom image added on top.
-// Cost on llvmpipe (2 cores, 1280x720), where every branch and loop runs
-// whatever the uniforms say: the pass takes about 56 ms; each mipmapped
-// material sample about 7 ms, the shadow taps about 9 ms, the god-ray
-// samples about 6 ms, and each light slot about 4.5 ms.
+//
+// Each effect's code is compiled in only where its switch below is 1: the
+// viewer builds one program per combination of effects and uses the one
+// that matches its toggles, because a software rasteriser runs every branch
+// whatever its uniform says, so an effect switched off at run time alone
+// would still cost its full share. The switches default to every effect on,
+// so the file on its own is the full shader. The runtime flags
+// ("shadow.on", ...) still gate each effect that is compiled in.
+// Cost on llvmpipe (2 cores, 1280x720): the pass takes about 56 ms with
+// every effect; each mipmapped material sample about 7 ms, the shadow taps
+// about 9 ms, the god-ray samples about 6 ms, and each light slot about 4.5 ms.
+#ifndef SHADOWS
+#define SHADOWS 1
+#endif
+#ifndef GOD_RAYS
+#define GOD_RAYS 1
+#endif
+#ifndef BLOOM
+#define BLOOM 1
+#endif
 
 // The scene has one light (index 0); every further slot would cost its
 // 4.5 ms even while empty.
 const int kMaxLights = 1;
+#if SHADOWS
 // Shadow filtering: taps on a small disc around the lookup direction soften
 // the 1024-texel cube map's stair steps; turned per pixel, four of them
 // dither the penumbra instead of stepping it.
 const int kShadowTaps = 4;
 const float kShadowBias = 0.03;         // world units; the back faces are stored, so little is needed
 const float kShadowDiscRadius = 0.012;  // relative to the distance to the light
+#endif
+#if GOD_RAYS
 // God rays: the march is kGodRayMarchLength steps long from pixel to light
 // (the decay applies per step), of which kGodRaySamples are taken, all on
 // the glass. The glass and its cage reach kGodRaySourceRadius metres from
@@ -26,7 +45,10 @@ const int kGodRaySamples = 6;
 const float kGodRaySourceRadius = 0.15;
 const float kGodRaySourceCore = 0.6;   // fraction of the radius that emits fully
 const float kGodRayIntensity = 2.0;
+#endif
+#if BLOOM
 const float kBloomStrength = 1.2;
+#endif
 
 struct PointLightParams {
     vec3 position;
@@ -46,12 +68,16 @@ struct Material {
     float shininess;
 };
 
+#if SHADOWS
 struct Shadow {
     bool on;
     samplerCube map;
     float far;
 };
+uniform Shadow shadow;
+#endif
 
+#if GOD_RAYS
 struct GodRays {
     bool on;
     sampler2D map;
@@ -61,25 +87,30 @@ struct GodRays {
     float density;
     float weight;
 };
+uniform GodRays godRays;
+// The god rays reach the glass's apparent size through the projection.
+uniform mat4 projection;
+#endif
 
+#if BLOOM
 struct Bloom {
     bool on;
     sampler2D map;
 };
+uniform Bloom bloom;
+#endif
 
+#if GOD_RAYS || BLOOM
 struct Screen {
     float width;
     float height;
 };
+uniform Screen screen;
+#endif
 
 uniform PointLightParams pointLights[kMaxLights];
 uniform Material material;
-uniform Shadow shadow;
-uniform GodRays godRays;
-uniform Bloom bloom;
-uniform Screen screen;
 uniform vec3 viewPos;
-uniform mat4 projection;
 
 in VertexOut {
     vec3 worldPosition;
@@ -91,9 +122,11 @@ in VertexOut {
 
 out vec4 fragColour;
 
+#if SHADOWS
 // A ring of taps at two radii, so the turned disc covers it evenly.
 const vec2 kShadowTapOffsets[kShadowTaps] = vec2[](
     vec2(1.0, 0.0), vec2(0.0, 0.5), vec2(-1.0, 0.0), vec2(0.0, -0.5));
+#endif
 
 // The surface normal, bent by the normal map where the mesh has a usable
 // tangent frame. A sample far from unit length is no normal map at all
@@ -113,13 +146,16 @@ vec3 surfaceNormal()
     return normalize(mat3(normalize(t), normalize(b), n) * mapped);
 }
 
+#if SHADOWS || GOD_RAYS
 // Per-pixel noise in [0, 1): turns the few samples' steps into a fine dither
 // instead of visible bands.
 float interleavedNoise(vec2 pixel)
 {
     return fract(52.9829189 * fract(dot(pixel, vec2(0.06711056, 0.00583715))));
 }
+#endif
 
+#if SHADOWS
 // 1 where lit, 0 where a caster stands between the surface and the light.
 // kShadowTaps lookups on a small disc across the light direction, the disc
 // turned per pixel, soften the 1024-texel faces' stair steps into a dither.
@@ -146,6 +182,7 @@ float lightVisibility(vec3 lightPosition)
     }
     return lit / float(kShadowTaps);
 }
+#endif
 
 vec3 shadePointLight(PointLightParams light, vec3 n, vec3 toEye, vec3 albedo, vec3 specularColour,
                      float visibility)
@@ -163,6 +200,7 @@ vec3 shadePointLight(PointLightParams light, vec3 n, vec3 toEye, vec3 albedo, ve
          + visibility * attenuation * (light.diffuse * diffuse * albedo + light.specular * specular * specularColour);
 }
 
+#if GOD_RAYS
 // God rays: each pixel marches towards the light's screen position through
 // the occlusion image, gathering what the beacon's glass emits there and
 // losing what the spinning blockers cover, so shafts stream outwards and
@@ -210,6 +248,7 @@ vec3 godRayLight(vec3 lightPosition)
     float landed = float(kGodRayMarchLength) * (glassEnd - marchEnd) / godRays.density;
     return sum / float(kGodRaySamples) * landed * godRays.weight * godRays.exposure * kGodRayIntensity;
 }
+#endif
 
 void main()
 {
@@ -220,7 +259,12 @@ void main()
 
     // Only the first light casts the cube-map shadow. Looked up once, outside
     // the light loop: a software renderer runs every iteration's code.
-    float firstLightVisibility = shadow.on ? lightVisibility(pointLights[0].position) : 1.0;
+    float firstLightVisibility = 1.0;
+#if SHADOWS
+    if (shadow.on) {
+        firstLightVisibility = lightVisibility(pointLights[0].position);
+    }
+#endif
     vec3 colour = vec3(0.0);
     for (int i = 0; i < kMaxLights; ++i) {
         // Unset slots have all-zero coefficients; they add nothing.
@@ -230,11 +274,15 @@ void main()
         float visibility = i == 0 ? firstLightVisibility : 1.0;
         colour += shadePointLight(pointLights[i], n, toEye, albedo, specularColour, visibility);
     }
+#if GOD_RAYS
     if (godRays.on) {
         colour += godRayLight(pointLights[0].position);
     }
+#endif
+#if BLOOM
     if (bloom.on) {
         colour += kBloomStrength * texture(bloom.map, gl_FragCoord.xy / vec2(screen.width, screen.height)).rgb;
     }
+#endif
     fragColour = vec4(colour, 1.0);
 }

@@ -1,15 +1,15 @@
 #include "app/frame_loop.h"
 
-#include "app/render_targets.h"
 #include "app/scene.h"
 #include "app/startup.h"
-#include "app/window.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/window.h"
 #include "render/bloom_pass.h"
 #include "render/god_ray_pass.h"
 #include "render/lighting_pass.h"
 #include "render/point_light.h"
+#include "render/render_targets.h"
 #include "render/screen_quad.h"
 #include "render/shadow_pass.h"
 
@@ -19,11 +19,6 @@
 float deltaTime = 0.0f;
 float lastFrame = 0.0f;
 double (*frameClock)() = glfwGetTime;
-
-bool godRaysOn = true;
-bool bloomOn = true;
-bool shadowOn = true;
-bool lightAnimationPaused = false;
 
 namespace {
 
@@ -150,10 +145,13 @@ void setUpAndDraw(Pass pass, const ShaderPrograms& programs)
             drawList(shadowCasters, programs.shadowShader);
         }
         break;
-    case Pass::Lighting:
-        prepareLightingPass(programs.lightingShader);
-        drawList(litObjects, programs.lightingShader);
+    case Pass::Lighting: {
+        const LightingEffects effects = activeLightingEffects();
+        const ShaderProgram& lightingShader = programs.lightingVariants[lightingVariantIndex(effects)];
+        prepareLightingPass(lightingShader);
+        drawList(litObjects, lightingShader);
         break;
+    }
     }
 }
 

@@ -3,6 +3,8 @@
 // present. Owns the frame times and the render toggles.
 #pragma once
 
+#include "common/render_toggles.h"
+
 #include <vector>
 
 struct GLFWwindow;
@@ -16,10 +18,6 @@ extern float lastFrame;
 // script renders the same frames to the bit.
 extern double (*frameClock)();
 
-extern bool godRaysOn;
-extern bool bloomOn;
-extern bool shadowOn;
-extern bool lightAnimationPaused;
 
 enum class Pass { GodRayOcclusion, BloomBright, BloomBlur, ShadowCubeMap, Lighting };
 

@@ -1,10 +1,10 @@
 #include "app/startup.h"
 
-#include "app/render_targets.h"
-#include "app/startup_profile.h"
-#include "app/window.h"
 #include "camera/input.h"
+#include "common/startup_profile.h"
+#include "common/window.h"
 #include "render/lighting_pass.h"
+#include "render/render_targets.h"
 #include "render/shadow_pass.h"
 
 #include <GL/glew.h>
@@ -70,8 +70,10 @@ ShaderPrograms buildShaderPrograms()
 {
     const StartupTimer timer(&StartupProfile::shaderBuildMs);
     ShaderPrograms programs;
-    programs.lightingShader = ShaderProgram("data/shader/pointLightNormal.vs", nullptr,
-                                            "data/shader/pointLightNormal.fs");
+    // Read once: the seven other variants are built from the same texts.
+    const ShaderSources lightingSources = readShaderSources("data/shader/pointLightNormal.vs", nullptr,
+                                                            "data/shader/pointLightNormal.fs");
+    programs.lightingShader = ShaderProgram(lightingSources, lightingDefinitions(LightingEffects{}));
     assignLightingDefaults(programs.lightingShader);
     programs.shadowShader = ShaderProgram("data/shader/shadowDepth.vs", "data/shader/shadowDepth.gs",
                                           "data/shader/shadowDepth.fs");
@@ -79,6 +81,7 @@ ShaderPrograms buildShaderPrograms()
     programs.bloomShader = ShaderProgram("data/shader/BloomShader.vs", nullptr, "data/shader/BloomShader.fs");
     programs.blurShader = ShaderProgram("data/shader/BloomHorizontal.vs", nullptr,
                                         "data/shader/BloomHorizontal.fs");
+    programs.lightingVariants = buildLightingVariants(lightingSources, programs.lightingShader);
     return programs;
 }
 

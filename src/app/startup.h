@@ -3,16 +3,19 @@
 // shader programs.
 #pragma once
 
+#include "render/lighting_pass.h"
 #include "render/shader_program.h"
 
 struct GLFWwindow;
 
 struct ShaderPrograms {
-    ShaderProgram lightingShader;
+    ShaderProgram lightingShader;  // the variant with every effect
     ShaderProgram shadowShader;
     ShaderProgram godRayShader;
     ShaderProgram bloomShader;
     ShaderProgram blurShader;
+    // One lighting program per combination of effects, lightingShader among them.
+    LightingVariants lightingVariants;
 };
 
 enum class WindowVisibility { Shown, Hidden };

@@ -1,6 +1,6 @@
 #include "camera/camera.h"
 
-#include "app/window.h"
+#include "common/window.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 

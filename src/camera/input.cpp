@@ -1,8 +1,8 @@
 #include "camera/input.h"
 
-#include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/render_toggles.h"
 
 #include <GLFW/glfw3.h>
 

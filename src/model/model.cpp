@@ -3,7 +3,7 @@
 // with its importer at the end of importScene.
 #include "model/model.h"
 
-#include "app/startup_profile.h"
+#include "common/startup_profile.h"
 #include "model/material_library_guard.h"
 #include "model/scene_import.h"
 #include "model/texture_loader.h"

@@ -3,7 +3,7 @@
 // specular, normal and height maps alike.
 #include "model/texture_loader.h"
 
-#include "app/startup_profile.h"
+#include "common/startup_profile.h"
 #include "model/image_screening.h"
 
 #include <stb_image.h>

@@ -1,8 +1,8 @@
 #include "render/bloom_pass.h"
 
-#include "app/render_targets.h"
 #include "camera/camera.h"
 #include "render/point_light.h"
+#include "render/render_targets.h"
 #include "render/uniforms.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // which one horizontal blur spreads before the lighting pass adds it.
 #pragma once
 
-#include "app/window.h"
+#include "common/window.h"
 #include "render/shader_program.h"
 
 struct PointLight;

@@ -1,10 +1,10 @@
 #include "render/lighting_pass.h"
 
-#include "app/frame_loop.h"
-#include "app/render_targets.h"
-#include "app/window.h"
 #include "camera/camera.h"
+#include "common/render_toggles.h"
+#include "common/window.h"
 #include "render/point_light.h"
+#include "render/render_targets.h"
 #include "render/shadow_pass.h"
 #include "render/uniforms.h"
 
@@ -21,6 +21,53 @@ std::optional<glm::vec2> lightScreenPosition(const glm::mat4& viewProjection, co
         return std::nullopt;
     }
     return ndc;
+}
+
+int lightingVariantIndex(const LightingEffects& effects)
+{
+    return (effects.shadows ? 1 : 0) | (effects.godRays ? 2 : 0) | (effects.bloom ? 4 : 0);
+}
+
+std::string lightingDefinitions(const LightingEffects& effects)
+{
+    const auto line = [](const char* name, bool on) { return std::string("#define ") + name + (on ? " 1\n" : " 0\n"); };
+    return line("SHADOWS", effects.shadows) + line("GOD_RAYS", effects.godRays) + line("BLOOM", effects.bloom);
+}
+
+LightingVariants buildLightingVariants(const ShaderSources& sources, const ShaderProgram& allEffects)
+{
+    LightingVariants variants;
+    const int allEffectsIndex = lightingVariantIndex(LightingEffects{});
+    for (int index = 0; index < kLightingVariantCount; ++index) {
+        if (index == allEffectsIndex || !allEffects.linked()) {
+            variants[index] = allEffects;
+            continue;
+        }
+        const LightingEffects effects{(index & 1) != 0, (index & 2) != 0, (index & 4) != 0};
+        variants[index] = ShaderProgram(sources, lightingDefinitions(effects));
+        assignLightingDefaults(variants[index]);
+    }
+    return variants;
+}
+
+namespace {
+
+// The god rays' source on screen, or nothing while they are off or the light
+// cannot be projected.
+std::optional<glm::vec2> godRaySource(const glm::mat4& viewProjection)
+{
+    if (!godRaysOn || lights.empty()) {
+        return std::nullopt;
+    }
+    return lightScreenPosition(viewProjection, firstLight()->position);
+}
+
+}  // namespace
+
+LightingEffects activeLightingEffects()
+{
+    const glm::mat4 viewProjection = camera.projectionMatrix() * camera.viewMatrix();
+    return LightingEffects{shadowOn, godRaySource(viewProjection).has_value(), bloomOn};
 }
 
 void assignLightingDefaults(const ShaderProgram& lightingShader)
@@ -59,10 +106,7 @@ void prepareLightingPass(const ShaderProgram& lightingShader)
         glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeMap);
     }
 
-    std::optional<glm::vec2> lightOnScreen;
-    if (godRaysOn && !lights.empty()) {
-        lightOnScreen = lightScreenPosition(projection * view, firstLight()->position);
-    }
+    const std::optional<glm::vec2> lightOnScreen = godRaySource(projection * view);
     setUniformInt(program, "godRays.on", lightOnScreen ? 1 : 0);
     if (lightOnScreen) {
         setUniformVec2(program, "godRays.lightScreenPosition", *lightOnScreen);

@@ -7,7 +7,9 @@
 
 #include <glm/glm.hpp>
 
+#include <array>
 #include <optional>
+#include <string>
 
 // Fixed texture units of the pass's own images. A mesh's textures take units
 // 0 upward, so materials are kept to three images to stay clear of these.
@@ -33,5 +35,34 @@ std::optional<glm::vec2> lightScreenPosition(const glm::mat4& viewProjection, co
 // first frame with shadows off (S released while the scene loads) would
 // otherwise draw nothing until shadows came back on.
 void assignLightingDefaults(const ShaderProgram& lightingShader);
+
+// Which effects a lighting program has compiled in.
+struct LightingEffects {
+    bool shadows = true;
+    bool godRays = true;
+    bool bloom = true;
+};
+
+// The lighting program is built once per combination of effects from the
+// same two files, each with only its effects' code compiled in: a software
+// rasteriser runs every branch whatever its uniform says, so an effect
+// switched off only at run time would still cost its whole share.
+constexpr int kLightingVariantCount = 8;
+using LightingVariants = std::array<ShaderProgram, kLightingVariantCount>;
+
+// Where each combination sits in LightingVariants.
+int lightingVariantIndex(const LightingEffects& effects);
+// The lines that select the combination's code in the shader files.
+std::string lightingDefinitions(const LightingEffects& effects);
+
+// Builds every variant from the texts of the lighting files, reusing
+// `allEffects` (already built) for its own slot. A failed all-effects build
+// stands for every variant: its messages were printed once, and building
+// the others would only print them seven times more.
+LightingVariants buildLightingVariants(const ShaderSources& sources, const ShaderProgram& allEffects);
+
+// The effects this frame's lighting draws with: the toggles, less the god
+// rays while the light is behind the camera (no source to stream from).
+LightingEffects activeLightingEffects();
 
 void prepareLightingPass(const ShaderProgram& lightingShader);

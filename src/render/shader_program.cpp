@@ -1,5 +1,6 @@
 #include "render/shader_program.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -33,12 +34,10 @@ GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
 
 }  // namespace
 
-ShaderProgram::ShaderProgram(const char* vertexPath, const char* geometryPath,
-                             const char* fragmentPath)
+ShaderSources readShaderSources(const char* vertexPath, const char* geometryPath, const char* fragmentPath)
 {
-    std::string vertexCode;
-    std::string fragmentCode;
-    std::string geometryCode;
+    ShaderSources sources;
+    sources.hasGeometry = geometryPath != nullptr;
     std::ifstream vertexFile;
     std::ifstream fragmentFile;
     std::ifstream geometryFile;
@@ -57,30 +56,58 @@ ShaderProgram::ShaderProgram(const char* vertexPath, const char* geometryPath,
         copyWholeFile(fragmentFile, fragmentStream);
         vertexFile.close();
         fragmentFile.close();
-        vertexCode = vertexStream.str();
-        fragmentCode = fragmentStream.str();
+        sources.vertex = vertexStream.str();
+        sources.fragment = fragmentStream.str();
         if (geometryPath != nullptr) {
             geometryFile.open(geometryPath);
             std::stringstream geometryStream;
             copyWholeFile(geometryFile, geometryStream);
             geometryFile.close();
-            geometryCode = geometryStream.str();
+            sources.geometry = geometryStream.str();
         }
     } catch (const std::exception&) {
         std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
     }
+    return sources;
+}
 
-    GLuint vertex = compileStage(GL_VERTEX_SHADER, vertexCode, "VERTEX");
-    GLuint fragment = compileStage(GL_FRAGMENT_SHADER, fragmentCode, "FRAGMENT");
+std::string withDefinitions(const std::string& source, const std::string& definitions)
+{
+    // Definitions may only follow the #version directive, which must come
+    // first; a text without one (an empty file, say) is compiled as it stands
+    // so its errors read as they would from the file alone.
+    const std::size_t version = source.find("#version");
+    if (definitions.empty() || version == std::string::npos) {
+        return source;
+    }
+    const std::size_t lineEnd = source.find('\n', version);
+    if (lineEnd == std::string::npos) {
+        return source + "\n" + definitions;
+    }
+    const auto linesBefore = std::count(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(lineEnd), '\n');
+    // "#line N" numbers the line after it N, so errors keep the file's lines.
+    return source.substr(0, lineEnd + 1) + definitions + "#line " + std::to_string(linesBefore + 2) + "\n"
+         + source.substr(lineEnd + 1);
+}
+
+ShaderProgram::ShaderProgram(const char* vertexPath, const char* geometryPath, const char* fragmentPath)
+    : ShaderProgram(readShaderSources(vertexPath, geometryPath, fragmentPath))
+{
+}
+
+ShaderProgram::ShaderProgram(const ShaderSources& sources, const std::string& definitions)
+{
+    GLuint vertex = compileStage(GL_VERTEX_SHADER, withDefinitions(sources.vertex, definitions), "VERTEX");
+    GLuint fragment = compileStage(GL_FRAGMENT_SHADER, withDefinitions(sources.fragment, definitions), "FRAGMENT");
     GLuint geometry = 0;
-    if (geometryPath != nullptr) {
-        geometry = compileStage(GL_GEOMETRY_SHADER, geometryCode, "GEOMETRY");
+    if (sources.hasGeometry) {
+        geometry = compileStage(GL_GEOMETRY_SHADER, withDefinitions(sources.geometry, definitions), "GEOMETRY");
     }
 
     program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
-    if (geometryPath != nullptr) {
+    if (sources.hasGeometry) {
         glAttachShader(program, geometry);
     }
     glLinkProgram(program);
@@ -88,9 +115,18 @@ ShaderProgram::ShaderProgram(const char* vertexPath, const char* geometryPath,
 
     glDeleteShader(vertex);
     glDeleteShader(fragment);
-    if (geometryPath != nullptr) {
+    if (sources.hasGeometry) {
         glDeleteShader(geometry);
     }
+}
+
+bool ShaderProgram::linked() const
+{
+    GLint status = GL_FALSE;
+    if (program != 0) {
+        glGetProgramiv(program, GL_LINK_STATUS, &status);
+    }
+    return status == GL_TRUE;
 }
 
 void reportBuildErrors(GLuint object, std::string kind)

@@ -7,12 +7,35 @@
 
 #include <string>
 
+// The texts of a program's stages, read once so that several variants of
+// one program can be built from them without reading (or reporting) twice.
+struct ShaderSources {
+    std::string vertex;
+    std::string geometry;
+    std::string fragment;
+    bool hasGeometry = false;
+};
+
+// Reads the stage files; a failed read prints the read-failure line once and
+// leaves the texts it could not take empty. The geometry path may be null.
+ShaderSources readShaderSources(const char* vertexPath, const char* geometryPath, const char* fragmentPath);
+
+// Puts `definitions` (whole lines such as "#define SHADOWS 1\n") right after
+// the #version line, where the preprocessor allows them, and restores the
+// file's own line numbers after them so compile errors still point into it.
+std::string withDefinitions(const std::string& source, const std::string& definitions);
+
 struct ShaderProgram {
     GLuint program = 0;
 
     ShaderProgram() = default;
     // The geometry path sits in the middle and may be null for two stages.
     ShaderProgram(const char* vertexPath, const char* geometryPath, const char* fragmentPath);
+    // Builds from texts already read, each stage compiled with `definitions`.
+    explicit ShaderProgram(const ShaderSources& sources, const std::string& definitions = "");
+
+    // Whether the program linked: a failed build's object draws nothing.
+    bool linked() const;
 };
 
 // Prints the compile (kind "VERTEX", "FRAGMENT", "GEOMETRY") or link

@@ -2,9 +2,11 @@
 // target and state each one sets before its set-up, recorded from the calls
 // GL receives; and what a switched-off pass leaves in its target.
 #include "app/frame_loop.h"
-#include "app/render_targets.h"
+#include "camera/camera.h"
+#include "camera/camera_tour.h"
 #include "camera/input.h"
 #include "render/point_light.h"
+#include "render/render_targets.h"
 #include "support/gl_recorder.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
@@ -59,10 +61,24 @@ struct FrameLoopTest : testing::Test {
         return {"viewport 0 0 1024 1024", bind(shadowFramebuffer), "clear DEPTH", "enable DEPTH_TEST",
                 "enable CULL_FACE", "cullFace FRONT", use(viewer.programs.shadowShader), bind(0)};
     }
-    Calls lightingPass() const
+    Calls lightingPass(GLuint program) const
     {
         return {"viewport 0 0 1280 720", "enable DEPTH_TEST", "enable CULL_FACE", "cullFace BACK",
-                "clearColor 0.45 0.85 0.45 1.00", "clear COLOR|DEPTH", use(viewer.programs.lightingShader)};
+                "clearColor 0.45 0.85 0.45 1.00", "clear COLOR|DEPTH", "useProgram " + std::to_string(program)};
+    }
+
+    // The program the lighting pass made current, and which effects it has
+    // compiled in, as GL reports its uniforms.
+    static GLuint lastProgramUsed(const Calls& recorded)
+    {
+        const std::string prefix = "useProgram ";
+        return static_cast<GLuint>(std::stoul(recorded.back().substr(prefix.size())));
+    }
+    static std::array<bool, 3> compiledEffects(GLuint program)
+    {
+        return {glGetUniformLocation(program, "shadow.far") != -1,
+                glGetUniformLocation(program, "godRays.exposure") != -1,
+                glGetUniformLocation(program, "bloom.map") != -1};
     }
 
     std::array<GLubyte, 4> pixelOf(GLuint framebuffer) const
@@ -90,6 +106,9 @@ void append(Calls& to, const Calls& from)
 
 TEST_F(FrameLoopTest, PassesRunInOrderWithTheirStateForEveryToggleCombination)
 {
+    // The tour stands still, so the light stays in view and the god rays
+    // keep their source on screen.
+    cameraTour.freeLook = true;
     for (int combination = 0; combination < 8; ++combination) {
         godRaysOn = (combination & 1) != 0;
         bloomOn = (combination & 2) != 0;
@@ -107,13 +126,27 @@ TEST_F(FrameLoopTest, PassesRunInOrderWithTheirStateForEveryToggleCombination)
         if (shadowOn) {
             append(expected, shadowPass());
         }
-        append(expected, lightingPass());
 
         startGLRecording();
         runFrame(viewer.window, viewer.programs);
         const Calls recorded = stopGLRecording();
+        // Only the switched-on effects' code runs: a software rasteriser
+        // would pay for the others even behind a false uniform.
+        const GLuint lighting = lastProgramUsed(recorded);
+        EXPECT_EQ(compiledEffects(lighting), (std::array<bool, 3>{shadowOn, godRaysOn, bloomOn}));
+        append(expected, lightingPass(lighting));
         EXPECT_EQ(recorded, expected);
     }
+}
+
+TEST_F(FrameLoopTest, LightBehindTheCameraDrawsWithTheProgramWithoutGodRays)
+{
+    // Passes only: the frame's animation would move the light back.
+    light.position = camera.position - 2.0f * camera.front;
+    startGLRecording();
+    renderFrame(viewer.programs);
+    const GLuint lighting = lastProgramUsed(stopGLRecording());
+    EXPECT_EQ(compiledEffects(lighting), (std::array<bool, 3>{true, false, true}));
 }
 
 TEST_F(FrameLoopTest, FrameLeavesBlendingDepthFunctionAndWindowFramebufferAlone)

@@ -1,7 +1,7 @@
 // Start-up against the real driver: the window and context it asks for, the
 // render targets as GL holds them, and a quiet build of the five programs.
-#include "app/render_targets.h"
 #include "camera/input.h"
+#include "render/render_targets.h"
 #include "render/shadow_pass.h"
 #include "support/started_viewer.h"
 

@@ -2,14 +2,14 @@
 // shadow darkens the wall behind it, god rays vanish when the light is
 // behind the camera, and the bloom image glows only around the slimes.
 #include "app/frame_loop.h"
-#include "app/render_targets.h"
 #include "app/scene.h"
-#include "app/window.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/window.h"
 #include "model/model.h"
 #include "render/bloom_pass.h"
 #include "render/point_light.h"
+#include "render/render_targets.h"
 #include "support/gl_context.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"

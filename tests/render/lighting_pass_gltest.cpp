@@ -2,16 +2,21 @@
 // prepareLightingPass, on a program that keeps every uniform of the
 // lighting contract alive (the real shader lets the driver drop unused ones).
 #include "app/frame_loop.h"
-#include "app/render_targets.h"
+#include "app/startup.h"
 #include "camera/camera.h"
 #include "render/lighting_pass.h"
 #include "render/point_light.h"
+#include "render/render_targets.h"
 #include "support/gl_context.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 #include "support/uniform_readback.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -224,3 +229,33 @@ TEST_F(LightingPassTest, SwitchedOffEffectsLeaveTheirUniformsAndUnitsUntouched)
 }
 
 }  // namespace
+
+// Start-up builds eight lighting programs from the lighting files; a missing
+// or broken file must still read as one program's messages, printed once.
+TEST(LightingVariants, MissingOrBrokenLightingFileGivesOneProgramsMessagesOnce)
+{
+    startedViewer();
+    const std::filesystem::path shaders = std::filesystem::path(VORLUNE_SOURCE_DIR) / "data/shader";
+    for (const char* damage : {"missing", "broken"}) {
+        TempDir dir;
+        std::filesystem::create_directories(dir.file("data"));
+        std::filesystem::copy(shaders, dir.file("data/shader"));
+        const std::string fragment = dir.file("data/shader/pointLightNormal.fs");
+        if (std::string(damage) == "missing") {
+            std::filesystem::remove(fragment);
+        } else {
+            dir.write("data/shader/pointLightNormal.fs", "#version 330 core\nvoid main() { undeclared = 1.0; }\n");
+        }
+
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        ShaderPrograms programs;
+        const std::string printedByStartup = captureStdout([&] { programs = buildShaderPrograms(); });
+        const std::string printedByOne = captureStdout([] {
+            ShaderProgram("data/shader/pointLightNormal.vs", nullptr, "data/shader/pointLightNormal.fs");
+        });
+        ASSERT_EQ(chdir(VORLUNE_SOURCE_DIR), 0);
+
+        EXPECT_NE(printedByOne, "") << damage;
+        EXPECT_EQ(printedByStartup, printedByOne) << damage;
+    }
+}

@@ -6,9 +6,9 @@
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "app/startup.h"
-#include "app/window.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/window.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>

@@ -8,9 +8,9 @@
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "app/startup.h"
-#include "app/startup_profile.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/startup_profile.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>

@@ -1,6 +1,6 @@
-#include "app/render_targets.h"
+#include "render/render_targets.h"
 
-#include "app/window.h"
+#include "common/window.h"
 #include "render/bloom_pass.h"
 #include "render/shadow_pass.h"
 

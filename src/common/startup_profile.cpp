@@ -1,4 +1,4 @@
-#include "app/startup_profile.h"
+#include "common/startup_profile.h"
 
 StartupProfile* startupProfile = nullptr;
 

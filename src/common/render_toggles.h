@@ -1,0 +1,10 @@
+// The four switches the keys flip and the frame reads: which effect passes
+// run, which lighting program draws, and whether the scene's clock moves.
+// Kept below the frame loop so the input handlers and the passes can read
+// them without depending on the application that owns the loop.
+#pragma once
+
+extern bool godRaysOn;
+extern bool bloomOn;
+extern bool shadowOn;
+extern bool lightAnimationPaused;
