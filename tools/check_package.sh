@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package in build/ (`cpack -G DEB`, as the README says)
-# and checks what a user installs: dependencies on the GLFW, GLEW and Assimp
-# libraries (read from the programs by shlibdeps), the programs, the data,
-# a valid desktop entry and the icon, and that the capture program unpacked
-# from it renders from an unrelated folder. Dependency scanning and
-# compression take half a minute, so CI runs this beside the test suite.
-#   tools/check_package.sh            builds in build/
-#   BUILD_DIR=build-x tools/check_package.sh
+# and checks it: dependencies on the GLFW, GLEW and Assimp libraries (read
+# from the programs by shlibdeps), the programs, the data, a valid desktop
+# entry and the icon. Scanning and compression take half a minute, so CI
+# runs this beside the test suite, not in it.
+#   BUILD_DIR=build-x tools/check_package.sh      (default build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +14,6 @@ cmake --build "$build_dir" -j"$(nproc)" --target vorlune capture frame_bench
 rm -f "$build_dir"/vorlune_*.deb
 (cd "$build_dir" && cpack -G DEB >/dev/null)
 deb=$(echo "$build_dir"/vorlune_*_amd64.deb)
-
 fail() {
   echo "package check FAILED: $*" >&2
   exit 1
@@ -26,28 +23,15 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libglfw3 'libglew[0-9.]+' 'libassimp[0-9]+'; do
   grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends has no $library: $depends"
 done
-
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in bin/vorlune bin/vorlune-capture bin/vorlune-bench \
-  share/vorlune/data/shader/pointLightNormal.fs share/vorlune/data/models/hallway.obj \
-  share/vorlune/data/models/textures/wall_diffuse.png \
-  share/applications/vorlune.desktop share/icons/hicolor/256x256/apps/vorlune.png; do
+for path in bin/vorlune bin/vorlune-capture bin/vorlune-bench share/vorlune/data/shader/pointLightNormal.fs \
+  share/vorlune/data/models/textures/wall_diffuse.png share/applications/vorlune.desktop \
+  share/icons/hicolor/256x256/apps/vorlune.png; do
   grep -qxF "./usr/$path" <<<"$contents" || fail "./usr/$path is not in the package"
 done
-
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-dpkg-deb -x "$deb" "$scratch/root"
-desktop-file-validate "$scratch/root/usr/share/applications/vorlune.desktop" || fail "invalid desktop entry"
+dpkg-deb -x "$deb" "$scratch"
+desktop-file-validate "$scratch/usr/share/applications/vorlune.desktop" || fail "invalid desktop entry"
 
-display=()
-if [ -z "${DISPLAY:-}" ]; then
-  display=(xvfb-run -a)
-fi
-mkdir "$scratch/home"
-(cd "$scratch/home" && "${display[@]}" "$scratch/root/usr/bin/vorlune-capture" --out frames 2.0 >/dev/null) ||
-  fail "the unpacked vorlune-capture did not render"
-[ -s "$scratch/home/frames/frame-000.png" ] || fail "the unpacked vorlune-capture wrote no frame"
-
-echo "package OK: $deb, $(du -k "$deb" | cut -f1) KiB"
-echo "Depends: $depends"
+echo "package OK: $deb, $(du -k "$deb" | cut -f1) KiB; Depends: $depends"
