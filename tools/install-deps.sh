@@ -8,6 +8,9 @@ packages=(
   libglfw3-dev libglew-dev libassimp-dev libglm-dev libstb-dev libgtest-dev
   libgl1-mesa-dri mesa-utils
   xvfb xauth xdotool imagemagick
+  # The shader test's reference compiler; tools/check_package.sh: cpack's
+  # dependency scan needs file, and the desktop entry check.
+  glslang-tools file desktop-file-utils
   # tools/fuzz.sh and tools/sanitize.sh: clang with libFuzzer, and
   # llvm-symbolizer so sanitizer reports name functions and lines.
   clang libclang-rt-14-dev llvm

@@ -1,5 +1,6 @@
 // Vorlune: a real-time hallway scene viewer. Opens the window, prepares the
 // render targets and programs, composes the scene and runs the frame loop.
+#include "app/data_folder.h"
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "app/startup.h"
@@ -8,6 +9,9 @@
 
 int main()
 {
+    if (!enterDataFolder()) {
+        return 1;
+    }
     GLFWwindow* window = openWindow();
     if (window == nullptr) {
         return 1;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -36,6 +37,11 @@ ViewerProcess::ViewerProcess()
                           std::filesystem::copy_options::recursive);
 }
 
+ViewerProcess::ViewerProcess(std::string binary, std::string workingDirectory)
+    : binary_(std::move(binary)), workingDirectory_(std::move(workingDirectory))
+{
+}
+
 ViewerProcess::~ViewerProcess()
 {
     if (pid_ > 0 && running()) {
@@ -52,13 +58,13 @@ bool ViewerProcess::start()
         return false;
     }
     if (pid_ == 0) {
-        if (chdir(dir_.path.c_str()) != 0) {
+        if (chdir(workingDirectory_.c_str()) != 0) {
             _exit(127);
         }
         const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, STDOUT_FILENO);
         close(out);
-        execl(VORLUNE_BINARY, VORLUNE_BINARY, static_cast<char*>(nullptr));
+        execl(binary_.c_str(), binary_.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     return true;

@@ -1,6 +1,7 @@
 // Runs the real vorlune binary in a scratch working directory that holds a
-// copy of the repository's data/, and drives it through the X display the
-// way a person would (xdotool), for end-to-end tests.
+// copy of the repository's data/ (or an installed copy in a folder of the
+// test's choosing), and drives it through the X display the way a person
+// would (xdotool), for end-to-end tests.
 #pragma once
 
 #include "support/gl_context.h"
@@ -13,9 +14,12 @@ class ViewerProcess {
 public:
     // Copies data/ into a fresh directory; `prepare` may then break files.
     ViewerProcess();
+    // Starts `binary` in `workingDirectory` as it is (an installed viewer
+    // started from an unrelated folder).
+    ViewerProcess(std::string binary, std::string workingDirectory);
     ~ViewerProcess();
 
-    const std::string& workingDirectory() const { return dir_.path; }
+    const std::string& workingDirectory() const { return workingDirectory_; }
 
     // Starts the binary with stdout to a file; returns false if it could not.
     bool start();
@@ -34,6 +38,8 @@ public:
 
 private:
     TempDir dir_;
+    std::string binary_ = VORLUNE_BINARY;
+    std::string workingDirectory_ = dir_.path;
     pid_t pid_ = -1;
     std::string windowId_;
     int exitStatus_ = -1;

@@ -1,5 +1,5 @@
 // The capture program as a user meets it: clear refusals for bad arguments,
-// a missing data/ folder or an unusable output folder, and identical images
+// no data/ folder anywhere or an unusable output folder, and identical images
 // from identical runs that touch nothing but its own files.
 #include "support/gl_context.h"
 
@@ -20,10 +20,10 @@ struct CaptureRun {
     std::string output;  // stdout and stderr together
 };
 
-CaptureRun capture(const std::string& workingDirectory, const std::string& arguments)
+CaptureRun capture(const std::string& workingDirectory, const std::string& arguments,
+                   const std::string& program = VORLUNE_CAPTURE)
 {
-    const std::string command =
-        "cd '" + workingDirectory + "' && '" + std::string(VORLUNE_CAPTURE) + "' " + arguments + " 2>&1";
+    const std::string command = "cd '" + workingDirectory + "' && '" + program + "' " + arguments + " 2>&1";
     CaptureRun run;
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[512];
@@ -56,12 +56,14 @@ TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
     }
 }
 
-TEST(CaptureProgram, RefusesToRunWithoutTheDataFolder)
+TEST(CaptureProgram, RefusesToRunWithNoDataAnywhere)
 {
     TempDir elsewhere;
-    const CaptureRun run = capture(elsewhere.path, "1.0");
-    EXPECT_EQ(run.status, kUsageError);
-    EXPECT_NE(run.output.find("run it from the repository root"), std::string::npos) << run.output;
+    TempDir alone;
+    std::filesystem::copy_file(VORLUNE_CAPTURE, alone.file("capture"));
+    const CaptureRun run = capture(elsewhere.path, "1.0", alone.file("capture"));
+    EXPECT_EQ(run.status, kFailure);
+    EXPECT_EQ(run.output.rfind("capture: cannot find its data", 0), 0u) << run.output;
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path));
 }
 

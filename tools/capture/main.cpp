@@ -3,6 +3,7 @@
 // on a machine without a display.
 #include "capture_options.h"
 
+#include "app/data_folder.h"
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "app/startup.h"
@@ -86,14 +87,16 @@ bool prepareOutputDirectory(const std::string& directory)
 int main(int argc, char** argv)
 {
     std::string error;
-    const std::optional<CaptureOptions> options = parseCaptureOptions(argc, argv, error);
+    std::optional<CaptureOptions> options = parseCaptureOptions(argc, argv, error);
     if (!options) {
         std::cerr << "capture: " << error << "\n" << kCaptureUsage;
         return kExitUsage;
     }
-    if (!std::filesystem::is_directory("data/shader") || !std::filesystem::is_directory("data/models")) {
-        std::cerr << "capture: no data/shader and data/models here; run it from the repository root\n";
-        return kExitUsage;
+    // A relative output folder is one in the folder the capture started in,
+    // not in the data folder it moves to.
+    options->outputDirectory = std::filesystem::absolute(options->outputDirectory).string();
+    if (!enterDataFolder()) {
+        return kExitFailure;
     }
     if (!prepareOutputDirectory(options->outputDirectory)) {
         return kExitFailure;

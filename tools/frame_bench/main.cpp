@@ -5,6 +5,7 @@
 // whether resident memory grows.
 //
 //   frame_bench [--frames N] [--long-run FRAMES]   (from the repository root)
+#include "app/data_folder.h"
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "app/startup.h"
@@ -199,6 +200,9 @@ void longRun(GLFWwindow* window, const ShaderPrograms& programs, int frames)
 
 int main(int argc, char** argv)
 {
+    if (!enterDataFolder()) {
+        return 1;
+    }
     const auto processStart = Clock::now();
     int frames = kDefaultFrames;
     int longRunFrames = 0;

@@ -1,0 +1,92 @@
+#include "app/data_folder.h"
+
+#include <algorithm>
+#include <iostream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The folder every data path starts with, and the part of it whose presence
+// says "this is the data": a start folder may hold an unrelated data/.
+constexpr const char* kDataFolder = "data";
+constexpr const char* kShaderFolder = "shader";
+// Where an install puts data/ relative to the program's bin/ folder: the
+// install rules keep the two in step.
+constexpr const char* kInstalledFromProgram = "../share/vorlune";
+// The kernel's name for the running program's file, links resolved.
+constexpr const char* kRunningProgram = "/proc/self/exe";
+
+}  // namespace
+
+std::vector<fs::path> dataFolderCandidates(const fs::path& workingDirectory, const fs::path& programDirectory)
+{
+    std::vector<fs::path> candidates;
+    // Started from its own folder, the program would list that folder twice.
+    const auto add = [&candidates](const fs::path& folder) {
+        if (!folder.empty() && std::find(candidates.begin(), candidates.end(), folder) == candidates.end()) {
+            candidates.push_back(folder);
+        }
+    };
+    add(workingDirectory);
+    if (!programDirectory.empty()) {
+        add(programDirectory);
+        add((programDirectory / kInstalledFromProgram).lexically_normal());
+    }
+    return candidates;
+}
+
+std::optional<fs::path> findDataFolder(const std::vector<fs::path>& candidates)
+{
+    for (const fs::path& candidate : candidates) {
+        std::error_code ignored;
+        if (fs::is_directory(candidate / kDataFolder / kShaderFolder, ignored)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string dataFolderNotFoundLine(const std::string& programName, const std::vector<fs::path>& candidates)
+{
+    std::string places;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        if (i > 0) {
+            places += i + 1 == candidates.size() ? " and " : ", ";
+        }
+        places += candidates[i].string();
+    }
+    return programName + ": cannot find its data (looked for " + kDataFolder + "/" + kShaderFolder + "/ in " +
+           places + "); start it from the folder that holds " + kDataFolder +
+           "/ (a source checkout's root), or install it again so that share/vorlune/data sits beside its bin/ "
+           "folder";
+}
+
+bool enterDataFolder()
+{
+    // Either may be unknown (a removed start folder, no /proc): the other
+    // places are still tried.
+    std::error_code error;
+    const fs::path workingDirectory = fs::current_path(error);
+    std::error_code programError;
+    const fs::path program = fs::canonical(kRunningProgram, programError);
+    const std::vector<fs::path> candidates =
+        dataFolderCandidates(workingDirectory, programError ? fs::path() : program.parent_path());
+    const std::string programName = programError ? std::string("vorlune") : program.filename().string();
+
+    const std::optional<fs::path> found = findDataFolder(candidates);
+    if (!found) {
+        std::cerr << dataFolderNotFoundLine(programName, candidates) << std::endl;
+        return false;
+    }
+    if (*found != workingDirectory) {
+        fs::current_path(*found, error);
+        if (error) {
+            std::cerr << programName << ": cannot enter its data folder " << found->string() << ": "
+                      << error.message() << std::endl;
+            return false;
+        }
+    }
+    return true;
+}

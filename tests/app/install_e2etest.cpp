@@ -1,0 +1,87 @@
+// The installed programs as a user meets them: started from an unrelated
+// folder they find their data and draw the hallway; a lone copy with no
+// data anywhere refuses in one line.
+#include "support/viewer_process.h"
+
+#include <stb_image.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <sys/wait.h>
+
+namespace {
+
+int run(const std::string& command)
+{
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool installInto(const std::string& prefix)
+{
+    return run(std::string("'") + VORLUNE_CMAKE + "' --install '" + VORLUNE_BUILD_DIR + "' --prefix '" + prefix +
+               "' >/dev/null") == 0;
+}
+
+// A window without its shaders shows only the lighting pass's clear colour.
+bool showsTheHallway(const std::string& png)
+{
+    int width = 0, height = 0, channels = 0;
+    unsigned char* rgb = stbi_load(png.c_str(), &width, &height, &channels, 3);
+    size_t clearColour = 0, edges = 0;
+    for (int i = 3; rgb != nullptr && i < width * height * 3; i += 3) {
+        clearColour += std::abs(rgb[i] - 115) <= 2 && std::abs(rgb[i + 1] - 217) <= 2 && std::abs(rgb[i + 2] - 115) <= 2;
+        edges += rgb[i] != rgb[i - 3];
+    }
+    free(rgb);
+    return rgb != nullptr && clearColour == 0 && edges > static_cast<size_t>(width * height / 4);
+}
+
+TEST(InstalledPrograms, StartedFromAnUnrelatedFolderTheyDrawTheHallway)
+{
+    TempDir prefix, home;
+    ASSERT_TRUE(installInto(prefix.path));
+    ViewerProcess viewer(prefix.file("bin/vorlune"), home.path);
+    ASSERT_TRUE(viewer.start());
+    ASSERT_TRUE(viewer.waitForWindow(60.0));
+    const std::string shot = prefix.file("window.png");
+    bool hallway = false;
+    for (int tries = 0; !hallway && tries < 60; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        hallway = viewer.screenshot(shot) && showsTheHallway(shot);
+    }
+    EXPECT_TRUE(hallway);
+    viewer.sendKey("Escape");
+    EXPECT_EQ(viewer.waitForExit(30.0), 0);
+    EXPECT_EQ(viewer.output(), "");
+
+    // A relative output folder is one in the folder the capture started in.
+    EXPECT_EQ(run("cd '" + home.path + "' && '" + prefix.file("bin/vorlune-capture") + "' --out f 2 >/dev/null"), 0);
+    EXPECT_TRUE(showsTheHallway(home.file("f/frame-000.png")));
+}
+
+TEST(InstalledPrograms, ALoneCopyWithNoDataAnywhereExitsWithOneLine)
+{
+    TempDir prefix, alone, empty;
+    ASSERT_TRUE(installInto(prefix.path));
+    std::filesystem::copy_file(prefix.file("bin/vorlune"), alone.file("vorlune"));
+    EXPECT_EQ(run("cd '" + empty.path + "' && '" + alone.file("vorlune") + "' >'" + alone.file("out") + "' 2>'" +
+                  alone.file("err") + "'"),
+              1);
+    std::stringstream out, err;
+    out << std::ifstream(alone.file("out")).rdbuf();
+    err << std::ifstream(alone.file("err")).rdbuf();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << err.str();
+    EXPECT_NE(err.str().find("looked for data/shader/ in " + empty.path + ", " + alone.path + " and "), std::string::npos)
+        << err.str();
+}
+
+}  // namespace
