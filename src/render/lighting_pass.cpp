@@ -28,6 +28,11 @@ int lightingVariantIndex(const LightingEffects& effects)
     return (effects.shadows ? 1 : 0) | (effects.godRays ? 2 : 0) | (effects.bloom ? 4 : 0);
 }
 
+LightingEffects lightingEffectsAt(int index)
+{
+    return LightingEffects{(index & 1) != 0, (index & 2) != 0, (index & 4) != 0};
+}
+
 std::string lightingDefinitions(const LightingEffects& effects)
 {
     const auto line = [](const char* name, bool on) { return std::string("#define ") + name + (on ? " 1\n" : " 0\n"); };
@@ -43,8 +48,7 @@ LightingVariants buildLightingVariants(const ShaderSources& sources, const Shade
             variants[index] = allEffects;
             continue;
         }
-        const LightingEffects effects{(index & 1) != 0, (index & 2) != 0, (index & 4) != 0};
-        variants[index] = ShaderProgram(sources, lightingDefinitions(effects));
+        variants[index] = ShaderProgram(sources, lightingDefinitions(lightingEffectsAt(index)));
         assignLightingDefaults(variants[index]);
     }
     return variants;

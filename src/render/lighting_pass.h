@@ -50,8 +50,9 @@ struct LightingEffects {
 constexpr int kLightingVariantCount = 8;
 using LightingVariants = std::array<ShaderProgram, kLightingVariantCount>;
 
-// Where each combination sits in LightingVariants.
+// Where each combination sits in LightingVariants, and back.
 int lightingVariantIndex(const LightingEffects& effects);
+LightingEffects lightingEffectsAt(int index);
 // The lines that select the combination's code in the shader files.
 std::string lightingDefinitions(const LightingEffects& effects);
 

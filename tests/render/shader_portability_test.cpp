@@ -1,5 +1,7 @@
 // Every shader stage must also satisfy the Khronos reference compiler, not
 // only Mesa's: GPU drivers stricter than Mesa reject what it lets through.
+#include "render/lighting_pass.h"
+#include "render/shader_program.h"
 #include "support/gl_context.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +14,19 @@
 
 namespace {
 
-// Files built in several forms: the lines each form inserts after #version.
+// Files built in several forms: the definitions of each form, as the
+// viewer inserts them.
+std::vector<std::string> lightingForms()
+{
+    std::vector<std::string> forms;
+    for (int index = 0; index < kLightingVariantCount; ++index) {
+        forms.push_back(lightingDefinitions(lightingEffectsAt(index)));
+    }
+    return forms;
+}
 const std::map<std::string, std::vector<std::string>> kVariantDefines = {
-    {"pointLightNormal.vs", {""}},
-    {"pointLightNormal.fs", {""}},
+    {"pointLightNormal.vs", lightingForms()},
+    {"pointLightNormal.fs", lightingForms()},
 };
 const std::map<std::string, std::string> kStages = {{".vs", "vert"}, {".gs", "geom"}, {".fs", "frag"}};
 
@@ -27,14 +38,12 @@ TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarning
     for (const auto& entry : std::filesystem::directory_iterator(std::string(VORLUNE_SOURCE_DIR) + "/data/shader")) {
         const std::string name = entry.path().filename().string();
         std::ifstream in(entry.path());
-        std::string version;
-        std::getline(in, version);
-        const std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         const auto found = kVariantDefines.find(name);
         const std::vector<std::string> variants =
             found == kVariantDefines.end() ? std::vector<std::string>{""} : found->second;
         for (const std::string& defines : variants) {
-            scratch.write(name, version + "\n" + defines + rest);
+            scratch.write(name, withDefinitions(source, defines));
             const std::string command = "glslangValidator -S " + kStages.at(entry.path().extension().string()) +
                                         " '" + scratch.file(name) + "' >'" + scratch.file("out") + "' 2>&1";
             const int status = std::system(command.c_str());
