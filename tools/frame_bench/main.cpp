@@ -108,23 +108,33 @@ void setTourClock(int i, int n)
     glfwSetTime(kTourCycleEnd * ((i % n) + 0.5) / n);
 }
 
+struct FrameTimes {
+    double first;   // the first frame after the toggles changed: any stall a switch causes
+    double median;
+};
+
 // Median wall time of whole frames, each finished before the clock stops so
 // the figure is the frame's real cost. The scene clock is set per frame, so
 // the views do not depend on speed.
-double medianFrameMilliseconds(GLFWwindow* window, const ShaderPrograms& programs, int frames)
+FrameTimes frameMilliseconds(GLFWwindow* window, const ShaderPrograms& programs, int frames)
 {
     restartTour();
+    FrameTimes result{};
     std::vector<double> times;
     for (int i = -kWarmUpFrames; i < frames; ++i) {
         setTourClock(std::max(i, 0), frames);
         const auto start = Clock::now();
         runFrame(window, programs);
         glFinish();
+        if (i == -kWarmUpFrames) {
+            result.first = millisecondsSince(start);
+        }
         if (i >= 0) {
             times.push_back(millisecondsSince(start));
         }
     }
-    return median(times);
+    result.median = median(times);
+    return result;
 }
 
 struct PassTimes {
@@ -241,10 +251,11 @@ int main(int argc, char** argv)
     printStartup(profile, windowMs, targetsMs, sceneMs, firstFrameMs, totalMs);
 
     std::printf("\n%d frames per configuration, spread over one tour cycle\n", frames);
-    std::printf("%-18s %12s\n", "configuration", "median ms");
+    std::printf("%-18s %12s %12s\n", "configuration", "median ms", "first ms");
     for (const Configuration& c : kConfigurations) {
         applyToggles(c);
-        std::printf("%-18s %12.2f\n", c.name, medianFrameMilliseconds(window, programs, frames));
+        const FrameTimes times = frameMilliseconds(window, programs, frames);
+        std::printf("%-18s %12.2f %12.2f\n", c.name, times.median, times.first);
     }
 
     for (const Configuration& c : {kConfigurations[0], kConfigurations[4]}) {
