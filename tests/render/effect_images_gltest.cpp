@@ -1,6 +1,8 @@
 // The effects as they show in rendered images of the real scene: a pipe's
 // shadow darkens the wall behind it, god rays vanish when the light is
-// behind the camera, and the bloom image glows only around the slimes.
+// behind the camera, and the bloom image glows only around the slimes; and
+// the effect targets render the same frame when made without the EXT
+// framebuffer entry points.
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "camera/camera.h"
@@ -88,6 +90,64 @@ struct EffectImagesTest : testing::Test {
         return sum / count;
     }
 };
+
+// A driver whose core profile drops GL_EXT_framebuffer_object, as the
+// loader leaves it: the extension's seven entry points are null while this
+// lives.
+struct MissingExtFramebufferEntryPoints {
+    PFNGLGENFRAMEBUFFERSEXTPROC genFramebuffers = glGenFramebuffersEXT;
+    PFNGLBINDFRAMEBUFFEREXTPROC bindFramebuffer = glBindFramebufferEXT;
+    PFNGLFRAMEBUFFERTEXTURE2DEXTPROC framebufferTexture2D = glFramebufferTexture2DEXT;
+    PFNGLGENRENDERBUFFERSEXTPROC genRenderbuffers = glGenRenderbuffersEXT;
+    PFNGLBINDRENDERBUFFEREXTPROC bindRenderbuffer = glBindRenderbufferEXT;
+    PFNGLRENDERBUFFERSTORAGEEXTPROC renderbufferStorage = glRenderbufferStorageEXT;
+    PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer = glFramebufferRenderbufferEXT;
+
+    MissingExtFramebufferEntryPoints()
+    {
+        glGenFramebuffersEXT = nullptr;
+        glBindFramebufferEXT = nullptr;
+        glFramebufferTexture2DEXT = nullptr;
+        glGenRenderbuffersEXT = nullptr;
+        glBindRenderbufferEXT = nullptr;
+        glRenderbufferStorageEXT = nullptr;
+        glFramebufferRenderbufferEXT = nullptr;
+    }
+    ~MissingExtFramebufferEntryPoints()
+    {
+        glGenFramebuffersEXT = genFramebuffers;
+        glBindFramebufferEXT = bindFramebuffer;
+        glFramebufferTexture2DEXT = framebufferTexture2D;
+        glGenRenderbuffersEXT = genRenderbuffers;
+        glBindRenderbufferEXT = bindRenderbuffer;
+        glRenderbufferStorageEXT = renderbufferStorage;
+        glFramebufferRenderbufferEXT = framebufferRenderbuffer;
+    }
+};
+
+TEST_F(EffectImagesTest, ColourTargetsMadeWithoutTheExtEntryPointsAreCompleteAndRenderTheSameFrame)
+{
+    lookFrom({-3.0f, 1.0f, 0.0f}, {0.0f, 2.0f, 0.0f});
+    const Pixels withExtTargets = render();
+    const RenderTarget saved[] = {godRayTarget, bloomBrightTarget, bloomBlurTarget};
+
+    const MissingExtFramebufferEntryPoints missing;
+    godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
+    bloomBrightTarget = createRenderTarget(kBloomWidth, kBloomHeight);
+    bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
+    EXPECT_NE(godRayTarget.framebuffer, saved[0].framebuffer);
+    for (const RenderTarget* target : {&godRayTarget, &bloomBrightTarget, &bloomBlurTarget}) {
+        glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    const Pixels withCoreTargets = render();
+
+    godRayTarget = saved[0];
+    bloomBrightTarget = saved[1];
+    bloomBlurTarget = saved[2];
+    EXPECT_TRUE(withCoreTargets == withExtTargets) << "the frame changed with the targets";
+}
 
 TEST_F(EffectImagesTest, PipeShadowDarkensTheWallBehindIt)
 {
