@@ -340,45 +340,26 @@ TEST(GeneratedAssets, HallwayEnclosesTheTourAndItsShellFacesInward) {
     }
 }
 
-TEST(GeneratedAssets, HallwaySurfacesMeetEdgeToEdgeAndItsShellIsClosed) {
-    // Rasterisers cover a seam without gaps only where both sides share the
-    // edge's two vertices: no vertex may sit inside another triangle's edge
-    // (a T-junction), whichever part either belongs to.
+TEST(GeneratedAssets, HallwaySurfacesMeetEdgeToEdgeWithoutTJunctions) {
+    // A rasteriser covers a seam exactly only where both sides share its two
+    // vertices: no vertex may sit inside another triangle's edge.
     const std::vector<Triangle> triangles = importTriangles("hallway");
-    ASSERT_FALSE(triangles.empty());
     std::set<Point> vertices;
-    for (const Triangle& t : triangles) {
-        for (const glm::dvec3& corner : t.corner) vertices.insert(key(corner));
-    }
+    for (const Triangle& t : triangles) vertices.insert({key(t.corner[0]), key(t.corner[1]), key(t.corner[2])});
     int tJunctions = 0;
     for (const Triangle& t : triangles) {
         for (int i = 0; i < 3; ++i) {
             const glm::dvec3 a = t.corner[i];
             const glm::dvec3 edge = t.corner[(i + 1) % 3] - a;
-            for (const Point& v : vertices) {
-                const glm::dvec3 p(std::get<0>(v), std::get<1>(v), std::get<2>(v));
+            for (const auto& [x, y, z] : vertices) {
+                const glm::dvec3 p(x, y, z);
                 const double along = glm::dot(p - a, edge) / glm::dot(edge, edge);
-                const double clearOfEnds = std::min(along, 1.0 - along) * glm::length(edge);
-                if (clearOfEnds > kOnSurface && glm::length(a + edge * along - p) < kOnSurface) ++tJunctions;
+                const bool inside = std::min(along, 1.0 - along) * glm::length(edge) > kOnSurface;
+                if (inside && glm::distance(a + edge * along, p) < kOnSurface) ++tJunctions;
             }
         }
     }
     EXPECT_EQ(tJunctions, 0);
-
-    // The floor, walls, ceiling and end walls alone close the box: every
-    // edge has one neighbour across it, wound the other way.
-    const std::set<std::string> shell = {"hallway_floor", "hallway_wall", "hallway_ceiling", "hallway_bulkhead"};
-    std::map<std::pair<Point, Point>, int> edges;
-    for (const Triangle& t : triangles) {
-        if (shell.count(t.material) == 0) continue;
-        for (int i = 0; i < 3; ++i) ++edges[{key(t.corner[i]), key(t.corner[(i + 1) % 3])}];
-    }
-    int openEdges = 0;
-    for (const auto& [edge, count] : edges) {
-        const auto reverse = edges.find({edge.second, edge.first});
-        if (count != 1 || reverse == edges.end() || reverse->second != 1) ++openEdges;
-    }
-    EXPECT_EQ(openEdges, 0);
 }
 
 TEST(GeneratedAssets, BlockerHidesTheLightFromSomeDirectionsButNeverAll) {

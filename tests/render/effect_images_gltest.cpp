@@ -20,6 +20,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -91,62 +92,34 @@ struct EffectImagesTest : testing::Test {
     }
 };
 
-// A driver whose core profile drops GL_EXT_framebuffer_object, as the
-// loader leaves it: the extension's seven entry points are null while this
-// lives.
-struct MissingExtFramebufferEntryPoints {
-    PFNGLGENFRAMEBUFFERSEXTPROC genFramebuffers = glGenFramebuffersEXT;
-    PFNGLBINDFRAMEBUFFEREXTPROC bindFramebuffer = glBindFramebufferEXT;
-    PFNGLFRAMEBUFFERTEXTURE2DEXTPROC framebufferTexture2D = glFramebufferTexture2DEXT;
-    PFNGLGENRENDERBUFFERSEXTPROC genRenderbuffers = glGenRenderbuffersEXT;
-    PFNGLBINDRENDERBUFFEREXTPROC bindRenderbuffer = glBindRenderbufferEXT;
-    PFNGLRENDERBUFFERSTORAGEEXTPROC renderbufferStorage = glRenderbufferStorageEXT;
-    PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer = glFramebufferRenderbufferEXT;
-
-    MissingExtFramebufferEntryPoints()
-    {
-        glGenFramebuffersEXT = nullptr;
-        glBindFramebufferEXT = nullptr;
-        glFramebufferTexture2DEXT = nullptr;
-        glGenRenderbuffersEXT = nullptr;
-        glBindRenderbufferEXT = nullptr;
-        glRenderbufferStorageEXT = nullptr;
-        glFramebufferRenderbufferEXT = nullptr;
-    }
-    ~MissingExtFramebufferEntryPoints()
-    {
-        glGenFramebuffersEXT = genFramebuffers;
-        glBindFramebufferEXT = bindFramebuffer;
-        glFramebufferTexture2DEXT = framebufferTexture2D;
-        glGenRenderbuffersEXT = genRenderbuffers;
-        glBindRenderbufferEXT = bindRenderbuffer;
-        glRenderbufferStorageEXT = renderbufferStorage;
-        glFramebufferRenderbufferEXT = framebufferRenderbuffer;
-    }
-};
+// Sets the pointers to null; calling the result puts them back.
+template <typename... Pointer>
+auto nulled(Pointer&... pointers)
+{
+    auto restore = [&pointers..., saved = std::make_tuple(pointers...)] { std::tie(pointers...) = saved; };
+    ((pointers = nullptr), ...);
+    return restore;
+}
 
 TEST_F(EffectImagesTest, ColourTargetsMadeWithoutTheExtEntryPointsAreCompleteAndRenderTheSameFrame)
 {
     lookFrom({-3.0f, 1.0f, 0.0f}, {0.0f, 2.0f, 0.0f});
     const Pixels withExtTargets = render();
-    const RenderTarget saved[] = {godRayTarget, bloomBrightTarget, bloomBlurTarget};
 
-    const MissingExtFramebufferEntryPoints missing;
+    // A core profile without GL_EXT_framebuffer_object, as the loader leaves it.
+    const auto restoreExt = nulled(glGenFramebuffersEXT, glBindFramebufferEXT, glFramebufferTexture2DEXT,
+                                   glGenRenderbuffersEXT, glBindRenderbufferEXT, glRenderbufferStorageEXT,
+                                   glFramebufferRenderbufferEXT);
     godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
     bloomBrightTarget = createRenderTarget(kBloomWidth, kBloomHeight);
     bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
-    EXPECT_NE(godRayTarget.framebuffer, saved[0].framebuffer);
     for (const RenderTarget* target : {&godRayTarget, &bloomBrightTarget, &bloomBlurTarget}) {
         glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
         EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    const Pixels withCoreTargets = render();
-
-    godRayTarget = saved[0];
-    bloomBrightTarget = saved[1];
-    bloomBlurTarget = saved[2];
-    EXPECT_TRUE(withCoreTargets == withExtTargets) << "the frame changed with the targets";
+    EXPECT_TRUE(render() == withExtTargets) << "the frame changed with the targets";
+    restoreExt();
 }
 
 TEST_F(EffectImagesTest, PipeShadowDarkensTheWallBehindIt)
