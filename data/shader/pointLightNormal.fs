@@ -128,22 +128,42 @@ const vec2 kShadowTapOffsets[kShadowTaps] = vec2[](
     vec2(1.0, 0.0), vec2(0.0, 0.5), vec2(-1.0, 0.0), vec2(0.0, -0.5));
 #endif
 
+// Squared lengths below this carry no direction: a mesh without normals
+// or tangents gets zero vectors, and degenerate texture coordinates give
+// tangents that cancel out.
+const float kMinDirectionLengthSquared = 1e-10;
+// A normal-map sample further than this from unit length is no normal map.
+const float kNormalMapTolerance = 0.3;
+
+// `v` at unit length, or zero where it has no direction. normalize() of a
+// zero vector is NaN, and what a driver makes of a NaN differs (llvmpipe
+// happens to turn max(NaN, 0.0) into 0; other drivers may draw black), so
+// the length is tested first, in a comparison that a NaN fails too.
+vec3 unitOrZero(vec3 v)
+{
+    float lengthSquared = dot(v, v);
+    // The max keeps the unchosen side finite as well.
+    return lengthSquared > kMinDirectionLengthSquared
+         ? v * inversesqrt(max(lengthSquared, kMinDirectionLengthSquared)) : vec3(0.0);
+}
+
 // The surface normal, bent by the normal map where the mesh has a usable
 // tangent frame. A sample far from unit length is no normal map at all
-// (nothing bound, or the wrong image), so the vertex normal stands.
-vec3 surfaceNormal()
+// (nothing bound, or the wrong image), so the vertex normal stands. A mesh
+// without normals gets the zero normal: only the ambient term lights it.
+// The caller samples the map before any per-pixel choice: after one, the
+// implicit derivatives that pick its mip level are undefined.
+vec3 surfaceNormal(vec3 normalSample)
 {
-    vec3 n = normalize(fin.normal);
-    vec3 t = fin.tangent - n * dot(n, fin.tangent);
-    vec3 b = fin.bitangent;
-    if (dot(t, t) < 1e-10 || dot(b, b) < 1e-10) {
-        return n;
-    }
-    vec3 mapped = texture(material.normal, fin.uv).rgb * 2.0 - 1.0;
-    if (abs(length(mapped) - 1.0) > 0.3) {
-        return n;
-    }
-    return normalize(mat3(normalize(t), normalize(b), n) * mapped);
+    vec3 n = unitOrZero(fin.normal);
+    vec3 t = unitOrZero(fin.tangent - n * dot(n, fin.tangent));
+    vec3 b = unitOrZero(fin.bitangent);
+    vec3 mapped = normalSample * 2.0 - 1.0;
+    vec3 bent = unitOrZero(mat3(t, b, n) * mapped);
+    // Each test passes only when its comparison holds, so a NaN fails it.
+    bool frameUsable = dot(n, n) > 0.5 && dot(t, t) > 0.5 && dot(b, b) > 0.5;
+    bool mapUsable = abs(length(mapped) - 1.0) <= kNormalMapTolerance && dot(bent, bent) > 0.5;
+    return frameUsable && mapUsable ? bent : n;
 }
 
 #if SHADOWS || GOD_RAYS
@@ -163,9 +183,6 @@ float lightVisibility(vec3 lightPosition)
 {
     vec3 fromLight = fin.worldPosition - lightPosition;
     float distanceToLight = length(fromLight);
-    if (distanceToLight >= shadow.far) {
-        return 1.0;  // beyond the cube map's reach nothing was stored
-    }
     vec3 direction = fromLight / distanceToLight;
     vec3 helper = abs(direction.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
     vec3 across = normalize(cross(direction, helper));
@@ -180,7 +197,9 @@ float lightVisibility(vec3 lightPosition)
         float stored = texture(shadow.map, fromLight + across * turned.x + along * turned.y).r * shadow.far;
         lit += (distanceToLight - kShadowBias > stored) ? 0.0 : 1.0;
     }
-    return lit / float(kShadowTaps);
+    // Beyond the cube map's reach nothing was stored. Chosen after the taps,
+    // so that every pixel samples in the same control flow.
+    return distanceToLight < shadow.far ? lit / float(kShadowTaps) : 1.0;
 }
 #endif
 
@@ -193,7 +212,7 @@ vec3 shadePointLight(PointLightParams light, vec3 n, vec3 toEye, vec3 albedo, ve
     float attenuation = 1.0 / (light.constant + light.linear * distanceToLight
                                + light.quadratic * distanceToLight * distanceToLight);
     float diffuse = max(dot(n, toLight), 0.0);
-    vec3 halfway = normalize(toLight + toEye);
+    vec3 halfway = unitOrZero(toLight + toEye);
     float specular = diffuse > 0.0 ? pow(max(dot(n, halfway), 0.0), material.shininess) : 0.0;
     // Ambient is not attenuated: it keeps the far ends of the hallway readable.
     return light.ambient * albedo
@@ -223,15 +242,16 @@ vec3 godRayLight(vec3 lightPosition)
     // far as the density takes it; only the part inside the glass counts.
     float marchEnd = max(0.0, 1.0 - godRays.density);
     float glassEnd = min(1.0, glassRadius / max(pixelDistance, 1e-6));
-    if (glassEnd <= marchEnd) {
-        return vec3(0.0);
-    }
+    // A march that ends short of the glass has no stretch on it and gathers
+    // nothing. No early return: the samples below stay in the same control
+    // flow for every pixel.
+    float onGlass = max(glassEnd - marchEnd, 0.0);
     // Jittered per pixel, so the few samples dither instead of banding.
     float jitter = interleavedNoise(gl_FragCoord.xy);
 
     // Samples nearer the light come later in the march and have decayed
     // more: the decay exponent falls linearly from sample to sample.
-    float spacing = (glassEnd - marchEnd) / float(kGodRaySamples);
+    float spacing = onGlass / float(kGodRaySamples);
     float firstAlong = marchEnd + spacing * jitter;
     float stepsPerSample = float(kGodRayMarchLength) * spacing / godRays.density;
     float decayed = pow(godRays.decay, float(kGodRayMarchLength) * (1.0 - firstAlong) / godRays.density);
@@ -245,16 +265,17 @@ vec3 godRayLight(vec3 lightPosition)
         decayed *= decayPerSample;
     }
     // Stands in for the samples a full march would have landed on the glass.
-    float landed = float(kGodRayMarchLength) * (glassEnd - marchEnd) / godRays.density;
+    float landed = float(kGodRayMarchLength) * onGlass / godRays.density;
     return sum / float(kGodRaySamples) * landed * godRays.weight * godRays.exposure * kGodRayIntensity;
 }
 #endif
 
 void main()
 {
+    // Every material image is sampled here, before any per-pixel choice.
     vec3 albedo = texture(material.diffuse, fin.uv).rgb;
     vec3 specularColour = texture(material.specular, fin.uv).rgb;
-    vec3 n = surfaceNormal();
+    vec3 n = surfaceNormal(texture(material.normal, fin.uv).rgb);
     vec3 toEye = normalize(viewPos - fin.worldPosition);
 
     // Only the first light casts the cube-map shadow. Looked up once, outside

@@ -12,8 +12,10 @@ out vec4 worldPosition;
 void main()
 {
     for (int face = 0; face < 6; ++face) {
-        gl_Layer = face;
         for (int corner = 0; corner < 3; ++corner) {
+            // Every output, gl_Layer among them, is undefined after
+            // EmitVertex, so the layer is set again for each corner.
+            gl_Layer = face;
             worldPosition = gl_in[corner].gl_Position;
             gl_Position = shadowTransforms[face] * worldPosition;
             EmitVertex();

@@ -10,7 +10,9 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <iostream>
+#include <string>
 
 namespace {
 
@@ -20,33 +22,59 @@ constexpr int kContextMinor = 3;
 // faster than the display can show.
 constexpr int kSwapInterval = 1;
 
-GLFWwindow* failStartup(const char* step)
+// GLFW's description of the latest error it reported. Kept, not printed:
+// only a failed start-up step names it, in its one line.
+std::string windowSystemError;
+
+void recordWindowSystemError(int /*code*/, const char* description)
 {
-    std::cout << "Vorlune cannot start: " << step << std::endl;
+    windowSystemError = description != nullptr ? description : "";
+}
+
+GLFWwindow* failStartup(const char* step, std::string reason)
+{
+    std::replace(reason.begin(), reason.end(), '\n', ' ');
+    std::cout << "Vorlune cannot start: " << step << (reason.empty() ? "" : ": ") << reason << std::endl;
     glfwTerminate();
     return nullptr;
+}
+
+GLFWwindow* createWindow()
+{
+    return glfwCreateWindow(kWindowWidth, kWindowHeight, kWindowTitle, nullptr, nullptr);
 }
 
 }  // namespace
 
 GLFWwindow* openWindow(WindowVisibility visibility)
 {
+    // Installed first (GLFW allows it before initialisation), so that a
+    // failure of glfwInit itself comes with GLFW's reason.
+    glfwSetErrorCallback(recordWindowSystemError);
     if (!glfwInit()) {
-        std::cout << "Vorlune cannot start: the window system failed to initialise (is there a display?)"
-                  << std::endl;
-        return nullptr;
+        return failStartup("the window system failed to initialise", windowSystemError);
     }
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, kContextMajor);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, kContextMinor);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+#ifdef __APPLE__
+    // A Retina display would double the framebuffer, and the fixed 1280x720
+    // viewports would fill only a quarter of it.
+    glfwWindowHint(GLFW_COCOA_RETINA_FRAMEBUFFER, GLFW_FALSE);
+#endif
     if (visibility == WindowVisibility::Hidden) {
         glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     }
 
-    GLFWwindow* window = glfwCreateWindow(kWindowWidth, kWindowHeight, kWindowTitle, nullptr, nullptr);
+    GLFWwindow* window = createWindow();
     if (window == nullptr) {
-        return failStartup("no window with an OpenGL 3.3 core context could be created");
+        // macOS makes 3.2 and later core contexts only forward-compatible.
+        glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+        window = createWindow();
+    }
+    if (window == nullptr) {
+        return failStartup("no window with an OpenGL 3.3 core context could be created", windowSystemError);
     }
     glfwMakeContextCurrent(window);
     glfwSetKeyCallback(window, onKey);
@@ -61,7 +89,8 @@ GLFWwindow* openWindow(WindowVisibility visibility)
     // GLEW built for GLX reports "no GLX display" when it has no X display to
     // ask for GLX extensions, yet the core entry points are loaded.
     if (glewStatus != GLEW_OK && glewStatus != GLEW_ERROR_NO_GLX_DISPLAY) {
-        return failStartup("the OpenGL entry points could not be loaded (glewInit failed)");
+        return failStartup("the OpenGL entry points could not be loaded (glewInit failed)",
+                           reinterpret_cast<const char*>(glewGetErrorString(glewStatus)));
     }
     return window;
 }

@@ -12,6 +12,40 @@ RenderTarget bloomBlurTarget;
 GLuint shadowCubeMap = 0;
 GLuint shadowFramebuffer = 0;
 
+namespace {
+
+// The seven framebuffer-object calls a colour target is made with. The
+// extension's entry points and the core ones take the same arguments and
+// the same enum values, so either set fills this table.
+struct FramebufferCalls {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
+    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
+};
+
+// The extension's entry points where the driver exports all seven. A core
+// profile may drop GL_EXT_framebuffer_object, and the loader then leaves
+// them null; the core entry points are part of every 3.x context, and the
+// framebuffers they make bind like any other.
+FramebufferCalls framebufferCalls()
+{
+    if (glGenFramebuffersEXT != nullptr && glBindFramebufferEXT != nullptr && glFramebufferTexture2DEXT != nullptr
+        && glGenRenderbuffersEXT != nullptr && glBindRenderbufferEXT != nullptr
+        && glRenderbufferStorageEXT != nullptr && glFramebufferRenderbufferEXT != nullptr) {
+        return {glGenFramebuffersEXT,  glBindFramebufferEXT,     glFramebufferTexture2DEXT,
+                glGenRenderbuffersEXT, glBindRenderbufferEXT,    glRenderbufferStorageEXT,
+                glFramebufferRenderbufferEXT};
+    }
+    return {glGenFramebuffers,  glBindFramebuffer,     glFramebufferTexture2D, glGenRenderbuffers,
+            glBindRenderbuffer, glRenderbufferStorage, glFramebufferRenderbuffer};
+}
+
+}  // namespace
+
 RenderTarget createRenderTarget(GLint width, GLint height)
 {
     RenderTarget target;
@@ -28,16 +62,16 @@ RenderTarget createRenderTarget(GLint width, GLint height)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
 
-    glGenFramebuffersEXT(1, &target.framebuffer);
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, target.framebuffer);
-    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
-                              target.colourTexture, 0);
+    const FramebufferCalls gl = framebufferCalls();
+    gl.genFramebuffers(1, &target.framebuffer);
+    gl.bindFramebuffer(GL_FRAMEBUFFER_EXT, target.framebuffer);
+    gl.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, target.colourTexture, 0);
 
-    glGenRenderbuffersEXT(1, &target.depthRenderbuffer);
-    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, target.depthRenderbuffer);
-    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
-    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
-                                 target.depthRenderbuffer);
+    gl.genRenderbuffers(1, &target.depthRenderbuffer);
+    gl.bindRenderbuffer(GL_RENDERBUFFER_EXT, target.depthRenderbuffer);
+    gl.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
+                               target.depthRenderbuffer);
     return target;
 }
 

@@ -19,6 +19,8 @@ extern RenderTarget bloomBlurTarget;
 extern GLuint shadowCubeMap;
 extern GLuint shadowFramebuffer;
 
+// Made through the framebuffer-object extension's entry points, or through
+// the core ones where the driver does not export all seven of those.
 RenderTarget createRenderTarget(GLint width, GLint height);
 
 // Creates the three colour targets, then the shadow cube map and its

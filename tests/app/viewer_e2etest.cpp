@@ -1,12 +1,15 @@
 // The real binary on the virtual display, driven like a person would: it
 // starts quietly, keeps running when a shader file is missing, and Escape
-// ends it with status 0.
+// ends it with status 0. Without a display it says why in one line.
 #include "support/viewer_process.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -43,6 +46,22 @@ TEST(ViewerEndToEnd, MissingShaderFileIsReportedAndTheViewerKeepsRunning)
 
     viewer.sendKey("Escape");
     EXPECT_EQ(viewer.waitForExit(kExitSeconds), 0);
+}
+
+TEST(ViewerEndToEnd, WithoutADisplayPrintsGlfwsReasonInOneLineAndExitsWithStatusOne)
+{
+    TempDir dir;
+    const std::string out = dir.file("stdout.txt");
+    const int status = std::system(("env -u DISPLAY -u WAYLAND_DISPLAY \"" + std::string(VORLUNE_BINARY) + "\" >\"" + out
+                                    + "\"").c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    std::ifstream printed(out);
+    std::string line;
+    std::getline(printed, line);
+    EXPECT_EQ(line.rfind("Vorlune cannot start: ", 0), 0u) << line;
+    // GLFW's reason names the variable it found missing; the viewer's words do not.
+    EXPECT_NE(line.find("DISPLAY"), std::string::npos) << line;
+    EXPECT_FALSE(std::getline(printed, line)) << "a second line: " << line;
 }
 
 }  // namespace

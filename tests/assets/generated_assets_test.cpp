@@ -340,6 +340,28 @@ TEST(GeneratedAssets, HallwayEnclosesTheTourAndItsShellFacesInward) {
     }
 }
 
+TEST(GeneratedAssets, HallwaySurfacesMeetEdgeToEdgeWithoutTJunctions) {
+    // A rasteriser covers a seam exactly only where both sides share its two
+    // vertices: no vertex may sit inside another triangle's edge.
+    const std::vector<Triangle> triangles = importTriangles("hallway");
+    std::set<Point> vertices;
+    for (const Triangle& t : triangles) vertices.insert({key(t.corner[0]), key(t.corner[1]), key(t.corner[2])});
+    int tJunctions = 0;
+    for (const Triangle& t : triangles) {
+        for (int i = 0; i < 3; ++i) {
+            const glm::dvec3 a = t.corner[i];
+            const glm::dvec3 edge = t.corner[(i + 1) % 3] - a;
+            for (const auto& [x, y, z] : vertices) {
+                const glm::dvec3 p(x, y, z);
+                const double along = glm::dot(p - a, edge) / glm::dot(edge, edge);
+                const bool inside = std::min(along, 1.0 - along) * glm::length(edge) > kOnSurface;
+                if (inside && glm::distance(a + edge * along, p) < kOnSurface) ++tJunctions;
+            }
+        }
+    }
+    EXPECT_EQ(tJunctions, 0);
+}
+
 TEST(GeneratedAssets, BlockerHidesTheLightFromSomeDirectionsButNeverAll) {
     // The shields should throw broad beams and broad shadows; the cage only
     // thin bar shadows.

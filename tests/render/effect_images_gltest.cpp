@@ -1,6 +1,8 @@
 // The effects as they show in rendered images of the real scene: a pipe's
 // shadow darkens the wall behind it, god rays vanish when the light is
-// behind the camera, and the bloom image glows only around the slimes.
+// behind the camera, and the bloom image glows only around the slimes; and
+// the effect targets render the same frame when made without the EXT
+// framebuffer entry points.
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "camera/camera.h"
@@ -18,6 +20,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -88,6 +91,36 @@ struct EffectImagesTest : testing::Test {
         return sum / count;
     }
 };
+
+// Sets the pointers to null; calling the result puts them back.
+template <typename... Pointer>
+auto nulled(Pointer&... pointers)
+{
+    auto restore = [&pointers..., saved = std::make_tuple(pointers...)] { std::tie(pointers...) = saved; };
+    ((pointers = nullptr), ...);
+    return restore;
+}
+
+TEST_F(EffectImagesTest, ColourTargetsMadeWithoutTheExtEntryPointsAreCompleteAndRenderTheSameFrame)
+{
+    lookFrom({-3.0f, 1.0f, 0.0f}, {0.0f, 2.0f, 0.0f});
+    const Pixels withExtTargets = render();
+
+    // A core profile without GL_EXT_framebuffer_object, as the loader leaves it.
+    const auto restoreExt = nulled(glGenFramebuffersEXT, glBindFramebufferEXT, glFramebufferTexture2DEXT,
+                                   glGenRenderbuffersEXT, glBindRenderbufferEXT, glRenderbufferStorageEXT,
+                                   glFramebufferRenderbufferEXT);
+    godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
+    bloomBrightTarget = createRenderTarget(kBloomWidth, kBloomHeight);
+    bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
+    for (const RenderTarget* target : {&godRayTarget, &bloomBrightTarget, &bloomBlurTarget}) {
+        glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    EXPECT_TRUE(render() == withExtTargets) << "the frame changed with the targets";
+    restoreExt();
+}
 
 TEST_F(EffectImagesTest, PipeShadowDarkensTheWallBehindIt)
 {

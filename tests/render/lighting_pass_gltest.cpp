@@ -1,9 +1,12 @@
 // The lighting pass's uniforms and texture units as GL holds them after
 // prepareLightingPass, on a program that keeps every uniform of the
 // lighting contract alive (the real shader lets the driver drop unused ones).
+// And the real lighting program's output for a mesh without normals, read
+// back from a float target, which keeps a NaN as the shader wrote it.
 #include "app/frame_loop.h"
 #include "app/startup.h"
 #include "camera/camera.h"
+#include "model/gl_probes.h"
 #include "render/lighting_pass.h"
 #include "render/point_light.h"
 #include "render/render_targets.h"
@@ -226,6 +229,44 @@ TEST_F(LightingPassTest, SwitchedOffEffectsLeaveTheirUniformsAndUnitsUntouched)
     EXPECT_EQ(boundTexture(4, GL_TEXTURE_BINDING_2D), marker);
     EXPECT_EQ(boundTexture(5, GL_TEXTURE_BINDING_2D), marker);
     glDeleteTextures(2, markers);
+}
+
+TEST_F(LightingPassTest, MeshWithoutNormalsOrTangentsGetsTheAmbientTermAloneAndNoNaN)
+{
+    constexpr GLsizei kSize = 16;
+    GLuint colour = 0;
+    GLuint framebuffer = 0;
+    glGenTextures(1, &colour);
+    glBindTexture(GL_TEXTURE_2D, colour);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, kSize, kSize, 0, GL_RGBA, GL_FLOAT, nullptr);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, 0);
+    glViewport(0, 0, kSize, kSize);
+    glDisable(GL_CULL_FACE);
+
+    // Zero normals, tangents and bitangents, as import leaves a mesh that has
+    // none, on a square filling the view of the camera at (-7, 1, 0); the
+    // light close in front would add diffuse light for any normal at all.
+    first.position = {-6.5f, 1.0f, 0.0f};
+    shadowOn = godRaysOn = bloomOn = false;
+    const glm::vec3 no(0.0f);
+    const Mesh square({{{-6.0f, -2.0f, -3.0f}, no, {0.0f, 0.0f}, no, no}, {{-6.0f, -2.0f, 3.0f}, no, {1.0f, 0.0f}, no, no},
+                       {{-6.0f, 4.0f, 3.0f}, no, {1.0f, 1.0f}, no, no}, {{-6.0f, 4.0f, -3.0f}, no, {0.0f, 1.0f}, no, no}},
+                      {0, 1, 2, 0, 2, 3},
+                      {{probes::solidTexture(255, 255, 255), "material.diffuse", {}},
+                       {probes::solidTexture(128, 128, 255), "material.normal", {}}});
+    prepareLightingPass(viewer.programs.lightingShader);
+    setUniformMat4(viewer.programs.lightingShader.program, "model", glm::mat4(1.0f));
+    square.draw(viewer.programs.lightingShader);
+
+    std::vector<glm::vec4> texels(static_cast<size_t>(kSize) * kSize);
+    glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_FLOAT, texels.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    for (const glm::vec4& t : texels) {
+        ASSERT_FALSE(glm::any(glm::isnan(t)) || glm::any(glm::isinf(t))) << t.r << " " << t.g << " " << t.b;
+        ASSERT_LT(glm::distance(glm::vec3(t), first.ambient), 1e-5f) << t.r << " " << t.g << " " << t.b;
+    }
 }
 
 }  // namespace

@@ -100,5 +100,10 @@ MeshModel buildHallway() {
     MeshPart girders = shell("girders", "hallway_girder");
     for (double x : kGirderX) addGirder(girders, x);
 
-    return MeshModel{"hallway", {floor, walls, ceiling, ends, trim, girders}};
+    // The skirting and the girders end on the shell and on each other's
+    // edges, between the shell's grid points: split there, every seam is
+    // shared vertex for vertex.
+    MeshModel hallway{"hallway", {floor, walls, ceiling, ends, trim, girders}};
+    removeTJunctions(hallway);
+    return hallway;
 }

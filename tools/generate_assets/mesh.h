@@ -41,3 +41,10 @@ struct MeshModel {
 // Replaces every normal with the area-weighted mean of the faces around its
 // position, so vertices that were split only for texture seams shade as one.
 void smoothNormalsByPosition(MeshPart& part);
+
+// Splits every triangle whose edge passes through a vertex of any part of
+// the model, until none does, so that surfaces which meet share their edges
+// vertex for vertex. A vertex in the middle of another triangle's edge (a
+// T-junction) leaves a seam that rasterisers may not cover exactly: pixels
+// along it show what lies behind, or the clear colour.
+void removeTJunctions(MeshModel& model);
