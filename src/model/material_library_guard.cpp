@@ -83,8 +83,13 @@ bool MaterialLibraryGuard::ComparePaths(const char* one, const char* second) con
 
 Assimp::IOStream* MaterialLibraryGuard::Open(const char* file, const char* mode)
 {
+    const bool model = modelReads_.empty() && inner_->ComparePaths(file, modelPath_.c_str());
     Assimp::IOStream* stream = inner_->Open(file, mode);
-    if (stream == nullptr || modelPath_ == file) {
+    if (stream == nullptr) {
+        return nullptr;
+    }
+    if (model) {
+        modelReads_.push_back(stream);
         return stream;
     }
     const std::size_t size = stream->FileSize();
@@ -113,5 +118,6 @@ void MaterialLibraryGuard::Close(Assimp::IOStream* stream)
         screened_.erase(ours);
         return;
     }
+    modelReads_.erase(std::remove(modelReads_.begin(), modelReads_.end(), stream), modelReads_.end());
     inner_->Close(stream);
 }

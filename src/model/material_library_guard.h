@@ -17,9 +17,12 @@
 // statement changes, so sizes and line breaks are kept.
 std::string commentOutStatementsBeforeFirstMaterial(std::string text);
 
-// Reads the model file through `inner` untouched and every other file (the
-// material libraries that the model names) whole, passing them on screened
-// by commentOutStatementsBeforeFirstMaterial. Owns `inner`.
+// Reads the model file through `inner` untouched and every other read (the
+// material libraries that the model names) whole, passing it on screened by
+// commentOutStatementsBeforeFirstMaterial. Which file is the model is
+// `inner`'s ComparePaths to decide, by the file's identity; a read of the
+// model while it is already open is the reader taking it as its own
+// library, and is screened too. Owns `inner`.
 class MaterialLibraryGuard : public Assimp::IOSystem {
 public:
     MaterialLibraryGuard(Assimp::IOSystem* inner, std::string modelPath);
@@ -36,6 +39,8 @@ public:
 private:
     std::unique_ptr<Assimp::IOSystem> inner_;
     std::string modelPath_;
+    // Reads of the model handed out untouched and not closed yet.
+    std::vector<Assimp::IOStream*> modelReads_;
     // The screened copies handed out, which this guard deletes.
     std::vector<std::unique_ptr<Assimp::IOStream>> screened_;
 };

@@ -5,11 +5,11 @@
 
 #include "app/startup_profile.h"
 #include "model/material_library_guard.h"
+#include "model/model_files.h"
 #include "model/scene_import.h"
 #include "model/texture_loader.h"
 #include "render/uniforms.h"
 
-#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -36,7 +36,7 @@ void Model::importScene(std::string path)
     Assimp::Importer importer;
     // The importer owns the guard, which keeps its material libraries from
     // crashing the reader.
-    importer.SetIOHandler(new MaterialLibraryGuard(new Assimp::DefaultIOSystem, path));
+    importer.SetIOHandler(new MaterialLibraryGuard(new ModelFileSystem, path));
     const aiScene* scene = importer.ReadFile(path, kImportFlags);
     if (importFailed(scene)) {
         std::cout << "ERROR::ASSIMP:: " << importer.GetErrorString() << std::endl;

@@ -10,10 +10,12 @@
 
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -171,6 +173,49 @@ TEST_F(HostileModels, AbsurdElementCountsImportIntoTrianglesSafeToDraw)
         EXPECT_FALSE(model->meshes[0].indices.empty());
         EXPECT_EQ(hardening::meshFault({model->meshes[0].vertices, model->meshes[0].indices, {}}), "");
     }
+}
+
+// The model's own path as its library: the reader opens the model a second
+// time while reading it, and that read is screened like any library's (it
+// used to go through untouched and crash the import library).
+TEST_F(HostileModels, ModelThatIsItsOwnMaterialLibraryIsScreenedLikeAnyLibrary)
+{
+    const std::unique_ptr<Model> model =
+        importObj("map_Kd x.png\nmtllib model.obj\n" + kTriangle + "f 1 2 3\n");
+
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(model->meshes.size(), 1u);
+    EXPECT_TRUE(model->loadedTextures.empty());
+}
+
+// A model path that is no regular file is missing, as far as import goes; a
+// library or image that could block its reader is missing too.
+TEST_F(HostileModels, WhatIsNoRegularFileIsTakenAsMissing)
+{
+    const std::string path = modelPath();
+    const std::vector<std::function<void()>> makers = {
+        [&] { std::filesystem::create_directory(path); },
+        [&] { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
+        [&] { std::filesystem::create_symlink("/dev/zero", path); },
+    };
+    for (const auto& make : makers) {
+        std::filesystem::remove(path);
+        make();
+        std::unique_ptr<Model> model;
+        printed = captureStdout([&] { model = std::make_unique<Model>(path); });
+        EXPECT_EQ(printed, "ERROR::ASSIMP:: Unable to open file \"" + path + "\".\n");
+        EXPECT_TRUE(model->meshes.empty());
+    }
+    std::filesystem::remove(path);
+
+    ASSERT_EQ(mkfifo((modelDirectory + "/fifo.mtl").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((modelDirectory + "/fifo.png").c_str(), 0600), 0);
+    const std::unique_ptr<Model> model =
+        importObj("mtllib fifo.mtl\nmtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n",
+                  "newmtl m\nmap_Kd fifo.png\n");
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(model->loadedTextures.size(), 1u);
+    EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), kPlaceholder);
 }
 
 // A texture statement ahead of the first material used to crash the import

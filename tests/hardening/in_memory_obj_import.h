@@ -56,6 +56,11 @@ public:
         return isModel(file) || !input_.mtl.empty();
     }
     char getOsSeparator() const override { return '/'; }
+    // A name's identity is the file it serves.
+    bool ComparePaths(const char* one, const char* second) const override
+    {
+        return isModel(one) == isModel(second);
+    }
 
     Assimp::IOStream* Open(const char* file, const char* /*mode*/) override
     {
