@@ -3,6 +3,8 @@
 // feed or NUL ends a line as a newline does.
 #include "model/material_library_guard.h"
 
+#include "model/obj_screening.h"
+
 #include <assimp/MemoryIOWrapper.h>
 
 #include <algorithm>
@@ -83,11 +85,31 @@ bool MaterialLibraryGuard::ComparePaths(const char* one, const char* second) con
 
 Assimp::IOStream* MaterialLibraryGuard::Open(const char* file, const char* mode)
 {
+    if (!refusal_.empty()) {
+        return nullptr;
+    }
+    const bool model = modelReads_.empty() && inner_->ComparePaths(file, modelPath_.c_str());
     Assimp::IOStream* stream = inner_->Open(file, mode);
-    if (stream == nullptr || modelPath_ == file) {
+    if (stream == nullptr) {
+        return nullptr;
+    }
+    if (model) {
+        modelReads_.push_back(stream);
         return stream;
     }
+    return screenLibrary(stream);
+}
+
+Assimp::IOStream* MaterialLibraryGuard::screenLibrary(Assimp::IOStream* stream)
+{
     const std::size_t size = stream->FileSize();
+    if (libraryBytes_ + size > kMaxMaterialLibraryBytes) {
+        refusal_ = "OBJ: material libraries of " + std::to_string(libraryBytes_ + size) +
+                   " bytes, more than the " + std::to_string(kMaxMaterialLibraryBytes) +
+                   " this viewer reads";
+        inner_->Close(stream);
+        return nullptr;
+    }
     std::string text(size, '\0');
     if (size == 0 || stream->Read(text.data(), 1, size) != size) {
         // Unreadable (a directory, say): the importer gets the file as it is
@@ -96,8 +118,15 @@ Assimp::IOStream* MaterialLibraryGuard::Open(const char* file, const char* mode)
         return stream;
     }
     inner_->Close(stream);
+    libraryBytes_ += size;
 
     text = commentOutStatementsBeforeFirstMaterial(std::move(text));
+    materials_ += materialCount(text);
+    if (materials_ > kMaxMaterials) {
+        refusal_ = "OBJ: " + std::to_string(materials_) + " materials in its libraries, more than the " +
+                   std::to_string(kMaxMaterials) + " this viewer imports";
+        return nullptr;
+    }
     auto* bytes = new std::uint8_t[size];
     std::copy(text.begin(), text.end(), bytes);
     // The stream owns and frees the copy.
@@ -113,5 +142,6 @@ void MaterialLibraryGuard::Close(Assimp::IOStream* stream)
         screened_.erase(ours);
         return;
     }
+    modelReads_.erase(std::remove(modelReads_.begin(), modelReads_.end(), stream), modelReads_.end());
     inner_->Close(stream);
 }

@@ -2,12 +2,15 @@
 // their way to Assimp. Assimp 5.2 crashes on a texture statement (map_Kd,
 // bump, ...) that comes before a library's first material, writing it
 // through a material that does not exist yet; such statements belong to no
-// material, so they are commented out before Assimp reads the file.
+// material, so they are commented out before Assimp reads the file. Each
+// material it creates costs tens of kilobytes and is made for every library
+// read, so the libraries of one import are held to a size and a count.
 #pragma once
 
 #include <assimp/IOStream.hpp>
 #include <assimp/IOSystem.hpp>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,9 +20,12 @@
 // statement changes, so sizes and line breaks are kept.
 std::string commentOutStatementsBeforeFirstMaterial(std::string text);
 
-// Reads the model file through `inner` untouched and every other file (the
-// material libraries that the model names) whole, passing them on screened
-// by commentOutStatementsBeforeFirstMaterial. Owns `inner`.
+// Reads the model file through `inner` untouched and every other read (the
+// material libraries that the model names) whole, passing it on screened by
+// commentOutStatementsBeforeFirstMaterial. Which file is the model is
+// `inner`'s ComparePaths to decide, by the file's identity; a read of the
+// model while it is already open is the reader taking it as its own
+// library, and is screened too. Owns `inner`.
 class MaterialLibraryGuard : public Assimp::IOSystem {
 public:
     MaterialLibraryGuard(Assimp::IOSystem* inner, std::string modelPath);
@@ -33,9 +39,20 @@ public:
     void Close(Assimp::IOStream* stream) override;
     bool ComparePaths(const char* one, const char* second) const override;
 
+    // Why the libraries were refused, in the import library's style; empty
+    // while they were not. Once refused, nothing more opens.
+    const std::string& refusal() const { return refusal_; }
+
 private:
+    Assimp::IOStream* screenLibrary(Assimp::IOStream* stream);
+
     std::unique_ptr<Assimp::IOSystem> inner_;
     std::string modelPath_;
+    // Reads of the model handed out untouched and not closed yet.
+    std::vector<Assimp::IOStream*> modelReads_;
     // The screened copies handed out, which this guard deletes.
     std::vector<std::unique_ptr<Assimp::IOStream>> screened_;
+    std::uint64_t libraryBytes_ = 0;
+    std::uint64_t materials_ = 0;
+    std::string refusal_;
 };

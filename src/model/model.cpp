@@ -4,12 +4,11 @@
 #include "model/model.h"
 
 #include "common/startup_profile.h"
-#include "model/material_library_guard.h"
+#include "model/model_files.h"
 #include "model/scene_import.h"
 #include "model/texture_loader.h"
 #include "render/uniforms.h"
 
-#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -34,12 +33,10 @@ Model::Model(const std::string& path)
 void Model::importScene(std::string path)
 {
     Assimp::Importer importer;
-    // The importer owns the guard, which keeps its material libraries from
-    // crashing the reader.
-    importer.SetIOHandler(new MaterialLibraryGuard(new Assimp::DefaultIOSystem, path));
-    const aiScene* scene = importer.ReadFile(path, kImportFlags);
-    if (importFailed(scene)) {
-        std::cout << "ERROR::ASSIMP:: " << importer.GetErrorString() << std::endl;
+    std::string error;
+    const aiScene* scene = importModelScene(importer, path, new ModelFileSystem, error);
+    if (scene == nullptr) {
+        std::cout << "ERROR::ASSIMP:: " << error << std::endl;
         return;
     }
     directory = modelDirectory(path);

@@ -2,10 +2,84 @@
 // the model itself so they can be checked without a GL context.
 #include "model/scene_import.h"
 
+#include "model/material_library_guard.h"
+#include "model/obj_screening.h"
+#include "model/scene_conversion.h"
+
+#include <set>
+
 bool importFailed(const aiScene* scene)
 {
     return scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE ||
            scene->mRootNode == nullptr;
+}
+
+std::string modelFileRefusal(Assimp::IOSystem& files, const std::string& path)
+{
+    if (!files.Exists(path.c_str())) {
+        return std::string();
+    }
+    Assimp::IOStream* stream = files.Open(path.c_str(), "rb");
+    if (stream == nullptr) {
+        return std::string();
+    }
+    const std::size_t size = stream->FileSize();
+    if (size > kMaxModelFileBytes) {
+        files.Close(stream);
+        return "OBJ: a file of " + std::to_string(size) + " bytes, more than the " +
+               std::to_string(kMaxModelFileBytes) + " this viewer imports";
+    }
+    std::string text(size, '\0');
+    const bool whole = size == 0 || stream->Read(text.data(), 1, size) == size;
+    files.Close(stream);
+    return whole ? objImportRefusal(text) : std::string();
+}
+
+std::string sceneRefusal(const aiScene& scene)
+{
+    std::set<const aiMaterial*> materials;
+    for (unsigned int m = 0; scene.mMeshes != nullptr && m < scene.mNumMeshes; ++m) {
+        if (scene.mMeshes[m] != nullptr) {
+            materials.insert(meshMaterial(*scene.mMeshes[m], scene));
+        }
+    }
+    // Keyed as the texture cache keys them: every byte of the path.
+    std::set<std::string> paths;
+    for (const aiMaterial* material : materials) {
+        for (const TextureSlot& slot : kTextureSlots) {
+            for (const TextureRequest& request : materialTextureRequests(material, slot.type, slot.samplerUniform)) {
+                paths.emplace(request.materialPath.data, request.materialPath.length);
+            }
+        }
+    }
+    if (paths.size() > kMaxModelTextures) {
+        return "OBJ: its materials name " + std::to_string(paths.size()) +
+               " texture files, more than the " + std::to_string(kMaxModelTextures) +
+               " this viewer loads for one model";
+    }
+    return std::string();
+}
+
+const aiScene* importModelScene(Assimp::Importer& importer, const std::string& path,
+                                Assimp::IOSystem* files, std::string& error)
+{
+    auto* guard = new MaterialLibraryGuard(files, path);
+    importer.SetIOHandler(guard);
+    error = modelFileRefusal(*files, path);
+    if (!error.empty()) {
+        return nullptr;
+    }
+    const aiScene* scene = importer.ReadFile(path, kImportFlags);
+    if (!guard->refusal().empty()) {
+        error = guard->refusal();
+        return nullptr;
+    }
+    if (importFailed(scene)) {
+        error = importer.GetErrorString();
+        return nullptr;
+    }
+    error = sceneRefusal(*scene);
+    return error.empty() ? scene : nullptr;
 }
 
 std::string modelDirectory(const std::string& path)

@@ -1,7 +1,10 @@
 // What model import asks of the import library and how it judges the answer:
-// the post-processing steps, the failure test and the texture directory.
+// the screening before it, the post-processing steps, the failure test and
+// the texture directory.
 #pragma once
 
+#include <assimp/IOSystem.hpp>
+#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
@@ -15,6 +18,23 @@ inline constexpr unsigned int kImportFlags =
 // No scene, no root node, or a flags word that is exactly "incomplete": an
 // incomplete scene that carries other flags as well is still used.
 bool importFailed(const aiScene* scene);
+
+// Why the model file at `path` must not be imported (too large, or costlier
+// to import than its size: see objImportRefusal); empty when it may be, and
+// when `files` cannot read it, which the import then reports.
+std::string modelFileRefusal(Assimp::IOSystem& files, const std::string& path);
+
+// Why an imported scene must not be converted (its materials name more
+// texture files than one model may load); empty when it may be.
+std::string sceneRefusal(const aiScene& scene);
+
+// Imports `path` with kImportFlags, reading every file through `files`
+// behind a MaterialLibraryGuard; `importer` owns both from then on and the
+// scene it returns. Null when the file or its scene was refused or the
+// import failed, with `error` set to the text the import-error line
+// carries: the refusal, or the importer's own error text.
+const aiScene* importModelScene(Assimp::Importer& importer, const std::string& path,
+                                Assimp::IOSystem* files, std::string& error);
 
 // The path before its last '/', against which material texture paths are
 // resolved; a path without '/' is its own directory.

@@ -7,6 +7,7 @@
 #include "model/image_screening.h"
 
 #include <stb_image.h>
+#include <sys/stat.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -84,11 +85,16 @@ DecodedImage keepIfAcceptable(unsigned char* pixels, int width, int height, int 
 constexpr std::size_t kMaxImageFileBytes = std::size_t{256} << 20;
 constexpr std::size_t kReadChunkBytes = 64 * 1024;
 
-// The whole file, or nothing when it cannot be read through (missing, a
-// directory, larger than any acceptable image).
+// The whole file, or nothing when it cannot be read through (missing, not a
+// regular file, larger than any acceptable image). A material can name any
+// path, and opening a FIFO blocks until something writes to it.
 std::vector<unsigned char> readImageFile(const std::string& path)
 {
     std::vector<unsigned char> bytes;
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return bytes;
+    }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return bytes;

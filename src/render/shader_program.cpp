@@ -1,6 +1,9 @@
 #include "render/shader_program.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -11,15 +14,41 @@ namespace {
 // cut to what fits with its terminating NUL.
 constexpr GLsizei kInfoLogSize = 1024;
 
-// Copies a whole source file into `text`. Streaming a file's buffer into a
-// string stream turns a read error into a quiet failbit on the string
-// stream, so a path that opens but cannot be read (a directory, on Linux)
-// would pass for an empty shader. Peeking first reads through the file
+// Far above any real shader (the largest here is a few kilobytes); a longer
+// file is taken as unreadable rather than read for as long as it goes on.
+constexpr std::size_t kMaxShaderFileBytes = std::size_t{1} << 20;
+constexpr std::size_t kReadChunkBytes = 64 * 1024;
+
+// Opens a stage file, which must be a regular file: opening a FIFO blocks
+// until something writes to it, and a device such as /dev/zero never ends.
+// Anything else fails as a missing file does, through the stream's
+// exception mask.
+void openStageFile(std::ifstream& file, const char* path)
+{
+    struct stat info {};
+    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
+        file.setstate(std::ios::failbit);
+    }
+    file.open(path);
+}
+
+// Copies a whole source file into `text`, up to kMaxShaderFileBytes.
+// Streaming a file's buffer into a string stream turns a read error into a
+// quiet failbit on the string stream, so a file that opens but cannot be
+// read would pass for an empty shader. Peeking first reads through the file
 // stream, whose exception mask turns that error into the read failure.
 void copyWholeFile(std::ifstream& file, std::stringstream& text)
 {
     file.peek();
-    text << file.rdbuf();
+    std::array<char, kReadChunkBytes> chunk;
+    std::size_t total = 0;
+    for (std::streamsize got = 0; (got = file.rdbuf()->sgetn(chunk.data(), chunk.size())) > 0;) {
+        total += static_cast<std::size_t>(got);
+        if (total > kMaxShaderFileBytes) {
+            file.setstate(std::ios::failbit);
+        }
+        text.write(chunk.data(), got);
+    }
 }
 
 GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
@@ -48,8 +77,8 @@ ShaderSources readShaderSources(const char* vertexPath, const char* geometryPath
     // Both main texts are taken only after both files were read, so a missing
     // fragment file leaves the vertex text empty as well.
     try {
-        vertexFile.open(vertexPath);
-        fragmentFile.open(fragmentPath);
+        openStageFile(vertexFile, vertexPath);
+        openStageFile(fragmentFile, fragmentPath);
         std::stringstream vertexStream;
         std::stringstream fragmentStream;
         copyWholeFile(vertexFile, vertexStream);
@@ -59,7 +88,7 @@ ShaderSources readShaderSources(const char* vertexPath, const char* geometryPath
         sources.vertex = vertexStream.str();
         sources.fragment = fragmentStream.str();
         if (geometryPath != nullptr) {
-            geometryFile.open(geometryPath);
+            openStageFile(geometryFile, geometryPath);
             std::stringstream geometryStream;
             copyWholeFile(geometryFile, geometryStream);
             geometryFile.close();

@@ -6,14 +6,18 @@
 #include "hardening/in_memory_obj_import.h"
 #include "model/gl_probes.h"
 #include "model/model.h"
+#include "model/obj_screening.h"
 #include "model/scene_import.h"
 
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -62,6 +66,14 @@ protected:
     }
 
     std::string modelPath() const { return modelDirectory + "/model.obj"; }
+
+    void expectRefused(const char* what, const std::unique_ptr<Model>& model, const std::string& reason)
+    {
+        EXPECT_EQ(printed.rfind("ERROR::ASSIMP:: OBJ: ", 0), 0u) << what << ": " << printed;
+        EXPECT_NE(printed.find(reason), std::string::npos) << what << ": " << printed;
+        EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << what;
+        EXPECT_TRUE(model->meshes.empty()) << what;
+    }
 
     // The line the viewer must print for a model file the importer rejects.
     std::string importErrorLine() const
@@ -149,7 +161,8 @@ TEST_F(HostileModels, OddButReadableObjFilesImportSilentlyIntoWholeTriangles)
 
 TEST_F(HostileModels, AbsurdElementCountsImportIntoTrianglesSafeToDraw)
 {
-    constexpr int kPolygonCorners = 3000;
+    // The largest face the import triangulates.
+    constexpr int kPolygonCorners = 2048;
     constexpr int kRepeatedFaces = 20000;
     std::string polygon;
     std::string face = "f";
@@ -171,6 +184,118 @@ TEST_F(HostileModels, AbsurdElementCountsImportIntoTrianglesSafeToDraw)
         EXPECT_FALSE(model->meshes[0].indices.empty());
         EXPECT_EQ(hardening::meshFault({model->meshes[0].vertices, model->meshes[0].indices, {}}), "");
     }
+}
+
+// The model's own path as its library: the reader opens the model a second
+// time while reading it, and that read is screened like any library's (it
+// used to go through untouched and crash the import library).
+TEST_F(HostileModels, ModelThatIsItsOwnMaterialLibraryIsScreenedLikeAnyLibrary)
+{
+    const std::unique_ptr<Model> model =
+        importObj("map_Kd x.png\nmtllib model.obj\n" + kTriangle + "f 1 2 3\n");
+
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(model->meshes.size(), 1u);
+    EXPECT_TRUE(model->loadedTextures.empty());
+}
+
+// A model path that is no regular file is missing, as far as import goes; a
+// library or image that could block its reader is missing too.
+TEST_F(HostileModels, WhatIsNoRegularFileIsTakenAsMissing)
+{
+    const std::string path = modelPath();
+    const std::vector<std::function<void()>> makers = {
+        [&] { std::filesystem::create_directory(path); },
+        [&] { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
+        [&] { std::filesystem::create_symlink("/dev/zero", path); },
+    };
+    for (const auto& make : makers) {
+        std::filesystem::remove(path);
+        make();
+        std::unique_ptr<Model> model;
+        printed = captureStdout([&] { model = std::make_unique<Model>(path); });
+        EXPECT_EQ(printed, "ERROR::ASSIMP:: Unable to open file \"" + path + "\".\n");
+        EXPECT_TRUE(model->meshes.empty());
+    }
+    std::filesystem::remove(path);
+
+    ASSERT_EQ(mkfifo((modelDirectory + "/fifo.mtl").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((modelDirectory + "/fifo.png").c_str(), 0600), 0);
+    const std::unique_ptr<Model> model =
+        importObj("mtllib fifo.mtl\nmtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n",
+                  "newmtl m\nmap_Kd fifo.png\n");
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(model->loadedTextures.size(), 1u);
+    EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), kPlaceholder);
+}
+
+// Files on which the import library's work grows faster than their size, or
+// that make its reader read past a line, are refused before it starts, with
+// the reason. Each is just past its limit.
+TEST_F(HostileModels, ObjFilesCostlierThanTheirSizeAreRefusedWithTheReason)
+{
+    const auto repeat = [](const std::string& text, std::uint64_t times) {
+        std::string all;
+        for (std::uint64_t i = 0; i < times; ++i) {
+            all += text;
+        }
+        return all;
+    };
+    const std::string textured = kTriangle + "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n";
+    const std::uint64_t triangulated = 2048;
+    struct Case {
+        const char* what;
+        std::string obj;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"a face of 100000 corners", kTriangle + "f" + repeat(" 1", 100000) + "\n",
+         "a face of 100000 corners"},
+        {"corners spelt with leading zeros", kTriangle + "f 1 2 " + std::string(triangulated, '0') + "3\n",
+         "a face of " + std::to_string(triangulated + 3)},
+        {"a face continued over many lines", kTriangle + "f" + repeat(" 1 2 \\\n", triangulated) + "\n",
+         "a face of " + std::to_string(2 * triangulated)},
+        {"many polygons", kTriangle + repeat("f" + repeat(" 1 2", 32) + "\n", kMaxTriangulationWork / 4096 + 1),
+         "polygons too large to triangulate in time"},
+        {"many textured faces on one position", textured + repeat("f 1 2 3\n", 4000),
+         "too crowded for tangent generation"},
+        {"a vertical tab in a face", kTriangle + "f 1 2 \v\n", "past the end of its line"},
+        {"a fourth index in a corner", kTriangle + "f 1/1/1/1 2 3\n", "past the end of its line"},
+        {"a normal in the texture slot", kTriangle + "vn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n",
+         "past the end of its line"},
+        {"too many corners", kTriangle + repeat("f 1 2 3\n", kMaxModelCorners / 3 + 1), "face corners"},
+        {"too many objects", kTriangle + repeat("o part\nf 1 2 3\n", kMaxModelParts + 1),
+         "object, group and material statements"},
+        {"too many libraries", kTriangle + repeat("mtllib none.mtl\n", kMaxMaterialLibraryStatements + 1),
+         "material library statements"},
+        {"too large a file", kTriangle + "#" + std::string(kMaxModelFileBytes, ' ') + "\n", "a file of"},
+    };
+    for (const Case& costly : cases) {
+        expectRefused(costly.what, importObj(costly.obj), costly.reason);
+    }
+}
+
+// Material libraries are held to a size and a count of materials for the
+// whole import, and a model to a number of texture files.
+TEST_F(HostileModels, MaterialLibrariesPastTheirLimitsAreRefusedWithTheReason)
+{
+    const std::string triangle = "mtllib model.mtl\nusemtl m0\n" + kTriangle + "f 1 2 3\n";
+    std::string materials;
+    for (std::uint64_t i = 0; i <= kMaxMaterials; ++i) {
+        materials += "newmtl m" + std::to_string(i) + "\n";
+    }
+    std::string textured;
+    std::string textures;
+    for (std::uint64_t i = 0; i <= kMaxModelTextures; ++i) {
+        textured += "usemtl m" + std::to_string(i) + "\nf 1 2 3\n";
+        textures += "newmtl m" + std::to_string(i) + "\nmap_Kd " + std::to_string(i) + ".png\n";
+    }
+
+    expectRefused("too many materials", importObj(triangle, materials), "materials in its libraries");
+    expectRefused("too large a library",
+                  importObj(triangle, "newmtl m0\n#" + std::string(kMaxMaterialLibraryBytes, ' ') + "\n"),
+                  "material libraries of");
+    expectRefused("too many texture files", importObj(triangle + textured, textures), "texture files");
 }
 
 // A texture statement ahead of the first material used to crash the import

@@ -1,12 +1,15 @@
 // Shader files that open but cannot be read, or read but hold nothing, built
-// against the real driver: a directory is reported like a missing file, an
-// empty file is left to the compiler and linker, and nothing throws.
+// against the real driver: a directory, a FIFO, a device or a file larger
+// than any shader is reported like a missing file, an empty file is left to
+// the compiler and linker, and nothing throws.
 #include "render/shader_program.h"
 #include "support/gl_context.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,6 +99,31 @@ TEST_F(HostileShaders, StageFileThatIsADirectoryIsReportedAsUnreadable)
         EXPECT_EQ(printed.rfind(kReadFailure, 0), 0u) << name << ":\n" << printed;
         EXPECT_EQ(occurrences(printed, kReadFailure), 1u) << name;
         EXPECT_NE(program.program, 0u) << name;
+        EXPECT_EQ(linkStatus(program.program), GL_FALSE) << name;
+    }
+}
+
+// A FIFO would block the open until something writes to it, /dev/zero would
+// be read for as long as memory lasts, and the oversized file would build
+// fine if it were read.
+TEST_F(HostileShaders, StageFileThatMayNeverEndOrIsTooLargeIsReportedAsUnreadable)
+{
+    const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> cases = {
+        {"shader.vs", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+        {"shader.fs", [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); }},
+        {"shader.gs", [this](const std::string&) {
+             dir.write("shader.gs", kGeometry + "//" + std::string(std::size_t{1} << 20, ' ') + "\n");
+         }},
+    };
+    for (const auto& [name, make] : cases) {
+        writeSoundSources();
+        std::filesystem::remove(dir.file(name));
+        make(dir.file(name));
+
+        const ShaderProgram program = build();
+
+        EXPECT_EQ(printed.rfind(kReadFailure, 0), 0u) << name << ":\n" << printed;
+        EXPECT_EQ(occurrences(printed, kReadFailure), 1u) << name;
         EXPECT_EQ(linkStatus(program.program), GL_FALSE) << name;
     }
 }

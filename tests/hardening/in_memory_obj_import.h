@@ -1,10 +1,9 @@
 // Model import without files or GL: an OBJ and its material library held in
-// memory go through the importer with the viewer's flags, material guard
+// memory go through the viewer's screening, importer flags, material guard
 // and failure test, then every mesh the node tree names is converted. The
 // OBJ fuzzer drives this path and the hardening tests replay what it found.
 #pragma once
 
-#include "model/material_library_guard.h"
 #include "model/scene_conversion.h"
 #include "model/scene_import.h"
 
@@ -56,6 +55,11 @@ public:
         return isModel(file) || !input_.mtl.empty();
     }
     char getOsSeparator() const override { return '/'; }
+    // A name's identity is the file it serves.
+    bool ComparePaths(const char* one, const char* second) const override
+    {
+        return isModel(one) == isModel(second);
+    }
 
     Assimp::IOStream* Open(const char* file, const char* /*mode*/) override
     {
@@ -115,14 +119,11 @@ inline void collectMeshes(const aiNode* node, const aiScene& scene,
 inline ImportOutcome importFromMemory(const ObjInput& input)
 {
     Assimp::Importer importer;
-    // As model import does it: material libraries pass the guard. The
-    // importer owns both.
-    importer.SetIOHandler(new MaterialLibraryGuard(new TwoFileIOSystem(input), kModelFileName));
-    const aiScene* scene = importer.ReadFile(kModelFileName, kImportFlags);
     ImportOutcome outcome;
-    if (importFailed(scene)) {
+    const aiScene* scene =
+        importModelScene(importer, kModelFileName, new TwoFileIOSystem(input), outcome.error);
+    if (scene == nullptr) {
         outcome.failed = true;
-        outcome.error = importer.GetErrorString();
         return outcome;
     }
     collectMeshes(scene->mRootNode, *scene, outcome.meshes);
