@@ -7,6 +7,9 @@ packages=(
   build-essential cmake pkg-config
   libglfw3-dev libglew-dev libassimp-dev libglm-dev libstb-dev libgtest-dev
   libgl1-mesa-dri mesa-utils
+  # EGL: the capture program, the benchmark and the GL tests render without
+  # a display server.
+  libegl-dev
   xvfb xauth xdotool imagemagick
   # tools/fuzz.sh and tools/sanitize.sh: clang with libFuzzer, and
   # llvm-symbolizer so sanitizer reports name functions and lines.

@@ -1,9 +1,10 @@
 // Capture: renders the viewer's real frames at chosen clock times on a hidden
-// window and writes them as PNG, so a frame can be reproduced and looked at
-// on a machine without a display.
+// window, or offscreen where there is no display, and writes them as PNG, so
+// a frame can be reproduced and looked at on a machine without a display.
 #include "capture_options.h"
 
 #include "app/frame_loop.h"
+#include "app/render_context.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "app/window.h"
@@ -11,7 +12,6 @@
 #include "camera/camera_tour.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
@@ -56,7 +56,8 @@ std::string framePath(const CaptureOptions& options, size_t index)
     return (std::filesystem::path(options.outputDirectory) / (options.prefix + name)).string();
 }
 
-// The window's back buffer holds the finished frame until it is presented.
+// Framebuffer 0's back buffer, the window's or the offscreen pbuffer's, holds
+// the finished frame until it is presented.
 bool writeFrame(const std::string& path)
 {
     std::vector<unsigned char> pixels(static_cast<size_t>(kWindowWidth) * kWindowHeight * kRgbaChannels);
@@ -99,8 +100,8 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
 
-    GLFWwindow* window = openWindow(WindowVisibility::Hidden);
-    if (window == nullptr) {
+    std::optional<RenderContext> context = openRenderContext(chooseContextKind(options->offscreen));
+    if (!context) {
         return kExitFailure;
     }
     const ShaderPrograms programs = prepareRendering();
@@ -111,8 +112,7 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < options->times.size(); ++i) {
         // The clock is ours: every run sees exactly the same frame times.
         scriptedTime = options->times[i];
-        glfwSetTime(scriptedTime);
-        advanceFrame();
+        advanceFrame(*context);
         if (i == 0 && options->freeLook) {
             enterFreeLook(*options);
         }
@@ -120,12 +120,12 @@ int main(int argc, char** argv)
         const std::string path = framePath(*options, i);
         if (!writeFrame(path)) {
             std::cerr << "capture: cannot write " << path << "\n";
-            glfwTerminate();
+            closeRenderContext(*context);
             return kExitFailure;
         }
         std::cout << path << "\n";
-        glfwSwapBuffers(window);
+        presentFrame(*context);
     }
-    glfwTerminate();
+    closeRenderContext(*context);
     return 0;
 }

@@ -1,11 +1,13 @@
 // Frame benchmark: runs the real start-up, scene and frame loop on a hidden
-// window without vsync and prints where start-up spends its time, the median
-// frame time for each effect combination, each pass's time, and the
-// process's memory. With --long-run it also renders many frames and reports
-// whether resident memory grows.
+// window without vsync, or offscreen where there is no display (or with
+// --offscreen), and prints where start-up spends its time, the median frame
+// time for each effect combination, each pass's time, and the process's
+// memory. With --long-run it also renders many frames and reports whether
+// resident memory grows.
 //
-//   frame_bench [--frames N] [--long-run FRAMES]   (from the repository root)
+//   frame_bench [--frames N] [--long-run FRAMES] [--offscreen]   (from the repository root)
 #include "app/frame_loop.h"
+#include "app/render_context.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "app/startup_profile.h"
@@ -21,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -101,23 +104,30 @@ void restartTour()
     lastFrame = 0.0f;
 }
 
+// The scene's clock, set per frame so the views do not depend on speed.
+double tourTime = 0.0;
+double readTourTime()
+{
+    return tourTime;
+}
+
 // Frame i of n, spread evenly over one tour cycle.
 void setTourClock(int i, int n)
 {
-    glfwSetTime(kTourCycleEnd * ((i % n) + 0.5) / n);
+    tourTime = kTourCycleEnd * ((i % n) + 0.5) / n;
 }
 
 // Median wall time of whole frames, each finished before the clock stops so
 // the figure is the frame's real cost. The scene clock is set per frame, so
 // the views do not depend on speed.
-double medianFrameMilliseconds(GLFWwindow* window, const ShaderPrograms& programs, int frames)
+double medianFrameMilliseconds(const RenderContext& context, const ShaderPrograms& programs, int frames)
 {
     restartTour();
     std::vector<double> times;
     for (int i = -kWarmUpFrames; i < frames; ++i) {
         setTourClock(std::max(i, 0), frames);
         const auto start = Clock::now();
-        runFrame(window, programs);
+        runFrame(context, programs);
         glFinish();
         if (i >= 0) {
             times.push_back(millisecondsSince(start));
@@ -157,7 +167,7 @@ void printStartup(const StartupProfile& profile, double windowMs, double targets
                   double firstFrameMs, double totalMs)
 {
     std::printf("start-up, process start to first presented frame: %.0f ms\n", totalMs);
-    std::printf("  %-34s %8.1f ms\n", "window, context, GL entry points", windowMs);
+    std::printf("  %-34s %8.1f ms\n", "context, GL entry points", windowMs);
     std::printf("  %-34s %8.1f ms\n", "render targets", targetsMs);
     std::printf("  %-34s %8.1f ms\n", "shader builds (5 programs)", profile.shaderBuildMs);
     std::printf("  %-34s %8.1f ms\n", "scene composition (16 models)", sceneMs);
@@ -171,7 +181,7 @@ void printStartup(const StartupProfile& profile, double windowMs, double targets
     std::printf("  %-34s %8.1f ms\n", "first frame, drawn and presented", firstFrameMs);
 }
 
-void longRun(GLFWwindow* window, const ShaderPrograms& programs, int frames)
+void longRun(const RenderContext& context, const ShaderPrograms& programs, int frames)
 {
     applyToggles(kConfigurations[0]);
     restartTour();
@@ -183,7 +193,7 @@ void longRun(GLFWwindow* window, const ShaderPrograms& programs, int frames)
         if (i % cycle == 0) {
             restartTour();
         }
-        runFrame(window, programs);
+        runFrame(context, programs);
         if (i + 1 == kLongRunWarmUpFrames) {
             afterWarmUp = memoryKiB("VmRSS:");
         }
@@ -202,24 +212,29 @@ int main(int argc, char** argv)
     const auto processStart = Clock::now();
     int frames = kDefaultFrames;
     int longRunFrames = 0;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--frames") == 0) {
-            frames = std::max(1, std::atoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--long-run") == 0) {
-            longRunFrames = std::max(0, std::atoi(argv[i + 1]));
+    bool offscreen = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--offscreen") == 0) {
+            offscreen = true;
+        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            frames = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--long-run") == 0 && i + 1 < argc) {
+            longRunFrames = std::max(0, std::atoi(argv[++i]));
         }
     }
 
     StartupProfile profile;
     startupProfile = &profile;
     auto step = Clock::now();
-    GLFWwindow* window = openWindow(WindowVisibility::Hidden);
-    if (window == nullptr) {
+    std::optional<RenderContext> context = openRenderContext(chooseContextKind(offscreen));
+    if (!context) {
         return 1;
     }
     const double windowMs = millisecondsSince(step);
-    // Unpaced: the benchmark measures the work, not the display's refresh.
-    glfwSwapInterval(0);
+    if (context->window != nullptr) {
+        // Unpaced: the benchmark measures the work, not the display's refresh.
+        glfwSwapInterval(0);
+    }
     step = Clock::now();
     const ShaderPrograms programs = prepareRendering();
     const double targetsMs = millisecondsSince(step) - profile.shaderBuildMs;
@@ -227,20 +242,21 @@ int main(int argc, char** argv)
     composeScene();
     const double sceneMs = millisecondsSince(step);
     step = Clock::now();
-    runFrame(window, programs);
+    runFrame(*context, programs);
     glFinish();
     const double firstFrameMs = millisecondsSince(step);
     const double totalMs = millisecondsSince(processStart);
     startupProfile = nullptr;
+    frameClock = readTourTime;
 
-    std::printf("%s | %s | 1280x720\n\n", glGetString(GL_RENDERER), glGetString(GL_VERSION));
+    std::printf("%s | %s | 1280x720\n\n", describeRenderContext(*context).c_str(), glGetString(GL_VERSION));
     printStartup(profile, windowMs, targetsMs, sceneMs, firstFrameMs, totalMs);
 
     std::printf("\n%d frames per configuration, spread over one tour cycle\n", frames);
     std::printf("%-18s %12s\n", "configuration", "median ms");
     for (const Configuration& c : kConfigurations) {
         applyToggles(c);
-        std::printf("%-18s %12.2f\n", c.name, medianFrameMilliseconds(window, programs, frames));
+        std::printf("%-18s %12.2f\n", c.name, medianFrameMilliseconds(*context, programs, frames));
     }
 
     for (const Configuration& c : {kConfigurations[0], kConfigurations[4]}) {
@@ -254,8 +270,8 @@ int main(int argc, char** argv)
     std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
 
     if (longRunFrames > 0) {
-        longRun(window, programs, longRunFrames);
+        longRun(*context, programs, longRunFrames);
     }
-    glfwTerminate();
+    closeRenderContext(*context);
     return 0;
 }
