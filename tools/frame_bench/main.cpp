@@ -34,6 +34,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kDefaultFrames = 60;
 constexpr int kWarmUpFrames = 5;
 constexpr int kPassSamples = 15;
+constexpr int kPresentSamples = 60;
 constexpr int kLongRunWarmUpFrames = 300;
 
 struct Configuration {
@@ -163,6 +164,22 @@ PassTimes medianPassMilliseconds(Pass pass, const ShaderPrograms& programs)
     return {median(gpu), median(wall)};
 }
 
+// Handing a finished frame on: a buffer swap copies it to the display (under
+// a virtual X display, into the X server's memory); offscreen it stays in
+// framebuffer 0, so only a flush is left.
+double medianPresentMilliseconds(const RenderContext& context)
+{
+    std::vector<double> wall;
+    for (int i = 0; i < kPresentSamples; ++i) {
+        glFinish();
+        const auto start = Clock::now();
+        presentFrame(context);
+        glFinish();
+        wall.push_back(millisecondsSince(start));
+    }
+    return median(wall);
+}
+
 void printStartup(const StartupProfile& profile, double windowMs, double targetsMs, double sceneMs,
                   double firstFrameMs, double totalMs)
 {
@@ -267,6 +284,8 @@ int main(int argc, char** argv)
             std::printf("%-18s %12.2f %12.2f\n", passName(pass), times.gpu, times.wall);
         }
     }
+    std::printf("\n%-18s %12s %12.2f\n", context->window != nullptr ? "present (swap)" : "present (flush)", "",
+                medianPresentMilliseconds(*context));
     std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
 
     if (longRunFrames > 0) {
