@@ -7,6 +7,9 @@ packages=(
   build-essential cmake pkg-config
   libglfw3-dev libglew-dev libassimp-dev libglm-dev libstb-dev libgtest-dev
   libgl1-mesa-dri mesa-utils
+  # EGL: the capture program, the benchmark and the GL tests render without
+  # a display server.
+  libegl-dev
   xvfb xauth xdotool imagemagick
   # The shader test's reference compiler; tools/check_package.sh: cpack's
   # dependency scan needs file, and the desktop entry check.

@@ -3,7 +3,8 @@
 # every effect on and, for each effect, a view where it stands out next to
 # the same view with it switched off; and an animated GIF of the camera tour.
 # Everything is rendered by the capture program, so the pictures are the
-# real viewer's frames and the same every time.
+# real viewer's frames and the same every time (without a display the
+# capture program renders them offscreen, to the same pixels).
 #   tools/make_readme_images.sh            builds in build/
 #   BUILD_DIR=build-x tools/make_readme_images.sh
 set -euo pipefail
@@ -16,12 +17,6 @@ capture=$build_dir/capture
 cmake -S . -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target capture
 
-# The capture program needs an X display; without one, make a virtual one.
-display=()
-if [ -z "${DISPLAY:-}" ]; then
-  display=(xvfb-run -a)
-fi
-
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$images"
@@ -32,7 +27,7 @@ mkdir -p "$images"
 still() {
   local name=$1
   shift
-  "${display[@]}" "$capture" --out "$scratch" --prefix "$name" "$@" >/dev/null
+  "$capture" --out "$scratch" --prefix "$name" "$@" >/dev/null
   convert "$scratch/$name-000.png" -strip -sampling-factor 4:4:4 -quality 90 "$images/$name.jpg"
 }
 
@@ -55,7 +50,7 @@ still slimes-no-bloom --bloom off --free-look 0,-30 2.5
 # LC_ALL=C keeps seq's decimal point a point.
 tour_times=$(LC_ALL=C seq -f %.1f 0.2 0.2 9.4)
 # shellcheck disable=SC2086  # one argument per time
-"${display[@]}" "$capture" --out "$scratch" --prefix tour $tour_times >/dev/null
+"$capture" --out "$scratch" --prefix tour $tour_times >/dev/null
 convert -delay 10 -loop 0 "$scratch"/tour-*.png -resize 480x270 +dither -colors 256 "$images/tour.gif"
 
 du -ch "$images"/* | tail -n 1

@@ -1,5 +1,6 @@
 #include "app/frame_loop.h"
 
+#include "app/render_context.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "camera/camera.h"
@@ -184,13 +185,13 @@ void runPass(Pass pass, const ShaderPrograms& programs)
     }
 }
 
-void advanceFrame()
+void advanceFrame(const RenderContext& context)
 {
     const float now = static_cast<float>(frameClock());
     deltaTime = now - lastFrame;
     lastFrame = now;
 
-    glfwPollEvents();
+    pollFrameEvents(context);
     cameraTour.step(camera, deltaTime);
     animateScene();
 }
@@ -202,16 +203,18 @@ void renderFrame(const ShaderPrograms& programs)
     }
 }
 
-void runFrame(GLFWwindow* window, const ShaderPrograms& programs)
+void runFrame(const RenderContext& context, const ShaderPrograms& programs)
 {
-    advanceFrame();
+    advanceFrame(context);
     renderFrame(programs);
-    glfwSwapBuffers(window);
+    presentFrame(context);
 }
 
 void runFrameLoop(GLFWwindow* window, const ShaderPrograms& programs)
 {
+    RenderContext context;
+    context.window = window;
     while (!glfwWindowShouldClose(window)) {
-        runFrame(window, programs);
+        runFrame(context, programs);
     }
 }

@@ -8,14 +8,15 @@
 #include <vector>
 
 struct GLFWwindow;
+struct RenderContext;
 struct ShaderPrograms;
 
 extern float deltaTime;
 extern float lastFrame;
 
-// Where a frame reads the time: the window system's clock. A tool that
-// renders scripted moments points it at its own clock, so that the same
-// script renders the same frames to the bit.
+// Where a frame reads the time: the window system's clock (offscreen, the
+// context's own). A tool that renders scripted moments points it at its own
+// clock, so that the same script renders the same frames to the bit.
 extern double (*frameClock)();
 
 
@@ -31,13 +32,13 @@ void runPass(Pass pass, const ShaderPrograms& programs);
 
 // The frame's first steps: clock, events (the input handlers run here, so a
 // toggle flipped now governs this frame), camera tour and scene animation.
-void advanceFrame();
+void advanceFrame(const RenderContext& context);
 
 // The frame's passes, in order, for the current toggles.
 void renderFrame(const ShaderPrograms& programs);
 
 // One whole frame: advance, render, present.
-void runFrame(GLFWwindow* window, const ShaderPrograms& programs);
+void runFrame(const RenderContext& context, const ShaderPrograms& programs);
 
 // Runs frames until the window is asked to close.
 void runFrameLoop(GLFWwindow* window, const ShaderPrograms& programs);

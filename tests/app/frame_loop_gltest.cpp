@@ -4,14 +4,12 @@
 #include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
-#include "camera/input.h"
 #include "render/point_light.h"
 #include "render/render_targets.h"
 #include "support/gl_recorder.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 
-#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -128,7 +126,7 @@ TEST_F(FrameLoopTest, PassesRunInOrderWithTheirStateForEveryToggleCombination)
         }
 
         startGLRecording();
-        runFrame(viewer.window, viewer.programs);
+        runFrame(viewer.context, viewer.programs);
         const Calls recorded = stopGLRecording();
         // Only the switched-on effects' code runs: a software rasteriser
         // would pay for the others even behind a false uniform.
@@ -151,7 +149,7 @@ TEST_F(FrameLoopTest, LightBehindTheCameraDrawsWithTheProgramWithoutGodRays)
 
 TEST_F(FrameLoopTest, FrameLeavesBlendingDepthFunctionAndWindowFramebufferAlone)
 {
-    runFrame(viewer.window, viewer.programs);
+    runFrame(viewer.context, viewer.programs);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     GLint depthFunction = 0;
     GLboolean depthWrites = GL_FALSE;
@@ -166,13 +164,13 @@ TEST_F(FrameLoopTest, FrameLeavesBlendingDepthFunctionAndWindowFramebufferAlone)
 
 TEST_F(FrameLoopTest, SwitchedOffPassKeepsItsTargetWhileOthersRedraw)
 {
-    runFrame(viewer.window, viewer.programs);
+    runFrame(viewer.context, viewer.programs);
     paint(godRayTarget.framebuffer, 0.2f);
     paint(bloomBrightTarget.framebuffer, 0.2f);
     paint(bloomBlurTarget.framebuffer, 0.2f);
 
     bloomOn = false;
-    runFrame(viewer.window, viewer.programs);
+    runFrame(viewer.context, viewer.programs);
 
     const std::array<GLubyte, 4> marker{51, 51, 51, 255};
     EXPECT_EQ(pixelOf(bloomBrightTarget.framebuffer), marker);
@@ -184,32 +182,12 @@ TEST_F(FrameLoopTest, SwitchedOffPassKeepsItsTargetWhileOthersRedraw)
 TEST_F(FrameLoopTest, RunsEveryPassWithoutALight)
 {
     lights.clear();
-    EXPECT_NO_THROW(runFrame(viewer.window, viewer.programs));
+    EXPECT_NO_THROW(runFrame(viewer.context, viewer.programs));
     // Passes that follow the light still clear their targets.
     paint(bloomBrightTarget.framebuffer, 0.2f);
-    runFrame(viewer.window, viewer.programs);
+    runFrame(viewer.context, viewer.programs);
     const std::array<GLubyte, 4> black{0, 0, 0, 255};
     EXPECT_EQ(pixelOf(bloomBrightTarget.framebuffer), black);
-}
-
-TEST_F(FrameLoopTest, EscapeSetsTheWindowsCloseFlagAndEndsTheLoop)
-{
-    glfwSetWindowShouldClose(viewer.window, 0);
-    onKey(viewer.window, GLFW_KEY_ESCAPE, 0, GLFW_RELEASE, 0);
-    EXPECT_FALSE(glfwWindowShouldClose(viewer.window));
-    onKey(viewer.window, GLFW_KEY_ESCAPE, 0, GLFW_PRESS, 0);
-    EXPECT_TRUE(glfwWindowShouldClose(viewer.window));
-    runFrameLoop(viewer.window, viewer.programs);  // returns at once
-    glfwSetWindowShouldClose(viewer.window, 0);
-}
-
-TEST_F(FrameLoopTest, FrameTimesFollowTheWindowSystemClock)
-{
-    glfwSetTime(2.0);
-    lastFrame = 1.5f;
-    runFrame(viewer.window, viewer.programs);
-    EXPECT_NEAR(deltaTime, 0.5f, 0.05f);
-    EXPECT_NEAR(lastFrame, 2.0f, 0.05f);
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ TEST_F(SceneTest, MissingSlimeFileLeavesThreeEmptyModelsAndTheRestDraws)
     EXPECT_EQ(bloomObjects[0], litObjects[11]);
     EXPECT_FALSE(litObjects[0]->meshes.empty());
     EXPECT_FALSE(alarmLight->meshes.empty());
-    EXPECT_NO_THROW(runFrame(viewer.window, viewer.programs));
+    EXPECT_NO_THROW(runFrame(viewer.context, viewer.programs));
 }
 
 TEST_F(SceneTest, AnimationSwingsTheLightAndTurnsTheAssembly)
@@ -178,7 +178,7 @@ TEST_F(SceneTest, FirstFrameWithShadowsOffStillDrawsTheScene)
     const ShaderPrograms fresh = buildShaderPrograms();
     composeScene();
     shadowOn = false;
-    advanceFrame();
+    advanceFrame(viewer.context);
     renderFrame(fresh);
 
     std::array<GLubyte, 4> centre{};

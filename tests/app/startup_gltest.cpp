@@ -1,12 +1,10 @@
-// Start-up against the real driver: the window and context it asks for, the
-// render targets as GL holds them, and a quiet build of the five programs.
-#include "camera/input.h"
+// Start-up against the real driver: the render targets as GL holds them and a
+// quiet build of the five programs (the window itself: window_e2etest.cpp).
 #include "render/render_targets.h"
 #include "render/shadow_pass.h"
 #include "support/started_viewer.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,25 +49,6 @@ TEST_F(StartupTest, BuildsAllFiveProgramsWithoutPrintingAnything)
     EXPECT_EQ(shaders, 3);
     glGetProgramiv(p.lightingShader.program, GL_ATTACHED_SHADERS, &shaders);
     EXPECT_EQ(shaders, 2);
-}
-
-TEST_F(StartupTest, WindowHasFixedSizeCoreContextCapturedCursorAndOurHandlers)
-{
-    int width = 0;
-    int height = 0;
-    glfwGetWindowSize(viewer.window, &width, &height);
-    EXPECT_EQ(width, 1280);
-    EXPECT_EQ(height, 720);
-    EXPECT_EQ(glfwGetWindowAttrib(viewer.window, GLFW_RESIZABLE), GLFW_FALSE);
-    EXPECT_EQ(glfwGetWindowAttrib(viewer.window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
-    const int major = glfwGetWindowAttrib(viewer.window, GLFW_CONTEXT_VERSION_MAJOR);
-    const int minor = glfwGetWindowAttrib(viewer.window, GLFW_CONTEXT_VERSION_MINOR);
-    EXPECT_GE(major * 10 + minor, 33);
-    EXPECT_EQ(glfwGetInputMode(viewer.window, GLFW_CURSOR), GLFW_CURSOR_DISABLED);
-
-    // Setting a handler returns the one installed before: start-up's.
-    EXPECT_EQ(glfwSetKeyCallback(viewer.window, onKey), &onKey);
-    EXPECT_EQ(glfwSetCursorPosCallback(viewer.window, onCursorPos), &onCursorPos);
 }
 
 TEST_F(StartupTest, LeavesTheWindowsFramebufferBound)

@@ -1,6 +1,8 @@
-// The real viewer's frames, rendered by the capture program, against the
-// committed reference images: a moved shadow, a lost effect or a changed
-// tour fails, and leaves the new render and a picture of the difference.
+// The real viewer's frames, rendered by the capture program on a hidden
+// window and offscreen, against the committed reference images: a moved
+// shadow, a lost effect, a changed tour or an offscreen frame that differs
+// from the window's fails, and leaves the new render and a picture of the
+// difference.
 // With VORLUNE_UPDATE_REFERENCES set, the renders replace the references
 // instead (tools/update_references.sh does this).
 #include "reference/capture_run.h"
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 #include <filesystem>
 #include <iterator>
 #include <sstream>
@@ -68,20 +71,34 @@ RgbImage halfSizeRender(const std::string& path)
     return full.empty() ? full : halved(full);
 }
 
+// The capture program's two ways to a context: its hidden window, and the
+// offscreen context that machines without a display use.
+enum class ContextPath { HiddenWindow, Offscreen };
+
+const char* pathName(ContextPath path)
+{
+    return path == ContextPath::HiddenWindow ? "window" : "offscreen";
+}
+
+void PrintTo(ContextPath path, std::ostream* out)
+{
+    *out << pathName(path);
+}
+
 // Where a person looks after a failure: beside the test, not in a temp dir.
 struct FailureFiles {
     fs::path render;
     fs::path difference;
 };
 
-FailureFiles failureFilesFor(const std::string& imageName)
+FailureFiles failureFilesFor(const std::string& imageName, ContextPath path)
 {
     const fs::path directory = fs::current_path() / "reference-failures";
-    const std::string stem = fs::path(imageName).stem().string();
+    const std::string stem = fs::path(imageName).stem().string() + "-" + pathName(path);
     return {directory / (stem + "-render.png"), directory / (stem + "-difference.png")};
 }
 
-void checkAgainstReference(const RgbImage& render, const std::string& imageName)
+void checkAgainstReference(const RgbImage& render, const std::string& imageName, ContextPath path)
 {
     const std::string referencePath = kReferenceImageDirectory + "/" + imageName;
     const RgbImage reference = loadPng(referencePath);
@@ -91,7 +108,7 @@ void checkAgainstReference(const RgbImage& render, const std::string& imageName)
     ASSERT_EQ(render.height, reference.height) << referencePath;
 
     const ImageDifference difference = compareImages(render, reference, kChannelThreshold);
-    const FailureFiles files = failureFilesFor(imageName);
+    const FailureFiles files = failureFilesFor(imageName, path);
     if (withinTolerance(difference)) {
         // An earlier failure's pictures would only mislead now.
         fs::remove(files.render);
@@ -107,13 +124,20 @@ void checkAgainstReference(const RgbImage& render, const std::string& imageName)
                   << "\n  If the change is intended, run tools/update_references.sh";
 }
 
-class RenderedFrame : public testing::TestWithParam<ReferenceFrame> {};
+class RenderedFrame : public testing::TestWithParam<std::tuple<ReferenceFrame, ContextPath>> {};
 
 TEST_P(RenderedFrame, MatchesItsReferenceImages)
 {
-    const ReferenceFrame& frame = GetParam();
+    const auto& [frame, contextPath] = GetParam();
+    std::string arguments = frame.arguments;
+    if (contextPath == ContextPath::Offscreen) {
+        arguments = "--offscreen " + arguments;
+    } else {
+        // Without a display the capture program renders offscreen anyway.
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the window path needs an X display (xvfb-run -a)";
+    }
     TempDir scratch;
-    const CaptureRun run = runCapture(scratch.path, frame.name, frame.arguments);
+    const CaptureRun run = runCapture(scratch.path, frame.name, arguments);
     ASSERT_EQ(run.status, 0) << run.output;
     ASSERT_FALSE(run.images.empty()) << run.output;
 
@@ -125,19 +149,22 @@ TEST_P(RenderedFrame, MatchesItsReferenceImages)
         if (updating()) {
             ASSERT_TRUE(savePng(kReferenceImageDirectory + "/" + imageName, render));
         } else {
-            checkAgainstReference(render, imageName);
+            checkAgainstReference(render, imageName, contextPath);
         }
     }
 }
 
-std::string testNameOf(const testing::TestParamInfo<ReferenceFrame>& info)
+std::string testNameOf(const testing::TestParamInfo<RenderedFrame::ParamType>& info)
 {
-    std::string name = info.param.name;
+    std::string name = std::get<ReferenceFrame>(info.param).name + "_" + pathName(std::get<ContextPath>(info.param));
     std::replace(name.begin(), name.end(), '-', '_');
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(ReferenceFrames, RenderedFrame, testing::ValuesIn(readReferenceFrames()), testNameOf);
+INSTANTIATE_TEST_SUITE_P(ReferenceFrames, RenderedFrame,
+                         testing::Combine(testing::ValuesIn(readReferenceFrames()),
+                                          testing::Values(ContextPath::HiddenWindow, ContextPath::Offscreen)),
+                         testNameOf);
 
 std::vector<std::string> wordsOf(const std::string& arguments)
 {

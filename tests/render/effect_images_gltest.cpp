@@ -55,7 +55,7 @@ struct EffectImagesTest : testing::Test {
     // Renders one frame and returns the window's RGB pixels, bottom row first.
     Pixels render()
     {
-        advanceFrame();
+        advanceFrame(viewer.context);
         renderFrame(viewer.programs);
         Pixels pixels(static_cast<size_t>(kWindowWidth) * kWindowHeight * 3);
         glReadBuffer(GL_BACK);

@@ -3,36 +3,22 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 
-GLFWwindow* testGLContext()
+const RenderContext& testGLContext()
 {
-    static GLFWwindow* window = [] {
-        if (!glfwInit()) {
-            throw std::runtime_error("glfwInit failed: GL tests need a display (run under xvfb-run -a)");
-        }
-        // Tear the context down before the process exits, as the viewer does:
-        // leaving the driver's rasterizer threads running into the exit
-        // handlers crashed the odd test process after it had passed.
-        std::atexit(glfwTerminate);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-        glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-        GLFWwindow* created = glfwCreateWindow(1280, 720, "Vorlune tests", nullptr, nullptr);
-        if (created == nullptr) {
-            throw std::runtime_error("could not create a 3.3 core GL window");
-        }
-        glfwMakeContextCurrent(created);
-        glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK) {
-            throw std::runtime_error("glewInit failed");
-        }
-        return created;
-    }();
-    glfwMakeContextCurrent(window);
-    return window;
+    static std::optional<RenderContext> context = openRenderContext(ContextKind::Offscreen);
+    if (!context) {
+        throw std::runtime_error("no offscreen OpenGL 3.3 core context (see the line above)");
+    }
+    // Torn down before the process exits, as the tools do: leaving the
+    // driver's rasterizer threads running into the exit handlers crashed the
+    // odd test process after it had passed.
+    static const bool closesAtExit = [] { return std::atexit([] { closeRenderContext(*context); }) == 0; }();
+    (void)closesAtExit;
+    makeRenderContextCurrent(*context);
+    return *context;
 }
 
 TempDir::TempDir()

@@ -1,15 +1,16 @@
-// One hidden 1280x720 window with an OpenGL 3.3 core context per test
-// process, created on first use, so GL tests run against the real driver
-// (Mesa's llvmpipe under the virtual display in CI).
+// One offscreen OpenGL 3.3 core context per test process, created on first
+// use, so GL tests run against the real driver (Mesa's llvmpipe in CI) with
+// no display server.
 #pragma once
 
+#include "app/render_context.h"
+
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include <string>
 
 // Makes the shared test context current, creating it first if needed.
-GLFWwindow* testGLContext();
+const RenderContext& testGLContext();
 
 // A fresh temporary directory for fixture files, removed by the caller's
 // TempDir destructor.

@@ -2,32 +2,49 @@
 
 #include "support/gl_context.h"
 
-#include <GLFW/glfw3.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 
-StartedViewer& startedViewer()
+namespace {
+
+ContextKind startedKind;
+
+StartedViewer startViewer(ContextKind kind)
 {
-    static StartedViewer viewer = [] {
-        if (chdir(VORLUNE_SOURCE_DIR) != 0) {
-            throw std::runtime_error("cannot enter the source directory");
+    if (chdir(VORLUNE_SOURCE_DIR) != 0) {
+        throw std::runtime_error("cannot enter the source directory");
+    }
+    StartedViewer started;
+    bool opened = false;
+    started.startupOutput = captureStdout([&] {
+        const std::optional<RenderContext> context = openRenderContext(kind);
+        if (context) {
+            started.context = *context;
+            started.programs = prepareRendering();
+            opened = true;
         }
-        StartedViewer started;
-        started.startupOutput = captureStdout([&] {
-            started.window = openWindow(WindowVisibility::Hidden);
-            if (started.window != nullptr) {
-                started.programs = prepareRendering();
-            }
-        });
-        if (started.window == nullptr) {
-            throw std::runtime_error("openWindow failed: " + started.startupOutput);
-        }
-        // Torn down before exit, as the viewer does (see testGLContext).
-        std::atexit(glfwTerminate);
-        return started;
-    }();
-    glfwMakeContextCurrent(viewer.window);
+    });
+    if (!opened) {
+        throw std::runtime_error("the viewer could not start: " + started.startupOutput);
+    }
+    startedKind = kind;
+    return started;
+}
+
+}  // namespace
+
+StartedViewer& startedViewer(ContextKind kind)
+{
+    static StartedViewer viewer = startViewer(kind);
+    // Torn down before exit, as the viewer does (see testGLContext).
+    static const bool closesAtExit = [] { return std::atexit([] { closeRenderContext(viewer.context); }) == 0; }();
+    (void)closesAtExit;
+    if (kind != startedKind) {
+        throw std::logic_error("the viewer already runs on the other kind of context in this process");
+    }
+    makeRenderContextCurrent(viewer.context);
     return viewer;
 }

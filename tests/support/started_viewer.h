@@ -1,17 +1,18 @@
-// The viewer's own start-up run once per test process on a hidden window:
-// openWindow, render targets, shadow projection and the five programs, with
-// the repository root as working directory so data/ resolves.
+// The viewer's own start-up run once per test process, offscreen or on a
+// hidden window: the context, render targets, shadow projection and the five
+// programs, with the repository root as working directory so data/ resolves.
 #pragma once
 
+#include "app/render_context.h"
 #include "app/startup.h"
 
-struct GLFWwindow;
-
 struct StartedViewer {
-    GLFWwindow* window = nullptr;
+    RenderContext context;
     ShaderPrograms programs;
     std::string startupOutput;  // what start-up printed
 };
 
-// Starts the viewer on first use and makes its context current.
-StartedViewer& startedViewer();
+// Starts the viewer on first use and makes its context current. A process
+// starts it on one kind of context only: the window tests ask for the hidden
+// window, the GL tests need no display.
+StartedViewer& startedViewer(ContextKind kind = ContextKind::Offscreen);

@@ -1,6 +1,7 @@
 // The capture program as a user meets it: clear refusals for bad arguments,
-// no data/ folder anywhere or an unusable output folder, and identical images
-// from identical runs that touch nothing but its own files.
+// no data/ folder anywhere, an unusable output folder or no way to a GL
+// context, images with or without a display, and identical images from
+// identical runs that touch nothing but its own files.
 #include "support/gl_context.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +21,12 @@ struct CaptureRun {
     std::string output;  // stdout and stderr together
 };
 
+// `environment` is an env(1) command line to run it under, if any.
 CaptureRun capture(const std::string& workingDirectory, const std::string& arguments,
-                   const std::string& program = VORLUNE_CAPTURE)
+                   const std::string& environment = "", const std::string& program = VORLUNE_CAPTURE)
 {
-    const std::string command = "cd '" + workingDirectory + "' && '" + program + "' " + arguments + " 2>&1";
+    const std::string command = "cd '" + workingDirectory + "' && " + environment + " '" + program + "' "
+                              + arguments + " 2>&1";
     CaptureRun run;
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[512];
@@ -61,7 +64,7 @@ TEST(CaptureProgram, RefusesToRunWithNoDataAnywhere)
     TempDir elsewhere;
     TempDir alone;
     std::filesystem::copy_file(VORLUNE_CAPTURE, alone.file("capture"));
-    const CaptureRun run = capture(elsewhere.path, "1.0", alone.file("capture"));
+    const CaptureRun run = capture(elsewhere.path, "1.0", "", alone.file("capture"));
     EXPECT_EQ(run.status, kFailure);
     EXPECT_EQ(run.output.rfind("capture: cannot find its data", 0), 0u) << run.output;
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path));
@@ -75,6 +78,28 @@ TEST(CaptureProgram, OutputFolderThatCannotBeMadeIsAnError)
     EXPECT_EQ(run.status, kFailure);
     EXPECT_NE(run.output.find("cannot create the output folder"), std::string::npos) << run.output;
     EXPECT_EQ(contents(dir.file("plain-file")), "not a folder");
+}
+
+TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
+{
+    TempDir out;
+    const CaptureRun run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0", "env -u DISPLAY");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, out.file("frame-000.png") + "\n");
+    EXPECT_GT(contents(out.file("frame-000.png")).size(), 100000u);
+}
+
+// With no vendor library EGL offers no platform, and without a display there
+// is no window either: one line says so.
+TEST(CaptureProgram, WithNeitherADisplayNorEGLFailsWithOneLine)
+{
+    TempDir out;
+    const CaptureRun run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0",
+                                   "env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json");
+    EXPECT_EQ(run.status, kFailure);
+    EXPECT_EQ(run.output.rfind("Vorlune cannot start: ", 0), 0u) << run.output;
+    EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
+    EXPECT_TRUE(std::filesystem::is_empty(out.path));
 }
 
 TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)

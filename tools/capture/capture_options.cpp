@@ -7,14 +7,16 @@
 const char* const kCaptureUsage =
     "usage: capture [options] TIME [TIME...]\n"
     "Renders Vorlune's frames at the given clock times (seconds since start, ascending)\n"
-    "on a hidden window and writes each as PREFIX-NNN.png. Run it from the repository root.\n"
+    "on a hidden window, or offscreen through EGL when there is no DISPLAY, and writes\n"
+    "each as PREFIX-NNN.png. Run it from the repository root.\n"
     "  --out DIR                  folder for the images (default: capture), created if missing\n"
     "  --prefix NAME              image name prefix (default: frame)\n"
     "  --shadows on|off           shadow pass (default: on)\n"
     "  --god-rays on|off          god-ray pass (default: on)\n"
     "  --bloom on|off             bloom passes (default: on)\n"
     "  --light-animation on|off   light animation; off pauses it (default: on)\n"
-    "  --free-look YAW,PITCH      enter free-look at the first frame, looking this way (degrees)\n";
+    "  --free-look YAW,PITCH      enter free-look at the first frame, looking this way (degrees)\n"
+    "  --offscreen                render offscreen even when there is a display\n";
 
 namespace {
 
@@ -64,6 +66,10 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, std::st
     CaptureOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        if (argument == "--offscreen") {
+            options.offscreen = true;
+            continue;
+        }
         const bool isOption = argument.rfind("--", 0) == 0;
         if (isOption && i + 1 >= argc) {
             error = "option " + argument + " needs a value";

@@ -19,6 +19,9 @@ struct CaptureOptions {
     bool freeLook = false;
     float freeLookYaw = 0.0f;
     float freeLookPitch = 0.0f;
+    // Render without a window even where there is a display (without one,
+    // there is no other way).
+    bool offscreen = false;
 };
 
 // Parses argv; on failure returns nothing and sets `error` to one line.

@@ -1,10 +1,11 @@
 // Capture: renders the viewer's real frames at chosen clock times on a hidden
-// window and writes them as PNG, so a frame can be reproduced and looked at
-// on a machine without a display.
+// window, or offscreen where there is no display, and writes them as PNG, so
+// a frame can be reproduced and looked at on a machine without a display.
 #include "capture_options.h"
 
 #include "app/data_folder.h"
 #include "app/frame_loop.h"
+#include "app/render_context.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "camera/camera.h"
@@ -12,7 +13,6 @@
 #include "common/window.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
@@ -57,7 +57,8 @@ std::string framePath(const CaptureOptions& options, size_t index)
     return (std::filesystem::path(options.outputDirectory) / (options.prefix + name)).string();
 }
 
-// The window's back buffer holds the finished frame until it is presented.
+// Framebuffer 0's back buffer, the window's or the offscreen pbuffer's, holds
+// the finished frame until it is presented.
 bool writeFrame(const std::string& path)
 {
     std::vector<unsigned char> pixels(static_cast<size_t>(kWindowWidth) * kWindowHeight * kRgbaChannels);
@@ -102,8 +103,8 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
 
-    GLFWwindow* window = openWindow(WindowVisibility::Hidden);
-    if (window == nullptr) {
+    std::optional<RenderContext> context = openRenderContext(chooseContextKind(options->offscreen));
+    if (!context) {
         return kExitFailure;
     }
     const ShaderPrograms programs = prepareRendering();
@@ -114,8 +115,7 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < options->times.size(); ++i) {
         // The clock is ours: every run sees exactly the same frame times.
         scriptedTime = options->times[i];
-        glfwSetTime(scriptedTime);
-        advanceFrame();
+        advanceFrame(*context);
         if (i == 0 && options->freeLook) {
             enterFreeLook(*options);
         }
@@ -123,12 +123,12 @@ int main(int argc, char** argv)
         const std::string path = framePath(*options, i);
         if (!writeFrame(path)) {
             std::cerr << "capture: cannot write " << path << "\n";
-            glfwTerminate();
+            closeRenderContext(*context);
             return kExitFailure;
         }
         std::cout << path << "\n";
-        glfwSwapBuffers(window);
+        presentFrame(*context);
     }
-    glfwTerminate();
+    closeRenderContext(*context);
     return 0;
 }

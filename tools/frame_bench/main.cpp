@@ -1,12 +1,14 @@
 // Frame benchmark: runs the real start-up, scene and frame loop on a hidden
-// window without vsync and prints where start-up spends its time, the median
-// frame time for each effect combination, each pass's time, and the
-// process's memory. With --long-run it also renders many frames and reports
-// whether resident memory grows.
+// window without vsync, or offscreen where there is no display (or with
+// --offscreen), and prints where start-up spends its time, the median frame
+// time for each effect combination, each pass's time, and the process's
+// memory. With --long-run it also renders many frames and reports whether
+// resident memory grows.
 //
-//   frame_bench [--frames N] [--long-run FRAMES]   (from the repository root)
+//   frame_bench [--frames N] [--long-run FRAMES] [--offscreen]   (from the repository root)
 #include "app/data_folder.h"
 #include "app/frame_loop.h"
+#include "app/render_context.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "camera/camera.h"
@@ -22,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kDefaultFrames = 60;
 constexpr int kWarmUpFrames = 5;
 constexpr int kPassSamples = 15;
+constexpr int kPresentSamples = 60;
 constexpr int kLongRunWarmUpFrames = 300;
 
 struct Configuration {
@@ -102,10 +106,17 @@ void restartTour()
     lastFrame = 0.0f;
 }
 
+// The scene's clock, set per frame so the views do not depend on speed.
+double tourTime = 0.0;
+double readTourTime()
+{
+    return tourTime;
+}
+
 // Frame i of n, spread evenly over one tour cycle.
 void setTourClock(int i, int n)
 {
-    glfwSetTime(kTourCycleEnd * ((i % n) + 0.5) / n);
+    tourTime = kTourCycleEnd * ((i % n) + 0.5) / n;
 }
 
 struct FrameTimes {
@@ -116,7 +127,7 @@ struct FrameTimes {
 // Median wall time of whole frames, each finished before the clock stops so
 // the figure is the frame's real cost. The scene clock is set per frame, so
 // the views do not depend on speed.
-FrameTimes frameMilliseconds(GLFWwindow* window, const ShaderPrograms& programs, int frames)
+FrameTimes frameMilliseconds(const RenderContext& context, const ShaderPrograms& programs, int frames)
 {
     restartTour();
     FrameTimes result{};
@@ -124,7 +135,7 @@ FrameTimes frameMilliseconds(GLFWwindow* window, const ShaderPrograms& programs,
     for (int i = -kWarmUpFrames; i < frames; ++i) {
         setTourClock(std::max(i, 0), frames);
         const auto start = Clock::now();
-        runFrame(window, programs);
+        runFrame(context, programs);
         glFinish();
         if (i == -kWarmUpFrames) {
             result.first = millisecondsSince(start);
@@ -164,11 +175,27 @@ PassTimes medianPassMilliseconds(Pass pass, const ShaderPrograms& programs)
     return {median(gpu), median(wall)};
 }
 
+// Handing a finished frame on: a buffer swap copies it to the display (under
+// a virtual X display, into the X server's memory); offscreen it stays in
+// framebuffer 0, so only a flush is left.
+double medianPresentMilliseconds(const RenderContext& context)
+{
+    std::vector<double> wall;
+    for (int i = 0; i < kPresentSamples; ++i) {
+        glFinish();
+        const auto start = Clock::now();
+        presentFrame(context);
+        glFinish();
+        wall.push_back(millisecondsSince(start));
+    }
+    return median(wall);
+}
+
 void printStartup(const StartupProfile& profile, double windowMs, double targetsMs, double sceneMs,
                   double firstFrameMs, double totalMs)
 {
     std::printf("start-up, process start to first presented frame: %.0f ms\n", totalMs);
-    std::printf("  %-34s %8.1f ms\n", "window, context, GL entry points", windowMs);
+    std::printf("  %-34s %8.1f ms\n", "context, GL entry points", windowMs);
     std::printf("  %-34s %8.1f ms\n", "render targets", targetsMs);
     std::printf("  %-34s %8.1f ms\n", "shader builds (5 programs)", profile.shaderBuildMs);
     std::printf("  %-34s %8.1f ms\n", "scene composition (16 models)", sceneMs);
@@ -182,7 +209,7 @@ void printStartup(const StartupProfile& profile, double windowMs, double targets
     std::printf("  %-34s %8.1f ms\n", "first frame, drawn and presented", firstFrameMs);
 }
 
-void longRun(GLFWwindow* window, const ShaderPrograms& programs, int frames)
+void longRun(const RenderContext& context, const ShaderPrograms& programs, int frames)
 {
     applyToggles(kConfigurations[0]);
     restartTour();
@@ -194,7 +221,7 @@ void longRun(GLFWwindow* window, const ShaderPrograms& programs, int frames)
         if (i % cycle == 0) {
             restartTour();
         }
-        runFrame(window, programs);
+        runFrame(context, programs);
         if (i + 1 == kLongRunWarmUpFrames) {
             afterWarmUp = memoryKiB("VmRSS:");
         }
@@ -216,24 +243,29 @@ int main(int argc, char** argv)
     const auto processStart = Clock::now();
     int frames = kDefaultFrames;
     int longRunFrames = 0;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--frames") == 0) {
-            frames = std::max(1, std::atoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--long-run") == 0) {
-            longRunFrames = std::max(0, std::atoi(argv[i + 1]));
+    bool offscreen = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--offscreen") == 0) {
+            offscreen = true;
+        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            frames = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--long-run") == 0 && i + 1 < argc) {
+            longRunFrames = std::max(0, std::atoi(argv[++i]));
         }
     }
 
     StartupProfile profile;
     startupProfile = &profile;
     auto step = Clock::now();
-    GLFWwindow* window = openWindow(WindowVisibility::Hidden);
-    if (window == nullptr) {
+    std::optional<RenderContext> context = openRenderContext(chooseContextKind(offscreen));
+    if (!context) {
         return 1;
     }
     const double windowMs = millisecondsSince(step);
-    // Unpaced: the benchmark measures the work, not the display's refresh.
-    glfwSwapInterval(0);
+    if (context->window != nullptr) {
+        // Unpaced: the benchmark measures the work, not the display's refresh.
+        glfwSwapInterval(0);
+    }
     step = Clock::now();
     const ShaderPrograms programs = prepareRendering();
     const double targetsMs = millisecondsSince(step) - profile.shaderBuildMs;
@@ -241,20 +273,21 @@ int main(int argc, char** argv)
     composeScene();
     const double sceneMs = millisecondsSince(step);
     step = Clock::now();
-    runFrame(window, programs);
+    runFrame(*context, programs);
     glFinish();
     const double firstFrameMs = millisecondsSince(step);
     const double totalMs = millisecondsSince(processStart);
     startupProfile = nullptr;
+    frameClock = readTourTime;
 
-    std::printf("%s | %s | 1280x720\n\n", glGetString(GL_RENDERER), glGetString(GL_VERSION));
+    std::printf("%s | %s | 1280x720\n\n", describeRenderContext(*context).c_str(), glGetString(GL_VERSION));
     printStartup(profile, windowMs, targetsMs, sceneMs, firstFrameMs, totalMs);
 
     std::printf("\n%d frames per configuration, spread over one tour cycle\n", frames);
     std::printf("%-18s %12s %12s\n", "configuration", "median ms", "first ms");
     for (const Configuration& c : kConfigurations) {
         applyToggles(c);
-        const FrameTimes times = frameMilliseconds(window, programs, frames);
+        const FrameTimes times = frameMilliseconds(*context, programs, frames);
         std::printf("%-18s %12.2f %12.2f\n", c.name, times.median, times.first);
     }
 
@@ -266,11 +299,13 @@ int main(int argc, char** argv)
             std::printf("%-18s %12.2f %12.2f\n", passName(pass), times.gpu, times.wall);
         }
     }
+    std::printf("\n%-18s %12s %12.2f\n", context->window != nullptr ? "present (swap)" : "present (flush)", "",
+                medianPresentMilliseconds(*context));
     std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
 
     if (longRunFrames > 0) {
-        longRun(window, programs, longRunFrames);
+        longRun(*context, programs, longRunFrames);
     }
-    glfwTerminate();
+    closeRenderContext(*context);
     return 0;
 }

@@ -1,0 +1,92 @@
+#include "app/render_context.h"
+
+#include "app/frame_loop.h"
+#include "app/startup.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace {
+
+std::chrono::steady_clock::time_point offscreenStart;
+
+double secondsSinceOffscreenStart()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - offscreenStart).count();
+}
+
+}  // namespace
+
+ContextKind chooseContextKind(bool offscreenRequested)
+{
+    const char* display = std::getenv("DISPLAY");
+    const bool noDisplay = display == nullptr || *display == '\0';
+    return offscreenRequested || noDisplay ? ContextKind::Offscreen : ContextKind::HiddenWindow;
+}
+
+std::optional<RenderContext> openRenderContext(ContextKind kind)
+{
+    RenderContext context;
+    if (kind == ContextKind::HiddenWindow) {
+        context.window = openWindow(WindowVisibility::Hidden);
+        if (context.window == nullptr) {
+            return std::nullopt;
+        }
+        return context;
+    }
+    if (!openOffscreenContext(context.offscreen)) {
+        return std::nullopt;
+    }
+    offscreenStart = std::chrono::steady_clock::now();
+    frameClock = secondsSinceOffscreenStart;
+    return context;
+}
+
+void makeRenderContextCurrent(const RenderContext& context)
+{
+    if (context.window != nullptr) {
+        glfwMakeContextCurrent(context.window);
+    } else {
+        makeOffscreenContextCurrent(context.offscreen);
+    }
+}
+
+void pollFrameEvents(const RenderContext& context)
+{
+    if (context.window != nullptr) {
+        glfwPollEvents();
+    }
+}
+
+void presentFrame(const RenderContext& context)
+{
+    if (context.window != nullptr) {
+        glfwSwapBuffers(context.window);
+    } else {
+        // A pbuffer has nothing to swap; the flush hands the frame's commands
+        // to the driver as a swap would, so frames do not pile up unsent.
+        glFlush();
+    }
+}
+
+std::string describeRenderContext(const RenderContext& context)
+{
+    if (context.window == nullptr) {
+        return "offscreen, " + context.offscreen.platform + ", " + context.offscreen.renderer;
+    }
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    return std::string("hidden window (GLX), ") + (renderer != nullptr ? reinterpret_cast<const char*>(renderer) : "?");
+}
+
+void closeRenderContext(RenderContext& context)
+{
+    if (context.window != nullptr) {
+        glfwTerminate();
+        context.window = nullptr;
+    } else {
+        closeOffscreenContext(context.offscreen);
+    }
+}

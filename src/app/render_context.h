@@ -1,0 +1,42 @@
+// The GL context frames are drawn in: the viewer's window or, where there is
+// no display server, an offscreen context. Start-up, scene, passes and frame
+// loop are the same on both; only a frame's events and its presenting differ,
+// and they go through here.
+#pragma once
+
+#include "app/offscreen_context.h"
+
+#include <optional>
+#include <string>
+
+struct GLFWwindow;
+
+enum class ContextKind { HiddenWindow, Offscreen };
+
+struct RenderContext {
+    GLFWwindow* window = nullptr;  // the window path
+    OffscreenContext offscreen;    // the offscreen path, used while window is null
+};
+
+// Offscreen when asked for, or when there is no X display to open a window on.
+ContextKind chooseContextKind(bool offscreenRequested);
+
+// A hidden window (openWindow) or an offscreen context, current and with the
+// GL entry points loaded. Offscreen there is no window system to keep time,
+// so frameClock then counts seconds from here. On failure one line has been
+// printed and nothing is returned.
+std::optional<RenderContext> openRenderContext(ContextKind kind);
+
+void makeRenderContextCurrent(const RenderContext& context);
+
+// A frame's window-system steps. The window polls its events (the input
+// handlers run inside) and swaps its buffers; offscreen there are no events,
+// and the finished frame stays in framebuffer 0 for whoever reads it.
+void pollFrameEvents(const RenderContext& context);
+void presentFrame(const RenderContext& context);
+
+// Which path, platform and renderer, for a tool's report.
+std::string describeRenderContext(const RenderContext& context);
+
+// Ends the window system or releases the offscreen context.
+void closeRenderContext(RenderContext& context);
