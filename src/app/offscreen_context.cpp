@@ -1,6 +1,6 @@
 #include "app/offscreen_context.h"
 
-#include "app/window.h"
+#include "common/window.h"
 
 #include <GL/glew.h>
 

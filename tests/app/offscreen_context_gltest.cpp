@@ -1,7 +1,7 @@
 // The context the GL tests, the capture program and the benchmark render on
 // where there is no display: a 3.3 core context whose framebuffer 0 is shaped
 // like the viewer's window, so the lighting pass draws into it as there.
-#include "app/window.h"
+#include "common/window.h"
 #include "support/gl_context.h"
 
 #include <gtest/gtest.h>
