@@ -197,7 +197,7 @@ void printStartup(const StartupProfile& profile, double windowMs, double targets
     std::printf("start-up, process start to first presented frame: %.0f ms\n", totalMs);
     std::printf("  %-34s %8.1f ms\n", "context, GL entry points", windowMs);
     std::printf("  %-34s %8.1f ms\n", "render targets", targetsMs);
-    std::printf("  %-34s %8.1f ms\n", "shader builds (5 programs)", profile.shaderBuildMs);
+    std::printf("  %-34s %8.1f ms\n", "shader builds (12 programs)", profile.shaderBuildMs);
     std::printf("  %-34s %8.1f ms\n", "scene composition (16 models)", sceneMs);
     for (const auto& [path, file] : profile.modelImports) {
         std::printf("    %-32s %8.1f ms  (%d x %.1f)\n", path.c_str(), file.totalMs, file.instances,
