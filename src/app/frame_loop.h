@@ -5,10 +5,9 @@
 
 #include "common/render_toggles.h"
 
-#include <vector>
-
 struct GLFWwindow;
 struct RenderContext;
+struct RenderPass;
 struct ShaderPrograms;
 
 extern float deltaTime;
@@ -19,22 +18,16 @@ extern float lastFrame;
 // clock, so that the same script renders the same frames to the bit.
 extern double (*frameClock)();
 
-
-enum class Pass { GodRayOcclusion, BloomBright, BloomBlur, ShadowCubeMap, Lighting };
-
-// The passes a frame runs for the given toggles, in drawing order. The
-// effect passes come first so the lighting pass can sample all of them;
-// the lighting pass always runs.
-std::vector<Pass> enabledPasses(bool godRays, bool bloom, bool shadows);
-
-// Runs one pass: its target and GL state, its set-up and its draw.
-void runPass(Pass pass, const ShaderPrograms& programs);
+// Runs one pass: viewport, its framebuffer, depth test, culling, clear
+// colour and clear (in the order its row asks for), its set-up and draw,
+// and the window's framebuffer bound again after an off-screen pass.
+void runPass(const RenderPass& pass, const ShaderPrograms& programs);
 
 // The frame's first steps: clock, events (the input handlers run here, so a
 // toggle flipped now governs this frame), camera tour and scene animation.
 void advanceFrame(const RenderContext& context);
 
-// The frame's passes, in order, for the current toggles.
+// The passes of the pass table whose switches are on, in the table's order.
 void renderFrame(const ShaderPrograms& programs);
 
 // One whole frame: advance, render, present.

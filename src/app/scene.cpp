@@ -6,15 +6,6 @@
 
 #include <cmath>
 
-// The lists live as long as the models they point to, past the end of main:
-// destroyed with the other globals at exit, they would leave the models
-// unreferenced while the exit handlers still run, which is exactly what the
-// leak checker of the sanitizer build then reports.
-DrawList& litObjects = *new DrawList;
-DrawList& shadowCasters = *new DrawList;
-DrawList& godRayObjects = *new DrawList;
-DrawList& bloomObjects = *new DrawList;
-
 Model* alarmLight = nullptr;
 Model* alarmLightGrid = nullptr;
 Model* alarmLightBlocker = nullptr;
@@ -131,13 +122,6 @@ void composeScene()
     bloomObjects.insert(bloomObjects.end(), slimes.begin(), slimes.end());
 
     lights.push_back(light);
-}
-
-void drawList(const DrawList& list, const ShaderProgram& program)
-{
-    for (const Model* model : list) {
-        model->draw(program);
-    }
 }
 
 void animateScene()

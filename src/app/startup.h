@@ -3,20 +3,9 @@
 // shader programs.
 #pragma once
 
-#include "render/lighting_pass.h"
-#include "render/shader_program.h"
+#include "render/shader_programs.h"
 
 struct GLFWwindow;
-
-struct ShaderPrograms {
-    ShaderProgram lightingShader;  // the variant with every effect
-    ShaderProgram shadowShader;
-    ShaderProgram godRayShader;
-    ShaderProgram bloomShader;
-    ShaderProgram blurShader;
-    // One lighting program per combination of effects, lightingShader among them.
-    LightingVariants lightingVariants;
-};
 
 enum class WindowVisibility { Shown, Hidden };
 

@@ -1,15 +1,13 @@
 #include "render/bloom_pass.h"
 
 #include "camera/camera.h"
+#include "common/render_toggles.h"
+#include "render/draw_lists.h"
 #include "render/point_light.h"
-#include "render/render_targets.h"
+#include "render/shader_programs.h"
 #include "render/uniforms.h"
 
-namespace {
-// The blur reads the bright image on unit 0: it draws only the screen quad,
-// which binds no textures of its own.
-constexpr GLint kBrightImageUnit = 0;
-}  // namespace
+RenderTarget bloomBrightTarget;
 
 void prepareBloomPass(const ShaderProgram& bloomShader, const PointLight& light)
 {
@@ -19,10 +17,33 @@ void prepareBloomPass(const ShaderProgram& bloomShader, const PointLight& light)
     setUniformVec3(bloomShader.program, "lightPos", light.position);
 }
 
-void prepareBlurPass(const ShaderProgram& blurShader)
+namespace {
+
+void createBloomBrightTarget()
 {
-    glUseProgram(blurShader.program);
-    glActiveTexture(GL_TEXTURE0 + kBrightImageUnit);
-    setUniformInt(blurShader.program, "bloomMap", kBrightImageUnit);
-    glBindTexture(GL_TEXTURE_2D, bloomBrightTarget.colourTexture);
+    bloomBrightTarget = createRenderTarget(kBloomWidth, kBloomHeight);
 }
+
+// Skipped while the scene has no light (before composition, or if it
+// failed): the target is still cleared, so nothing stale is sampled.
+void drawBloomBright(const ShaderPrograms& programs)
+{
+    if (lights.empty()) {
+        return;
+    }
+    prepareBloomPass(programs.bloomShader, *firstLight());
+    drawList(bloomObjects, programs.bloomShader);
+}
+
+}  // namespace
+
+constinit const RenderPass bloomBrightPass{
+    .name = "bloom bright",
+    .toggle = &bloomOn,
+    .viewportWidth = kBloomWidth,
+    .viewportHeight = kBloomHeight,
+    .framebuffer = &bloomBrightTarget.framebuffer,
+    .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
+    .createTarget = createBloomBrightTarget,
+    .setUpAndDraw = drawBloomBright,
+};

@@ -1,8 +1,11 @@
-// Bloom: the glowing objects are drawn alone into a half-size bright image,
-// which one horizontal blur spreads before the lighting pass adds it.
+// Bloom's bright pass: the glowing objects are drawn alone into a half-size
+// bright image, which the blur pass then spreads before the lighting pass
+// adds it.
 #pragma once
 
 #include "common/window.h"
+#include "render/render_pass.h"
+#include "render/render_targets.h"
 #include "render/shader_program.h"
 
 struct PointLight;
@@ -12,5 +15,7 @@ struct PointLight;
 constexpr int kBloomWidth = kWindowWidth / 2;
 constexpr int kBloomHeight = kWindowHeight / 2;
 
+extern RenderTarget bloomBrightTarget;
+extern const RenderPass bloomBrightPass;
+
 void prepareBloomPass(const ShaderProgram& bloomShader, const PointLight& light);
-void prepareBlurPass(const ShaderProgram& blurShader);

@@ -1,7 +1,13 @@
 #include "render/god_ray_pass.h"
 
 #include "camera/camera.h"
+#include "common/render_toggles.h"
+#include "common/window.h"
+#include "render/draw_lists.h"
+#include "render/shader_programs.h"
 #include "render/uniforms.h"
+
+RenderTarget godRayTarget;
 
 void prepareGodRayPass(const ShaderProgram& godRayShader)
 {
@@ -9,3 +15,34 @@ void prepareGodRayPass(const ShaderProgram& godRayShader)
     setUniformMat4(godRayShader.program, "projection", camera.projectionMatrix());
     setUniformMat4(godRayShader.program, "view", camera.viewMatrix());
 }
+
+namespace {
+
+void createGodRayTarget()
+{
+    godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
+}
+
+void drawGodRayOcclusion(const ShaderPrograms& programs)
+{
+    prepareGodRayPass(programs.godRayShader);
+    drawList(godRayObjects, programs.godRayShader);
+}
+
+}  // namespace
+
+// Only the beacon and its blockers are drawn over the pink background, and
+// the lighting pass lets only the glass around the light emit, so the pink
+// shows just as a halo at the glass's rim. Depth is off so the blockers,
+// drawn after the beacon, always cover it.
+constinit const RenderPass godRayOcclusionPass{
+    .name = "god-ray occlusion",
+    .toggle = &godRaysOn,
+    .viewportWidth = kWindowWidth,
+    .viewportHeight = kWindowHeight,
+    .framebuffer = &godRayTarget.framebuffer,
+    .depthTest = false,
+    .clearColour = ClearColour{0.9f, 0.5f, 0.5f, 1.0f},
+    .createTarget = createGodRayTarget,
+    .setUpAndDraw = drawGodRayOcclusion,
+};

@@ -3,6 +3,11 @@
 // towards the light's screen position through that image.
 #pragma once
 
+#include "render/render_pass.h"
+#include "render/render_targets.h"
 #include "render/shader_program.h"
+
+extern RenderTarget godRayTarget;
+extern const RenderPass godRayOcclusionPass;
 
 void prepareGodRayPass(const ShaderProgram& godRayShader);

@@ -3,8 +3,11 @@
 #include "camera/camera.h"
 #include "common/render_toggles.h"
 #include "common/window.h"
+#include "render/bloom_blur_pass.h"
+#include "render/draw_lists.h"
+#include "render/god_ray_pass.h"
 #include "render/point_light.h"
-#include "render/render_targets.h"
+#include "render/shader_programs.h"
 #include "render/shadow_pass.h"
 #include "render/uniforms.h"
 
@@ -130,3 +133,25 @@ void prepareLightingPass(const ShaderProgram& lightingShader)
         glBindTexture(GL_TEXTURE_2D, bloomBlurTarget.colourTexture);
     }
 }
+
+namespace {
+
+// Draws with the program that has just the effects this frame uses compiled in.
+void drawLitScene(const ShaderPrograms& programs)
+{
+    const ShaderProgram& lightingShader = programs.lightingVariants[lightingVariantIndex(activeLightingEffects())];
+    prepareLightingPass(lightingShader);
+    drawList(litObjects, lightingShader);
+}
+
+}  // namespace
+
+// Runs every frame, into the window's framebuffer. The pale green clear
+// colour should never be seen: it only shows through gaps in the hallway.
+constinit const RenderPass lightingPass{
+    .name = "lighting",
+    .viewportWidth = kWindowWidth,
+    .viewportHeight = kWindowHeight,
+    .clearColour = ClearColour{0.45f, 0.85f, 0.45f, 1.0f},
+    .setUpAndDraw = drawLitScene,
+};

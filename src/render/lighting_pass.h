@@ -3,6 +3,7 @@
 // while its toggle is on.
 #pragma once
 
+#include "render/render_pass.h"
 #include "render/shader_program.h"
 
 #include <glm/glm.hpp>
@@ -67,3 +68,5 @@ LightingVariants buildLightingVariants(const ShaderSources& sources, const Shade
 LightingEffects activeLightingEffects();
 
 void prepareLightingPass(const ShaderProgram& lightingShader);
+
+extern const RenderPass lightingPass;

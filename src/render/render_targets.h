@@ -1,6 +1,6 @@
 // The off-screen images the effect passes draw into and the lighting pass
-// samples: three colour targets with their own depth, and the shadow cube
-// map with its layered framebuffer. Made once at start-up, kept for the run.
+// samples. Each pass makes and owns its own target; this is the colour
+// target they share the making of. Made once at start-up, kept for the run.
 #pragma once
 
 #include <GL/glew.h>
@@ -13,17 +13,10 @@ struct RenderTarget {
     GLint height = 0;
 };
 
-extern RenderTarget godRayTarget;
-extern RenderTarget bloomBrightTarget;
-extern RenderTarget bloomBlurTarget;
-extern GLuint shadowCubeMap;
-extern GLuint shadowFramebuffer;
-
 // Made through the framebuffer-object extension's entry points, or through
 // the core ones where the driver does not export all seven of those.
 RenderTarget createRenderTarget(GLint width, GLint height);
 
-// Creates the three colour targets, then the shadow cube map and its
-// framebuffer, reports an incomplete shadow framebuffer and leaves the
-// window's framebuffer bound.
+// Makes every pass's target, in the passes' order, and leaves the window's
+// framebuffer bound.
 void createRenderTargets();

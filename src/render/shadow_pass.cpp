@@ -1,11 +1,15 @@
 #include "render/shadow_pass.h"
 
+#include "common/render_toggles.h"
+#include "render/draw_lists.h"
 #include "render/point_light.h"
+#include "render/shader_programs.h"
 #include "render/uniforms.h"
 
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <iostream>
 #include <string>
 
 namespace {
@@ -32,6 +36,8 @@ constexpr float kCubeFaceAspect = 1.0f;
 
 }  // namespace
 
+GLuint shadowCubeMap = 0;
+GLuint shadowFramebuffer = 0;
 float farPlane = kShadowFarPlane;
 glm::mat4 shadowProjection{1.0f};
 
@@ -61,3 +67,61 @@ void prepareShadowPass(const ShaderProgram& shadowShader, const PointLight& ligh
     setUniformVec3(shadowShader.program, "lightPos", light.position);
     light.setUniforms(shadowShader.program);
 }
+
+namespace {
+
+// Made through the core framebuffer calls: the layered attachment that lets
+// one draw fill all six faces has no counterpart in the older extension.
+void createShadowTarget()
+{
+    glGenFramebuffers(1, &shadowFramebuffer);
+    glGenTextures(1, &shadowCubeMap);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeMap);
+    for (int face = 0; face < kCubeFaceCount; ++face) {
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, kShadowMapSize,
+                     kShadowMapSize, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    }
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+
+    // One layered attachment: the geometry stage picks the face per triangle.
+    glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, shadowCubeMap, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << "Framebuffer not complete!" << std::endl;
+    }
+}
+
+// Skipped while the scene has no light (before composition, or if it
+// failed): the depth is still cleared, so nothing stale is sampled.
+void drawShadowCubeMap(const ShaderPrograms& programs)
+{
+    if (lights.empty()) {
+        return;
+    }
+    prepareShadowPass(programs.shadowShader, *firstLight());
+    drawList(shadowCasters, programs.shadowShader);
+}
+
+}  // namespace
+
+// Depth only, cleared before the depth test is enabled. Front faces are
+// culled so the casters' back faces are stored: the depth then lies behind
+// each caster's lit surface, which keeps acne off it.
+constinit const RenderPass shadowCubeMapPass{
+    .name = "shadow cube map",
+    .toggle = &shadowOn,
+    .viewportWidth = kShadowMapSize,
+    .viewportHeight = kShadowMapSize,
+    .framebuffer = &shadowFramebuffer,
+    .clearsFirst = true,
+    .culledFace = GL_FRONT,
+    .clearMask = GL_DEPTH_BUFFER_BIT,
+    .createTarget = createShadowTarget,
+    .setUpAndDraw = drawShadowCubeMap,
+};

@@ -3,6 +3,7 @@
 // triangle to every face with that face's view-projection.
 #pragma once
 
+#include "render/render_pass.h"
 #include "render/shader_program.h"
 
 #include <glm/glm.hpp>
@@ -15,6 +16,12 @@ constexpr int kShadowMapSize = 1024;
 constexpr int kCubeFaceCount = 6;
 constexpr float kShadowNearPlane = 0.02f;
 constexpr float kShadowFarPlane = 10.0f;
+
+// The depth cube map and the framebuffer it is attached to, all six faces
+// as layers.
+extern GLuint shadowCubeMap;
+extern GLuint shadowFramebuffer;
+extern const RenderPass shadowCubeMapPass;
 
 // Far distance of the shadow projection; also the depth scale that the
 // depth shader writes and the lighting shader compares against.

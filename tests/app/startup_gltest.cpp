@@ -1,5 +1,8 @@
 // Start-up against the real driver: the render targets as GL holds them and a
 // quiet build of the five programs (the window itself: window_e2etest.cpp).
+#include "render/bloom_blur_pass.h"
+#include "render/bloom_pass.h"
+#include "render/god_ray_pass.h"
 #include "render/render_targets.h"
 #include "render/shadow_pass.h"
 #include "support/started_viewer.h"

@@ -1,6 +1,7 @@
 // Set-ups of the shadow, god-ray, bloom and blur passes as GL receives them,
 // and the full-screen quad the blur draws.
 #include "camera/camera.h"
+#include "render/bloom_blur_pass.h"
 #include "render/bloom_pass.h"
 #include "render/god_ray_pass.h"
 #include "render/point_light.h"

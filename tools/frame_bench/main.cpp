@@ -14,6 +14,7 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "common/startup_profile.h"
+#include "render/pass_table.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -69,18 +70,6 @@ long memoryKiB(const char* field)
         }
     }
     return -1;
-}
-
-const char* passName(Pass pass)
-{
-    switch (pass) {
-    case Pass::GodRayOcclusion: return "god-ray occlusion";
-    case Pass::BloomBright: return "bloom bright";
-    case Pass::BloomBlur: return "bloom blur";
-    case Pass::ShadowCubeMap: return "shadow cube map";
-    case Pass::Lighting: return "lighting";
-    }
-    return "?";
 }
 
 double median(std::vector<double> values)
@@ -153,7 +142,7 @@ struct PassTimes {
     double wall;  // finished on both sides of the pass
 };
 
-PassTimes medianPassMilliseconds(Pass pass, const ShaderPrograms& programs)
+PassTimes medianPassMilliseconds(const RenderPass& pass, const ShaderPrograms& programs)
 {
     GLuint query = 0;
     glGenQueries(1, &query);
@@ -294,9 +283,11 @@ int main(int argc, char** argv)
     for (const Configuration& c : {kConfigurations[0], kConfigurations[4]}) {
         applyToggles(c);
         std::printf("\n%-18s %12s %12s\n", c.name, "GPU ms", "wall ms");
-        for (Pass pass : enabledPasses(c.godRays, c.bloom, c.shadows)) {
-            const PassTimes times = medianPassMilliseconds(pass, programs);
-            std::printf("%-18s %12.2f %12.2f\n", passName(pass), times.gpu, times.wall);
+        for (const RenderPass* pass : passTable()) {
+            if (passRuns(*pass)) {
+                const PassTimes times = medianPassMilliseconds(*pass, programs);
+                std::printf("%-18s %12.2f %12.2f\n", pass->name, times.gpu, times.wall);
+            }
         }
     }
     std::printf("\n%-18s %12s %12.2f\n", context->window != nullptr ? "present (swap)" : "present (flush)", "",

@@ -1,0 +1,51 @@
+#include "render/bloom_blur_pass.h"
+
+#include "common/render_toggles.h"
+#include "render/bloom_pass.h"
+#include "render/screen_quad.h"
+#include "render/shader_programs.h"
+#include "render/uniforms.h"
+
+RenderTarget bloomBlurTarget;
+
+namespace {
+// The blur reads the bright image on unit 0: it draws only the screen quad,
+// which binds no textures of its own.
+constexpr GLint kBrightImageUnit = 0;
+}  // namespace
+
+void prepareBlurPass(const ShaderProgram& blurShader)
+{
+    glUseProgram(blurShader.program);
+    glActiveTexture(GL_TEXTURE0 + kBrightImageUnit);
+    setUniformInt(blurShader.program, "bloomMap", kBrightImageUnit);
+    glBindTexture(GL_TEXTURE_2D, bloomBrightTarget.colourTexture);
+}
+
+namespace {
+
+void createBloomBlurTarget()
+{
+    bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
+}
+
+void drawBloomBlur(const ShaderPrograms& programs)
+{
+    prepareBlurPass(programs.blurShader);
+    drawScreenQuad();
+}
+
+}  // namespace
+
+// Depth testing stays on, as in the bright pass: the quad lies at depth 0.5,
+// in front of the cleared depth, so it is never rejected.
+constinit const RenderPass bloomBlurPass{
+    .name = "bloom blur",
+    .toggle = &bloomOn,
+    .viewportWidth = kBloomWidth,
+    .viewportHeight = kBloomHeight,
+    .framebuffer = &bloomBlurTarget.framebuffer,
+    .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
+    .createTarget = createBloomBlurTarget,
+    .setUpAndDraw = drawBloomBlur,
+};

@@ -1,0 +1,10 @@
+// The frame's passes, in drawing order. The effect passes come first so the
+// lighting pass, last, can sample all of their images in the same frame;
+// among them, the order is fixed so every frame issues the same calls.
+#pragma once
+
+#include "render/render_pass.h"
+
+#include <span>
+
+std::span<const RenderPass* const> passTable();
