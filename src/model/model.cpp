@@ -45,19 +45,8 @@ void Model::importScene(std::string path)
 
 void Model::collectNode(const aiNode* node, const aiScene* scene)
 {
-    if (node == nullptr) {
-        return;
-    }
-    for (unsigned int k = 0; k < node->mNumMeshes; ++k) {
-        const unsigned int meshIndex = node->mMeshes[k];
-        if (scene->mMeshes == nullptr || meshIndex >= scene->mNumMeshes ||
-            scene->mMeshes[meshIndex] == nullptr) {
-            continue;
-        }
-        meshes.push_back(convertMesh(scene->mMeshes[meshIndex], scene));
-    }
-    for (unsigned int child = 0; child < node->mNumChildren; ++child) {
-        collectNode(node->mChildren[child], scene);
+    for (const aiMesh* mesh : nodeMeshes(node, *scene)) {
+        meshes.push_back(convertMesh(mesh, scene));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,28 @@ TEST(SceneConversion, MalformedMeshKeepsOnlyWhatItCanUse)
         EXPECT_EQ(converted.indices, (std::vector<unsigned int>{0, 1, 2}));
         EXPECT_TRUE(converted.textures.empty()) << materialIndex;
     }
+}
+
+// A damaged tree may name meshes the scene lacks: the walk skips them and
+// meets every other reference, each node before its children.
+TEST(SceneConversion, NodeWalkIsDepthFirstPerReferenceAndSkipsMissingMeshes)
+{
+    const auto node = [](std::vector<unsigned int> meshes, std::vector<aiNode*> children) {
+        auto* made = new aiNode;
+        made->mNumMeshes = static_cast<unsigned int>(meshes.size());
+        made->mMeshes = new unsigned int[meshes.size()];
+        std::copy(meshes.begin(), meshes.end(), made->mMeshes);
+        made->addChildren(static_cast<unsigned int>(children.size()), children.data());
+        return made;
+    };
+    aiScene scene;
+    scene.mNumMeshes = 3;
+    scene.mMeshes = new aiMesh*[3]{new aiMesh, new aiMesh, nullptr};
+    scene.mRootNode = node({9, 1}, {node({2, 0}, {node({1}, {})}), node({0}, {})});
+    const aiMesh* zero = scene.mMeshes[0];
+    const aiMesh* one = scene.mMeshes[1];
+
+    EXPECT_EQ(nodeMeshes(scene.mRootNode, scene), (std::vector<const aiMesh*>{one, zero, one, zero}));
 }
 
 TEST(SceneImport, OnlyNullRootlessOrExactlyIncompleteScenesFail)
