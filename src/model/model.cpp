@@ -52,13 +52,16 @@ void Model::collectNode(const aiNode* node, const aiScene* scene)
 
 Mesh Model::convertMesh(const aiMesh* mesh, const aiScene* scene)
 {
-    ConvertedMesh converted = convertSceneMesh(*mesh, *scene);
+    std::vector<Vertex> vertices = convertVertices(*mesh);
+    std::vector<unsigned int> indices = convertTriangleIndices(*mesh);
+    const aiMaterial* material = meshMaterial(*mesh, *scene);
     std::vector<MeshTexture> textures;
-    textures.reserve(converted.textures.size());
-    for (const TextureRequest& request : converted.textures) {
-        textures.push_back(resolveTexture(request));
+    for (const TextureSlot& slot : kTextureSlots) {
+        const std::vector<MeshTexture> gathered =
+            gatherMaterialTextures(material, slot.type, slot.samplerUniform);
+        textures.insert(textures.end(), gathered.begin(), gathered.end());
     }
-    return Mesh(std::move(converted.vertices), std::move(converted.indices), std::move(textures));
+    return Mesh(std::move(vertices), std::move(indices), std::move(textures));
 }
 
 std::vector<MeshTexture> Model::gatherMaterialTextures(const aiMaterial* material,
