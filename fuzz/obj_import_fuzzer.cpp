@@ -1,6 +1,6 @@
 // Fuzzes model import: the input is an OBJ and its material library (split at
-// the separator line), read through the importer with the viewer's flags and
-// converted mesh by mesh. Beyond crashes and sanitizer reports, a converted
+// the separator line), read through the viewer's own import, node walk and
+// mesh conversion. Beyond crashes and sanitizer reports, a converted
 // mesh whose index list the draw could not safely use is a finding.
 #include "hardening/in_memory_obj_import.h"
 

@@ -45,31 +45,23 @@ void Model::importScene(std::string path)
 
 void Model::collectNode(const aiNode* node, const aiScene* scene)
 {
-    if (node == nullptr) {
-        return;
-    }
-    for (unsigned int k = 0; k < node->mNumMeshes; ++k) {
-        const unsigned int meshIndex = node->mMeshes[k];
-        if (scene->mMeshes == nullptr || meshIndex >= scene->mNumMeshes ||
-            scene->mMeshes[meshIndex] == nullptr) {
-            continue;
-        }
-        meshes.push_back(convertMesh(scene->mMeshes[meshIndex], scene));
-    }
-    for (unsigned int child = 0; child < node->mNumChildren; ++child) {
-        collectNode(node->mChildren[child], scene);
+    for (const aiMesh* mesh : nodeMeshes(node, *scene)) {
+        meshes.push_back(convertMesh(mesh, scene));
     }
 }
 
 Mesh Model::convertMesh(const aiMesh* mesh, const aiScene* scene)
 {
-    ConvertedMesh converted = convertSceneMesh(*mesh, *scene);
+    std::vector<Vertex> vertices = convertVertices(*mesh);
+    std::vector<unsigned int> indices = convertTriangleIndices(*mesh);
+    const aiMaterial* material = meshMaterial(*mesh, *scene);
     std::vector<MeshTexture> textures;
-    textures.reserve(converted.textures.size());
-    for (const TextureRequest& request : converted.textures) {
-        textures.push_back(resolveTexture(request));
+    for (const TextureSlot& slot : kTextureSlots) {
+        const std::vector<MeshTexture> gathered =
+            gatherMaterialTextures(material, slot.type, slot.samplerUniform);
+        textures.insert(textures.end(), gathered.begin(), gathered.end());
     }
-    return Mesh(std::move(converted.vertices), std::move(converted.indices), std::move(textures));
+    return Mesh(std::move(vertices), std::move(indices), std::move(textures));
 }
 
 std::vector<MeshTexture> Model::gatherMaterialTextures(const aiMaterial* material,

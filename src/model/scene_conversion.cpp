@@ -29,6 +29,23 @@ bool isWholeTriangle(const aiFace& face, unsigned int vertexCount)
     return true;
 }
 
+// One list for the whole walk, so a deep tree is not copied level by level.
+void appendNodeMeshes(const aiNode* node, const aiScene& scene, std::vector<const aiMesh*>& found)
+{
+    if (node == nullptr) {
+        return;
+    }
+    for (unsigned int k = 0; k < node->mNumMeshes; ++k) {
+        const unsigned int index = node->mMeshes[k];
+        if (scene.mMeshes != nullptr && index < scene.mNumMeshes && scene.mMeshes[index] != nullptr) {
+            found.push_back(scene.mMeshes[index]);
+        }
+    }
+    for (unsigned int child = 0; child < node->mNumChildren; ++child) {
+        appendNodeMeshes(node->mChildren[child], scene, found);
+    }
+}
+
 }  // namespace
 
 std::vector<Vertex> convertVertices(const aiMesh& mesh)
@@ -104,4 +121,11 @@ ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
         converted.textures.insert(converted.textures.end(), requests.begin(), requests.end());
     }
     return converted;
+}
+
+std::vector<const aiMesh*> nodeMeshes(const aiNode* node, const aiScene& scene)
+{
+    std::vector<const aiMesh*> found;
+    appendNodeMeshes(node, scene, found);
+    return found;
 }

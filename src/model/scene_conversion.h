@@ -1,6 +1,7 @@
-// GL-free conversion of one imported mesh into the lists a Mesh is built
-// from: vertices, triangle indices and texture requests in slot order. The
-// model resolves the requests through its texture cache and uploads.
+// GL-free conversion of an imported scene: which meshes its node tree names,
+// and each mesh as the lists a Mesh is built from (vertices, triangle indices
+// and texture requests in slot order). The model gathers the textures
+// through its own cache and uploads; the fuzzer converts the same way.
 #pragma once
 
 #include "model/vertex.h"
@@ -59,3 +60,8 @@ std::vector<TextureRequest> materialTextureRequests(const aiMaterial* material,
 const aiMaterial* meshMaterial(const aiMesh& mesh, const aiScene& scene);
 
 ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene);
+
+// Every mesh that `node` and its descendants name, depth first and node
+// before children, once per reference; indices the scene holds no mesh for
+// are skipped.
+std::vector<const aiMesh*> nodeMeshes(const aiNode* node, const aiScene& scene);

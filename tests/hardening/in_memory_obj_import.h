@@ -1,7 +1,7 @@
 // Model import without files or GL: an OBJ and its material library held in
-// memory go through the viewer's screening, importer flags, material guard
-// and failure test, then every mesh the node tree names is converted. The
-// OBJ fuzzer drives this path and the hardening tests replay what it found.
+// memory go through the viewer's own import (screening, importer flags,
+// material guard, failure test, node walk and mesh conversion). The OBJ
+// fuzzer drives this path and the hardening tests replay what it found.
 #pragma once
 
 #include "model/scene_conversion.h"
@@ -95,27 +95,10 @@ struct ImportOutcome {
     std::vector<ConvertedMesh> meshes;
 };
 
-// Depth first, node before children, skipping mesh indices the scene does
-// not hold: the walk model import makes.
-inline void collectMeshes(const aiNode* node, const aiScene& scene,
-                          std::vector<ConvertedMesh>& meshes)
-{
-    if (node == nullptr) {
-        return;
-    }
-    for (unsigned int k = 0; k < node->mNumMeshes; ++k) {
-        const unsigned int index = node->mMeshes[k];
-        if (scene.mMeshes == nullptr || index >= scene.mNumMeshes ||
-            scene.mMeshes[index] == nullptr) {
-            continue;
-        }
-        meshes.push_back(convertSceneMesh(*scene.mMeshes[index], scene));
-    }
-    for (unsigned int child = 0; child < node->mNumChildren; ++child) {
-        collectMeshes(node->mChildren[child], scene, meshes);
-    }
-}
-
+// Model import as the viewer makes it (src/model/model.cpp), with the files
+// in memory and the GL work left out: the same import and failure test, the
+// same node walk, and the GL-free conversion of each mesh, whose texture
+// requests are those the model's texture gathering resolves.
 inline ImportOutcome importFromMemory(const ObjInput& input)
 {
     Assimp::Importer importer;
@@ -126,7 +109,9 @@ inline ImportOutcome importFromMemory(const ObjInput& input)
         outcome.failed = true;
         return outcome;
     }
-    collectMeshes(scene->mRootNode, *scene, outcome.meshes);
+    for (const aiMesh* mesh : nodeMeshes(scene->mRootNode, *scene)) {
+        outcome.meshes.push_back(convertSceneMesh(*mesh, *scene));
+    }
     return outcome;
 }
 

@@ -126,6 +126,27 @@ TEST(SceneConversion, MalformedMeshKeepsOnlyWhatItCanUse)
     }
 }
 
+// A damaged tree may name meshes the scene lacks: the walk skips them and
+// meets every other reference, each node before its children.
+TEST(SceneConversion, NodeWalkMeetsEveryReferenceNodeFirstAndSkipsMissingMeshes)
+{
+    aiScene scene;
+    scene.mNumMeshes = 3;
+    scene.mMeshes = new aiMesh*[3]{new aiMesh, new aiMesh, nullptr};
+    scene.mRootNode = new aiNode;
+    scene.mRootNode->mNumMeshes = 2;
+    scene.mRootNode->mMeshes = new unsigned int[2]{9, 1};
+    aiNode* child = new aiNode;
+    child->mNumMeshes = 3;
+    child->mMeshes = new unsigned int[3]{2, 0, 1};
+    scene.mRootNode->addChildren(1, &child);
+
+    const std::vector<const aiMesh*> met = nodeMeshes(scene.mRootNode, scene);
+    const aiMesh* zero = scene.mMeshes[0];
+    const aiMesh* one = scene.mMeshes[1];
+    EXPECT_EQ(met, (std::vector<const aiMesh*>{one, zero, one}));
+}
+
 TEST(SceneImport, OnlyNullRootlessOrExactlyIncompleteScenesFail)
 {
     EXPECT_TRUE(importFailed(nullptr));

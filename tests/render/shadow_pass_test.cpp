@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <cmath>
+
 namespace {
 
 struct ShadowFacesTest : testing::Test {
@@ -19,24 +21,59 @@ glm::vec3 project(const glm::mat4& faceMatrix, const glm::vec3& point)
     return glm::vec3(clip) / clip.w;
 }
 
-TEST_F(ShadowFacesTest, EachFaceLooksAlongItsAxisInCubeMapOrder)
+// Where GL samples a cube map for a direction r, by its own face-selection
+// table: the major axis ma picks the face, whose texel is
+// s = (sc / |ma| + 1) / 2, t = (tc / |ma| + 1) / 2. Each row names the axis
+// and sign of ma, sc and tc; +X, for one, has sc = -rz and tc = -ry.
+struct GlCubeFace {
+    int majorAxis, majorSign, sAxis, sSign, tAxis, tSign;
+};
+constexpr GlCubeFace kGlCubeFaces[kCubeFaceCount] = {
+    {0, 1, 2, -1, 1, -1},   // +X
+    {0, -1, 2, 1, 1, -1},   // -X
+    {1, 1, 0, 1, 2, 1},     // +Y
+    {1, -1, 0, 1, 2, -1},   // -Y
+    {2, 1, 0, 1, 1, -1},    // +Z
+    {2, -1, 0, -1, 1, -1},  // -Z
+};
+
+// A face drawn upside down, mirrored or turned, or into the wrong layer,
+// puts its depths where the lighting pass never looks for them.
+TEST_F(ShadowFacesTest, EachFaceRendersItsDirectionsWhereGlSamplesThem)
 {
-    const glm::vec3 light(0.0f);
+    const glm::vec3 light(0.4f, 2.0f, -1.0f);
     const auto faces = shadowFaceMatrices(light);
-    const glm::vec3 axes[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-    for (int i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
-        // A point straight down the face's axis lands in the face's centre,
-        // one on any other axis lies outside it.
-        const glm::vec3 centre = project(faces[i], axes[i] * 3.0f);
-        EXPECT_NEAR(centre.x, 0.0f, 1e-5f);
-        EXPECT_NEAR(centre.y, 0.0f, 1e-5f);
-        EXPECT_GT(centre.z, -1.0f);
-        EXPECT_LT(centre.z, 1.0f);
+    // One point per quadrant around the face's axis, off the diagonals so a
+    // quarter turn moves every one of them.
+    const glm::vec2 offsets[] = {{0.5f, 0.25f}, {-0.5f, 0.25f}, {0.5f, -0.25f}, {-0.5f, -0.25f}};
+    for (int i = 0; i < kCubeFaceCount; ++i) {
+        const GlCubeFace& gl = kGlCubeFaces[i];
+        for (const glm::vec2& offset : offsets) {
+            glm::vec3 r(0.0f);
+            r[gl.majorAxis] = 2.0f * gl.majorSign;
+            r[gl.sAxis] = offset.x;
+            r[gl.tAxis] = offset.y;
+            const float ma = std::abs(r[gl.majorAxis]);
+            const float sc = gl.sSign * r[gl.sAxis];
+            const float tc = gl.tSign * r[gl.tAxis];
+            const glm::vec2 sampled((sc / ma + 1.0f) / 2.0f, (tc / ma + 1.0f) / 2.0f);
+            // Window x runs along s and window y along t: row 0 of the
+            // rendered face is the texture's first row.
+            const glm::vec3 ndc = project(faces[i], light + r);
+            SCOPED_TRACE(testing::Message() << "face " << i << ", r " << r.x << " " << r.y << " " << r.z);
+            EXPECT_NEAR((ndc.x + 1.0f) / 2.0f, sampled.x, 1e-5f);
+            EXPECT_NEAR((ndc.y + 1.0f) / 2.0f, sampled.y, 1e-5f);
+            EXPECT_GT(ndc.z, -1.0f);
+            EXPECT_LT(ndc.z, 1.0f);
+        }
     }
+}
+
+TEST_F(ShadowFacesTest, FirstFaceAtTheOriginIsTheProjectionTimesItsLookAt)
+{
     const glm::mat4 expected =
-        shadowProjection * glm::lookAt(light, glm::vec3(1, 0, 0), glm::vec3(0, -1, 0));
-    EXPECT_EQ(faces[0], expected);
+        shadowProjection * glm::lookAt(glm::vec3(0.0f), glm::vec3(1, 0, 0), glm::vec3(0, -1, 0));
+    EXPECT_EQ(shadowFaceMatrices(glm::vec3(0.0f))[0], expected);
 }
 
 TEST_F(ShadowFacesTest, FacesFollowTheLightWithAnUnchangedProjection)
