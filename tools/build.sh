@@ -3,11 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash tools/install-deps.sh
-elif ! bash tools/install-deps.sh 2>/dev/null; then
-  sudo bash tools/install-deps.sh
-fi
-
+bash tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"

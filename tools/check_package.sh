@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=${BUILD_DIR:-build}
+bash tools/install-deps.sh package
 cmake -S . -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target vorlune capture frame_bench
 rm -f "$build_dir"/vorlune_*.deb

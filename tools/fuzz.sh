@@ -25,11 +25,7 @@ malloc_limit_mb=512
 rss_limit_mb=2048
 targets=(obj_import image_decode)
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash tools/install-deps.sh
-elif ! bash tools/install-deps.sh 2>/dev/null; then
-  sudo bash tools/install-deps.sh
-fi
+bash tools/install-deps.sh fuzz
 
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

@@ -8,11 +8,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 sanitizers=$root/tools/sanitizers
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash tools/install-deps.sh
-elif ! bash tools/install-deps.sh 2>/dev/null; then
-  sudo bash tools/install-deps.sh
-fi
+bash tools/install-deps.sh sanitize
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"
