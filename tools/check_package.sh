@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 build_dir=${BUILD_DIR:-build}
 bash tools/install-deps.sh package
-cmake -S . -B "$build_dir" >/dev/null
+bash tools/configure.sh "$build_dir"
 cmake --build "$build_dir" -j"$(nproc)" --target vorlune capture frame_bench
 rm -f "$build_dir"/vorlune_*.deb
 (cd "$build_dir" && cpack -G DEB >/dev/null)

@@ -10,7 +10,7 @@ sanitizers=$root/tools/sanitizers
 
 bash tools/install-deps.sh sanitize
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON >/dev/null
+bash tools/configure.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON
 cmake --build build-asan -j"$(nproc)"
 
 # The options reach the viewer too when the end-to-end tests start it.

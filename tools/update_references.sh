@@ -14,7 +14,7 @@ build_dir=${BUILD_DIR:-build}
 images=tests/reference/images
 test_binary=$build_dir/tests/vorlune_e2e_tests
 
-cmake -S . -B "$build_dir" >/dev/null
+bash tools/configure.sh "$build_dir"
 cmake --build "$build_dir" -j"$(nproc)" --target capture vorlune_e2e_tests
 
 # Frames dropped from the list must not leave their old images behind. The
