@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=${BUILD_DIR:-build}
-cmake -S . -B "$build_dir" >/dev/null
+bash tools/install-deps.sh package
+bash tools/configure.sh "$build_dir"
 cmake --build "$build_dir" -j"$(nproc)" --target vorlune capture frame_bench
 rm -f "$build_dir"/vorlune_*.deb
 (cd "$build_dir" && cpack -G DEB >/dev/null)

@@ -25,15 +25,11 @@ malloc_limit_mb=512
 rss_limit_mb=2048
 targets=(obj_import image_decode)
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash tools/install-deps.sh
-elif ! bash tools/install-deps.sh 2>/dev/null; then
-  sudo bash tools/install-deps.sh
-fi
+bash tools/install-deps.sh fuzz
 
-cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+bash tools/configure.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DVORLUNE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+  -DVORLUNE_FUZZ=ON -DBUILD_TESTING=OFF
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/%/_fuzzer}"
 
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1

@@ -1,6 +1,13 @@
 #!/usr/bin/env bash
-# Installs every Debian package Vorlune needs to build, run and test.
+# Installs the Debian packages Vorlune needs: with no argument, what it takes
+# to build, run and test it; a stage's name adds what that stage alone needs.
+# This is the one list of packages; the other scripts call it.
+#   tools/install-deps.sh              build, run, test, `cpack -G DEB`
+#   tools/install-deps.sh sanitize     ... and tools/sanitize.sh
+#   tools/install-deps.sh fuzz         ... and tools/fuzz.sh
+#   tools/install-deps.sh package      ... and tools/check_package.sh
 # Idempotent: when everything is already installed it only checks and returns.
+# Installing needs root; other users go through sudo.
 set -euo pipefail
 
 packages=(
@@ -11,13 +18,26 @@ packages=(
   # a display server.
   libegl-dev
   xvfb xauth xdotool imagemagick
-  # The shader test's reference compiler; tools/check_package.sh: cpack's
-  # dependency scan needs file, and the desktop entry check.
-  glslang-tools file desktop-file-utils
-  # tools/fuzz.sh and tools/sanitize.sh: clang with libFuzzer, and
-  # llvm-symbolizer so sanitizer reports name functions and lines.
-  clang libclang-rt-14-dev llvm
+  # The shader test's reference compiler; cpack's dependency scan of the
+  # programs needs file.
+  glslang-tools file
 )
+
+for stage in "$@"; do
+  case $stage in
+    # gcc's sanitizers come with build-essential; llvm-symbolizer lets their
+    # reports name functions and lines.
+    sanitize) packages+=(llvm) ;;
+    # clang with libFuzzer, and llvm-symbolizer for the fuzzers' reports.
+    fuzz) packages+=(clang libclang-rt-14-dev llvm) ;;
+    # The desktop entry check.
+    package) packages+=(desktop-file-utils) ;;
+    *)
+      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz or package)" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -28,11 +48,14 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-  echo "Missing packages: ${missing[*]}; run this script as root to install them." >&2
-  exit 1
+  if ! command -v sudo >/dev/null; then
+    echo "Missing packages: ${missing[*]}; run this script as root, or with sudo available, to install them." >&2
+    exit 1
+  fi
+  as_root=(sudo)
 fi
 
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

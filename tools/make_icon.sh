@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 icon=packaging/vorlune.png
 
-cmake -S . -B "$build_dir" >/dev/null
+bash tools/configure.sh "$build_dir"
 cmake --build "$build_dir" -j"$(nproc)" --target capture
 
 # The capture program needs an X display; without one, make a virtual one.

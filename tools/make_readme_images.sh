@@ -14,7 +14,7 @@ build_dir=${BUILD_DIR:-build}
 images=docs/images
 capture=$build_dir/capture
 
-cmake -S . -B "$build_dir" >/dev/null
+bash tools/configure.sh "$build_dir"
 cmake --build "$build_dir" -j"$(nproc)" --target capture
 
 scratch=$(mktemp -d)

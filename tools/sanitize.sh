@@ -8,13 +8,9 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 sanitizers=$root/tools/sanitizers
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash tools/install-deps.sh
-elif ! bash tools/install-deps.sh 2>/dev/null; then
-  sudo bash tools/install-deps.sh
-fi
+bash tools/install-deps.sh sanitize
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON >/dev/null
+bash tools/configure.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON
 cmake --build build-asan -j"$(nproc)"
 
 # The options reach the viewer too when the end-to-end tests start it.

@@ -3,8 +3,9 @@
 // shadow, a lost effect, a changed tour or an offscreen frame that differs
 // from the window's fails, and leaves the new render and a picture of the
 // difference.
-// With VORLUNE_UPDATE_REFERENCES set, the renders replace the references
-// instead (tools/update_references.sh does this).
+// With VORLUNE_UPDATE_REFERENCES=DIR set, the renders are written to DIR
+// instead of compared (tools/update_references.sh does this, and replaces
+// the references with them only once every frame has rendered).
 #include "reference/capture_run.h"
 #include "reference/image_difference.h"
 #include "reference/reference_frames.h"
@@ -45,9 +46,11 @@ constexpr const char* kEffectSwitches[] = {"--shadows", "--god-rays", "--bloom"}
 constexpr double kTimeShift = 0.05;
 constexpr const char* kShiftedFrame = "near-beacon";
 
-bool updating()
+// Where the update mode writes the renders; empty when comparing.
+std::string updateDirectory()
 {
-    return std::getenv(kUpdateVariable) != nullptr;
+    const char* directory = std::getenv(kUpdateVariable);
+    return directory != nullptr ? directory : "";
 }
 
 bool withinTolerance(const ImageDifference& difference)
@@ -141,13 +144,15 @@ TEST_P(RenderedFrame, MatchesItsReferenceImages)
     ASSERT_EQ(run.status, 0) << run.output;
     ASSERT_FALSE(run.images.empty()) << run.output;
 
+    const std::string updateInto = updateDirectory();
     for (const std::string& path : run.images) {
         const std::string imageName = fs::path(path).filename().string();
         SCOPED_TRACE(imageName);
         const RgbImage render = halfSizeRender(path);
         ASSERT_FALSE(render.empty()) << "unreadable render " << path;
-        if (updating()) {
-            ASSERT_TRUE(savePng(kReferenceImageDirectory + "/" + imageName, render));
+        if (!updateInto.empty()) {
+            const std::string updatePath = updateInto + "/" + imageName;
+            ASSERT_TRUE(savePng(updatePath, render)) << "cannot write " << updatePath;
         } else {
             checkAgainstReference(render, imageName, contextPath);
         }
