@@ -1,6 +1,8 @@
 // The installed programs as a user meets them: started from an unrelated
 // folder they find their data and draw the hallway; a lone copy with no
 // data anywhere refuses in one line.
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "support/viewer_process.h"
 
 #include <stb_image.h>
@@ -10,8 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <sys/wait.h>
@@ -75,13 +75,12 @@ TEST(InstalledPrograms, ALoneCopyWithNoDataAnywhereExitsWithOneLine)
     EXPECT_EQ(run("cd '" + empty.path + "' && '" + alone.file("vorlune") + "' >'" + alone.file("out") + "' 2>'" +
                   alone.file("err") + "'"),
               1);
-    std::stringstream out, err;
-    out << std::ifstream(alone.file("out")).rdbuf();
-    err << std::ifstream(alone.file("err")).rdbuf();
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << err.str();
-    EXPECT_NE(err.str().find("looked for data/shader/ in " + empty.path + ", " + alone.path + " and "), std::string::npos)
-        << err.str();
+    const std::string out = readFile(alone.file("out"));
+    const std::string err = readFile(alone.file("err"));
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    EXPECT_NE(err.find("looked for data/shader/ in " + empty.path + ", " + alone.path + " and "), std::string::npos)
+        << err;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The real binary on the virtual display, driven like a person would: it
 // starts quietly, keeps running when a shader file is missing, and Escape
 // ends it with status 0. Without a display it says why in one line.
+#include "support/temp_dir.h"
 #include "support/viewer_process.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
 // Guards the committed scene data: a fresh run of the generator must give the
 // committed files byte for byte, and the models must import the way the
 // viewer imports them and hold together the way the render passes need.
-#include "support/gl_context.h"
 
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
@@ -18,11 +19,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <algorithm>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -75,13 +74,6 @@ struct Triangle {
     glm::dvec3 centroid() const { return (corner[0] + corner[1] + corner[2]) / 3.0; }
     glm::dvec3 meanNormal() const { return normal[0] + normal[1] + normal[2]; }
 };
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::map<std::string, std::string> filesUnder(const fs::path& folder) {
     std::map<std::string, std::string> files;

@@ -6,7 +6,7 @@
 #include "model/mesh.h"
 #include "render/shader_program.h"
 #include "render/uniforms.h"
-#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <GL/glew.h>
 #include <stb_image_write.h>

@@ -3,6 +3,8 @@
 // leaves behind.
 #include "model/mesh.h"
 #include "gl_probes.h"
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,9 @@
 #include "model/model.h"
 #include "model/scene_import.h"
 #include "gl_probes.h"
+#include "support/captured_output.h"
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <assimp/Importer.hpp>
 #include <glm/gtc/type_ptr.hpp>

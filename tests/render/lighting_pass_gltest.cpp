@@ -10,9 +10,10 @@
 #include "render/lighting_pass.h"
 #include "render/point_light.h"
 #include "render/render_targets.h"
-#include "support/gl_context.h"
+#include "support/captured_output.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
+#include "support/temp_dir.h"
 #include "support/uniform_readback.h"
 
 #include <gtest/gtest.h>

@@ -2,14 +2,13 @@
 // only Mesa's: GPU drivers stricter than Mesa reject what it lets through.
 #include "render/lighting_pass.h"
 #include "render/shader_program.h"
-#include "support/gl_context.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -37,8 +36,7 @@ TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarning
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::string(VORLUNE_SOURCE_DIR) + "/data/shader")) {
         const std::string name = entry.path().filename().string();
-        std::ifstream in(entry.path());
-        const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string source = readFile(entry.path());
         const auto found = kVariantDefines.find(name);
         const std::vector<std::string> variants =
             found == kVariantDefines.end() ? std::vector<std::string>{""} : found->second;
@@ -47,9 +45,8 @@ TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarning
             const std::string command = "glslangValidator -S " + kStages.at(entry.path().extension().string()) +
                                         " '" + scratch.file(name) + "' >'" + scratch.file("out") + "' 2>&1";
             const int status = std::system(command.c_str());
-            std::stringstream output;
-            output << std::ifstream(scratch.file("out")).rdbuf();
-            EXPECT_TRUE(status == 0 && output.str().empty()) << name << " [" << defines << "]:\n" << output.str();
+            const std::string output = readFile(scratch.file("out"));
+            EXPECT_TRUE(status == 0 && output.empty()) << name << " [" << defines << "]:\n" << output;
             ++checked;
         }
     }

@@ -1,10 +1,10 @@
 #include "support/viewer_process.h"
 
+#include "support/files.h"
+
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <utility>
 
@@ -122,10 +122,7 @@ int ViewerProcess::waitForExit(double seconds)
 
 std::string ViewerProcess::output() const
 {
-    std::ifstream in(dir_.file("stdout.txt"));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readFile(dir_.file("stdout.txt"));
 }
 
 bool ViewerProcess::screenshot(const std::string& pngPath)

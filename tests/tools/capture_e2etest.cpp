@@ -2,13 +2,12 @@
 // no data/ folder anywhere, an unusable output folder or no way to a GL
 // context, images with or without a display, and identical images from
 // identical runs that touch nothing but its own files.
-#include "support/gl_context.h"
 
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 namespace {
@@ -36,14 +35,6 @@ CaptureRun capture(const std::string& workingDirectory, const std::string& argum
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
-}
-
-std::string contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
@@ -77,7 +68,7 @@ TEST(CaptureProgram, OutputFolderThatCannotBeMadeIsAnError)
     const CaptureRun run = capture(VORLUNE_SOURCE_DIR, "--out '" + dir.file("plain-file/frames") + "' 1.0");
     EXPECT_EQ(run.status, kFailure);
     EXPECT_NE(run.output.find("cannot create the output folder"), std::string::npos) << run.output;
-    EXPECT_EQ(contents(dir.file("plain-file")), "not a folder");
+    EXPECT_EQ(readFile(dir.file("plain-file")), "not a folder");
 }
 
 TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
@@ -86,7 +77,7 @@ TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
     const CaptureRun run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0", "env -u DISPLAY");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(run.output, out.file("frame-000.png") + "\n");
-    EXPECT_GT(contents(out.file("frame-000.png")).size(), 100000u);
+    EXPECT_GT(readFile(out.file("frame-000.png")).size(), 100000u);
 }
 
 // With no vendor library EGL offers no platform, and without a display there
@@ -115,12 +106,12 @@ TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)
     EXPECT_EQ(a.output, first.file("tour-000.png") + "\n" + first.file("tour-001.png") + "\n");
 
     for (const char* name : {"tour-000.png", "tour-001.png"}) {
-        const std::string image = contents(first.file(name));
+        const std::string image = readFile(first.file(name));
         EXPECT_GT(image.size(), 100000u) << name;
-        EXPECT_EQ(image, contents(second.file(name))) << name;
+        EXPECT_EQ(image, readFile(second.file(name))) << name;
     }
-    EXPECT_NE(contents(first.file("tour-000.png")), contents(first.file("tour-001.png")));
-    EXPECT_EQ(contents(first.file("notes.txt")), "keep me");
+    EXPECT_NE(readFile(first.file("tour-000.png")), readFile(first.file("tour-001.png")));
+    EXPECT_EQ(readFile(first.file("notes.txt")), "keep me");
 }
 
 }  // namespace
