@@ -3,6 +3,7 @@
 #include "render/lighting_pass.h"
 #include "render/shader_program.h"
 #include "support/files.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,7 @@ const std::map<std::string, std::string> kStages = {{".vs", "vert"}, {".gs", "ge
 
 TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarnings)
 {
-    ASSERT_EQ(std::system("command -v glslangValidator >/dev/null"), 0) << "bash tools/install-deps.sh installs it";
+    ASSERT_EQ(runShell("command -v glslangValidator").status, 0) << "bash tools/install-deps.sh installs it";
     TempDir scratch;
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::string(VORLUNE_SOURCE_DIR) + "/data/shader")) {
@@ -42,11 +43,9 @@ TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarning
             found == kVariantDefines.end() ? std::vector<std::string>{""} : found->second;
         for (const std::string& defines : variants) {
             scratch.write(name, withDefinitions(source, defines));
-            const std::string command = "glslangValidator -S " + kStages.at(entry.path().extension().string()) +
-                                        " '" + scratch.file(name) + "' >'" + scratch.file("out") + "' 2>&1";
-            const int status = std::system(command.c_str());
-            const std::string output = readFile(scratch.file("out"));
-            EXPECT_TRUE(status == 0 && output.empty()) << name << " [" << defines << "]:\n" << output;
+            const ProcessResult run = runProgram(
+                {"glslangValidator", "-S", kStages.at(entry.path().extension().string()), scratch.file(name)});
+            EXPECT_TRUE(run.status == 0 && run.output.empty()) << name << " [" << defines << "]:\n" << run.output;
             ++checked;
         }
     }
