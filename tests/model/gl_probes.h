@@ -87,13 +87,6 @@ inline ShaderProgram buildAllSamplersProgram(const TempDir& dir)
                              " + texture(material.normal, uv) + texture(material.height, uv)");
 }
 
-inline GLint uniformInt(GLuint program, const char* name)
-{
-    GLint value = -1;
-    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
-    return value;
-}
-
 inline GLint integerState(GLenum what)
 {
     GLint value = 0;
