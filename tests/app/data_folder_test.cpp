@@ -1,7 +1,7 @@
 // Where a program started from anywhere finds data/, and the one line when
 // it finds none.
 #include "app/data_folder.h"
-#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -13,6 +13,7 @@
 #include "support/gl_recorder.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
+#include "support/uniform_readback.h"
 
 #include <gtest/gtest.h>
 
@@ -78,9 +79,8 @@ struct FrameLoopTest : testing::Test {
     }
     static std::array<bool, 3> compiledEffects(GLuint program)
     {
-        return {glGetUniformLocation(program, "shadow.far") != -1,
-                glGetUniformLocation(program, "godRays.exposure") != -1,
-                glGetUniformLocation(program, "bloom.map") != -1};
+        return {hasUniform(program, "shadow.far"), hasUniform(program, "godRays.exposure"),
+                hasUniform(program, "bloom.map")};
     }
 
     std::array<GLubyte, 4> pixelOf(GLuint framebuffer) const

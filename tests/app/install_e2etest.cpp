@@ -1,6 +1,8 @@
 // The installed programs as a user meets them: started from an unrelated
 // folder they find their data and draw the hallway; a lone copy with no
 // data anywhere refuses in one line.
+#include "support/process.h"
+#include "support/temp_dir.h"
 #include "support/viewer_process.h"
 
 #include <stb_image.h>
@@ -10,24 +12,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
-
-#include <sys/wait.h>
 
 namespace {
 
-int run(const std::string& command)
-{
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 bool installInto(const std::string& prefix)
 {
-    return run(std::string("'") + VORLUNE_CMAKE + "' --install '" + VORLUNE_BUILD_DIR + "' --prefix '" + prefix +
-               "' >/dev/null") == 0;
+    return runProgram({VORLUNE_CMAKE, "--install", VORLUNE_BUILD_DIR, "--prefix", prefix}).status == 0;
 }
 
 // A window without its shaders shows only the lighting pass's clear colour.
@@ -63,7 +54,7 @@ TEST(InstalledPrograms, StartedFromAnUnrelatedFolderTheyDrawTheHallway)
     EXPECT_EQ(viewer.output(), "");
 
     // A relative output folder is one in the folder the capture started in.
-    EXPECT_EQ(run("cd '" + home.path + "' && '" + prefix.file("bin/vorlune-capture") + "' --out f 2 >/dev/null"), 0);
+    EXPECT_EQ(runProgram({prefix.file("bin/vorlune-capture"), "--out", "f", "2"}, {home.path}).status, 0);
     EXPECT_TRUE(showsTheHallway(home.file("f/frame-000.png")));
 }
 
@@ -72,16 +63,16 @@ TEST(InstalledPrograms, ALoneCopyWithNoDataAnywhereExitsWithOneLine)
     TempDir prefix, alone, empty;
     ASSERT_TRUE(installInto(prefix.path));
     std::filesystem::copy_file(prefix.file("bin/vorlune"), alone.file("vorlune"));
-    EXPECT_EQ(run("cd '" + empty.path + "' && '" + alone.file("vorlune") + "' >'" + alone.file("out") + "' 2>'" +
-                  alone.file("err") + "'"),
-              1);
-    std::stringstream out, err;
-    out << std::ifstream(alone.file("out")).rdbuf();
-    err << std::ifstream(alone.file("err")).rdbuf();
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << err.str();
-    EXPECT_NE(err.str().find("looked for data/shader/ in " + empty.path + ", " + alone.path + " and "), std::string::npos)
-        << err.str();
+    ProcessOptions fromEmptyFolder;
+    fromEmptyFolder.workingDirectory = empty.path;
+    fromEmptyFolder.separateErrors = true;
+    const ProcessResult run = runProgram({alone.file("vorlune")}, fromEmptyFolder);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "");
+    const std::string& err = run.errors;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    EXPECT_NE(err.find("looked for data/shader/ in " + empty.path + ", " + alone.path + " and "), std::string::npos)
+        << err;
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 #include "app/scene.h"
 #include "model/model.h"
 #include "render/point_light.h"
-#include "support/gl_context.h"
+#include "support/captured_output.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>

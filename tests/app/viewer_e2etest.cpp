@@ -1,15 +1,13 @@
 // The real binary on the virtual display, driven like a person would: it
 // starts quietly, keeps running when a shader file is missing, and Escape
 // ends it with status 0. Without a display it says why in one line.
+#include "support/process.h"
 #include "support/viewer_process.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 namespace {
@@ -50,18 +48,16 @@ TEST(ViewerEndToEnd, MissingShaderFileIsReportedAndTheViewerKeepsRunning)
 
 TEST(ViewerEndToEnd, WithoutADisplayPrintsGlfwsReasonInOneLineAndExitsWithStatusOne)
 {
-    TempDir dir;
-    const std::string out = dir.file("stdout.txt");
-    const int status = std::system(("env -u DISPLAY -u WAYLAND_DISPLAY \"" + std::string(VORLUNE_BINARY) + "\" >\"" + out
-                                    + "\"").c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-    std::ifstream printed(out);
-    std::string line;
-    std::getline(printed, line);
+    ProcessOptions standardOutputOnly;
+    standardOutputOnly.separateErrors = true;
+    const ProcessResult run =
+        runProgram({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", VORLUNE_BINARY}, standardOutputOnly);
+    EXPECT_EQ(run.status, 1) << run.errors;
+    const std::string line = run.output.substr(0, run.output.find('\n'));
     EXPECT_EQ(line.rfind("Vorlune cannot start: ", 0), 0u) << line;
     // GLFW's reason names the variable it found missing; the viewer's words do not.
     EXPECT_NE(line.find("DISPLAY"), std::string::npos) << line;
-    EXPECT_FALSE(std::getline(printed, line)) << "a second line: " << line;
+    EXPECT_LE(run.output.size(), line.size() + 1) << "a second line: " << run.output;
 }
 
 }  // namespace

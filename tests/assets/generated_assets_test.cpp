@@ -1,7 +1,9 @@
 // Guards the committed scene data: a fresh run of the generator must give the
 // committed files byte for byte, and the models must import the way the
 // viewer imports them and hold together the way the render passes need.
-#include "support/gl_context.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
@@ -9,20 +11,16 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 #include <stb_image.h>
-#include <sys/wait.h>
 
 #include <glm/common.hpp>
 #include <glm/geometric.hpp>
 #include <glm/vec3.hpp>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <algorithm>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -76,13 +74,6 @@ struct Triangle {
     glm::dvec3 meanNormal() const { return normal[0] + normal[1] + normal[2]; }
 };
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::map<std::string, std::string> filesUnder(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
@@ -91,12 +82,10 @@ std::map<std::string, std::string> filesUnder(const fs::path& folder) {
     return files;
 }
 
-// Runs the generator with `arguments`, its output sent to `log`, and returns
-// its exit status, or -1 if it did not exit normally (a crash).
-int runGenerator(const std::string& arguments, const std::string& log) {
-    const std::string command = std::string("\"") + VORLUNE_GENERATE_ASSETS + "\" " + arguments + " >\"" + log + "\" 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs the generator with `arguments`; a crash shows as a status above 128.
+ProcessResult runGenerator(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), VORLUNE_GENERATE_ASSETS);
+    return runProgram(arguments);
 }
 
 std::string materialName(const aiScene* scene, const aiMesh* mesh) {
@@ -172,8 +161,8 @@ double shareOfLightHidden(const std::vector<Triangle>& triangles) {
 
 TEST(GeneratedAssets, FreshRunReproducesTheCommittedFilesByteForByte) {
     TempDir output;
-    ASSERT_EQ(runGenerator("\"" + output.path + "\"", output.file("generator.log")), 0);
-    fs::remove(output.file("generator.log"));
+    const ProcessResult run = runGenerator({output.path});
+    ASSERT_EQ(run.status, 0) << run.output;
 
     const auto committed = filesUnder(kCommittedModels);
     const auto generated = filesUnder(output.path);
@@ -191,10 +180,10 @@ TEST(GeneratedAssets, FreshRunReproducesTheCommittedFilesByteForByte) {
 TEST(GeneratedAssets, UnwritableOutputFolderFailsWithUsageInsteadOfCrashing) {
     TempDir scratch;
     scratch.write("occupied", "a file where the folder should go");
-    const std::string log = scratch.file("generator.log");
-    EXPECT_EQ(runGenerator("\"" + scratch.file("occupied") + "/models\"", log), 1);
-    EXPECT_NE(readFile(log).find("usage: generate_assets"), std::string::npos);
-    EXPECT_EQ(runGenerator("one two", log), 2);
+    const ProcessResult unwritable = runGenerator({scratch.file("occupied") + "/models"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.output.find("usage: generate_assets"), std::string::npos) << unwritable.output;
+    EXPECT_EQ(runGenerator({"one", "two"}).status, 2);
 }
 
 TEST(GeneratedAssets, EveryModelImportsWithNormalsUvsAndUsableTangentsWithinItsBudget) {

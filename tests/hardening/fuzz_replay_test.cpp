@@ -3,26 +3,17 @@
 // with, so a fault that was fixed stays fixed even where no fuzzer runs.
 #include "hardening/in_memory_obj_import.h"
 #include "model/texture_loader.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 const std::filesystem::path kCorpus = std::filesystem::path(VORLUNE_SOURCE_DIR) / "fuzz" / "corpus";
-
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 std::vector<std::filesystem::path> seeds(const char* target)
 {

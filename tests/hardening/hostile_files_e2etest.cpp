@@ -3,13 +3,13 @@
 // several files at once. Every run prints the messages those files call for
 // and nothing else, keeps running, and Escape still ends it with status 0.
 #include "hardening/hostile_image_bytes.h"
+#include "support/files.h"
 #include "support/viewer_process.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -24,19 +24,6 @@ constexpr double kExitSeconds = 60.0;
 constexpr auto kSettle = std::chrono::seconds(1);
 
 const std::string kReadFailure = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ\n";
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeFile(const std::string& path, const std::string& contents)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-}
 
 void replaceWithDirectory(const std::string& path)
 {

@@ -4,7 +4,8 @@
 // which the upload turns into the placeholder texture.
 #include "hardening/hostile_image_bytes.h"
 #include "model/texture_loader.h"
-#include "support/gl_context.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -12,8 +13,6 @@
 #include <sys/resource.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,10 +65,7 @@ protected:
             stbi_write_jpg(path.c_str(), width, height, kRgbChannels, pixels.data(),
                            kJpegQuality);
         }
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
+        return readFile(path);
     }
 
     TempDir dir;
@@ -195,11 +191,9 @@ TEST_F(HostileImages, FuzzerFindingsDecodeToNothing)
     for (const char* name : {"jpeg_huffman_table_overflow.jpg",
                              "jpeg_huffman_table_overflow_after_fill_bytes.jpg",
                              "png_chunk_claims_a_gigabyte.png"}) {
-        std::ifstream in(inputs / name, std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        ASSERT_FALSE(bytes.str().empty()) << name;
-        EXPECT_FALSE(decode(bytes.str()).hasPixels) << name;
+        const std::string bytes = readFile(inputs / name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        EXPECT_FALSE(decode(bytes).hasPixels) << name;
     }
 }
 

@@ -8,6 +8,10 @@
 #include "model/model.h"
 #include "model/obj_screening.h"
 #include "model/scene_import.h"
+#include "support/captured_output.h"
+#include "support/files.h"
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
@@ -16,10 +20,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,14 +36,6 @@ const std::vector<unsigned char> kPlaceholder = {255, 0, 255};
 std::vector<unsigned char> rgb(unsigned char r, unsigned char g, unsigned char b)
 {
     return {r, g, b};
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 class HostileModels : public testing::Test {

@@ -3,7 +3,9 @@
 // than any shader is reported like a missing file, an empty file is left to
 // the compiler and linker, and nothing throws.
 #include "render/shader_program.h"
+#include "support/captured_output.h"
 #include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -6,7 +6,7 @@
 #include "model/mesh.h"
 #include "render/shader_program.h"
 #include "render/uniforms.h"
-#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <GL/glew.h>
 #include <stb_image_write.h>
@@ -85,13 +85,6 @@ inline ShaderProgram buildAllSamplersProgram(const TempDir& dir)
     return buildProbeProgram(dir,
                              "texture(material.diffuse, uv) + texture(material.specular, uv)"
                              " + texture(material.normal, uv) + texture(material.height, uv)");
-}
-
-inline GLint uniformInt(GLuint program, const char* name)
-{
-    GLint value = -1;
-    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
-    return value;
 }
 
 inline GLint integerState(GLenum what)

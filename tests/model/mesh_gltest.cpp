@@ -3,6 +3,9 @@
 // leaves behind.
 #include "model/mesh.h"
 #include "gl_probes.h"
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
+#include "support/uniform_readback.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +15,6 @@ namespace {
 
 using probes::boundTexture2D;
 using probes::integerState;
-using probes::uniformInt;
 
 constexpr GLint kUntouchedSampler = 7;
 

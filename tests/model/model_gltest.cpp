@@ -3,9 +3,12 @@
 #include "model/model.h"
 #include "model/scene_import.h"
 #include "gl_probes.h"
+#include "support/captured_output.h"
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
+#include "support/uniform_readback.h"
 
 #include <assimp/Importer.hpp>
-#include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,7 +18,6 @@
 namespace {
 
 using probes::readTexels;
-using probes::uniformInt;
 using probes::writeSolidPng;
 
 const std::string kTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
@@ -23,13 +25,6 @@ const std::string kTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
 std::vector<unsigned char> rgb(unsigned char r, unsigned char g, unsigned char b)
 {
     return {r, g, b};
-}
-
-glm::mat4 uniformMat4(GLuint program, const char* name)
-{
-    glm::mat4 value(0.0f);
-    glGetUniformfv(program, glGetUniformLocation(program, name), glm::value_ptr(value));
-    return value;
 }
 
 class ModelGL : public testing::Test {

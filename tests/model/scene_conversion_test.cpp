@@ -3,7 +3,7 @@
 // for the malformed input a file cannot express.
 #include "model/scene_conversion.h"
 #include "model/scene_import.h"
-#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>

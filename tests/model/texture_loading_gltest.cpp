@@ -3,6 +3,9 @@
 // shared sampling parameters, and an unreadable file still gives a texture.
 #include "model/texture_loader.h"
 #include "gl_probes.h"
+#include "support/captured_output.h"
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

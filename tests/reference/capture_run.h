@@ -2,9 +2,9 @@
 // it finds data/, and collects the images it reports writing.
 #pragma once
 
-#include <sys/wait.h>
+#include "support/process.h"
 
-#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,26 +17,18 @@ struct CaptureRun {
 inline CaptureRun runCapture(const std::string& outputDirectory, const std::string& prefix,
                              const std::string& arguments)
 {
-    const std::string command = "cd '" + std::string(VORLUNE_SOURCE_DIR) + "' && '" + VORLUNE_CAPTURE +
-                                "' --out '" + outputDirectory + "' --prefix " + prefix + " " + arguments + " 2>&1";
+    const ProcessResult process = runShell("'" + std::string(VORLUNE_CAPTURE) + "' --out '" + outputDirectory +
+                                               "' --prefix " + prefix + " " + arguments,
+                                           {VORLUNE_SOURCE_DIR});
     CaptureRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[1024];
-    while (std::fgets(buffer, sizeof(buffer), pipe) != nullptr) {
-        std::string line = buffer;
-        run.output += line;
-        while (!line.empty() && line.back() == '\n') {
-            line.pop_back();
-        }
+    run.status = process.status;
+    run.output = process.output;
+    std::istringstream lines(process.output);
+    for (std::string line; std::getline(lines, line);) {
         // It prints each image's path on a line of its own; anything else is a complaint.
         if (line.rfind(outputDirectory, 0) == 0) {
             run.images.push_back(line);
         }
     }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }

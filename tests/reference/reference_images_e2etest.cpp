@@ -10,7 +10,7 @@
 #include "reference/image_difference.h"
 #include "reference/reference_frames.h"
 #include "reference/rgb_image.h"
-#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

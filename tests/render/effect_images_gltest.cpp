@@ -14,7 +14,7 @@
 #include "render/god_ray_pass.h"
 #include "render/point_light.h"
 #include "render/render_targets.h"
-#include "support/gl_context.h"
+#include "support/captured_output.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 

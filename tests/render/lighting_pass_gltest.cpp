@@ -13,9 +13,10 @@
 #include "render/point_light.h"
 #include "render/render_targets.h"
 #include "render/shadow_pass.h"
-#include "support/gl_context.h"
+#include "support/captured_output.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
+#include "support/temp_dir.h"
 #include "support/uniform_readback.h"
 
 #include <gtest/gtest.h>

@@ -2,14 +2,14 @@
 // only Mesa's: GPU drivers stricter than Mesa reject what it lets through.
 #include "render/lighting_pass.h"
 #include "render/shader_program.h"
-#include "support/gl_context.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -32,24 +32,20 @@ const std::map<std::string, std::string> kStages = {{".vs", "vert"}, {".gs", "ge
 
 TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarnings)
 {
-    ASSERT_EQ(std::system("command -v glslangValidator >/dev/null"), 0) << "bash tools/install-deps.sh installs it";
+    ASSERT_EQ(runShell("command -v glslangValidator").status, 0) << "bash tools/install-deps.sh installs it";
     TempDir scratch;
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::string(VORLUNE_SOURCE_DIR) + "/data/shader")) {
         const std::string name = entry.path().filename().string();
-        std::ifstream in(entry.path());
-        const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string source = readFile(entry.path());
         const auto found = kVariantDefines.find(name);
         const std::vector<std::string> variants =
             found == kVariantDefines.end() ? std::vector<std::string>{""} : found->second;
         for (const std::string& defines : variants) {
             scratch.write(name, withDefinitions(source, defines));
-            const std::string command = "glslangValidator -S " + kStages.at(entry.path().extension().string()) +
-                                        " '" + scratch.file(name) + "' >'" + scratch.file("out") + "' 2>&1";
-            const int status = std::system(command.c_str());
-            std::stringstream output;
-            output << std::ifstream(scratch.file("out")).rdbuf();
-            EXPECT_TRUE(status == 0 && output.str().empty()) << name << " [" << defines << "]:\n" << output.str();
+            const ProcessResult run = runProgram(
+                {"glslangValidator", "-S", kStages.at(entry.path().extension().string()), scratch.file(name)});
+            EXPECT_TRUE(run.status == 0 && run.output.empty()) << name << " [" << defines << "]:\n" << run.output;
             ++checked;
         }
     }

@@ -1,7 +1,9 @@
 // Shader program building against the real driver: the read-failure line,
 // the compile and link error blocks byte for byte, and the log size limit.
 #include "render/shader_program.h"
+#include "support/captured_output.h"
 #include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

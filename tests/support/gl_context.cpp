@@ -1,8 +1,6 @@
 #include "support/gl_context.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
 
@@ -19,27 +17,4 @@ const RenderContext& testGLContext()
     (void)closesAtExit;
     makeRenderContextCurrent(*context);
     return *context;
-}
-
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorlune-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
-void TempDir::write(const std::string& name, const std::string& contents) const
-{
-    std::filesystem::path target = std::filesystem::path(path) / name;
-    std::filesystem::create_directories(target.parent_path());
-    std::ofstream out(target, std::ios::binary);
-    out << contents;
 }

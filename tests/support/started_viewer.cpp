@@ -1,6 +1,6 @@
 #include "support/started_viewer.h"
 
-#include "support/gl_context.h"
+#include "support/captured_output.h"
 
 #include <unistd.h>
 

@@ -1,35 +1,17 @@
 #include "support/viewer_process.h"
 
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <thread>
-#include <utility>
+#include "support/files.h"
+#include "support/process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
-
-std::string runCommand(const std::string& command)
-{
-    std::string result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buffer[256];
-    while (fgets(buffer, sizeof(buffer), pipe) != nullptr) {
-        result += buffer;
-    }
-    pclose(pipe);
-    return result;
-}
-
-}  // namespace
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <utility>
 
 ViewerProcess::ViewerProcess()
 {
@@ -52,33 +34,24 @@ ViewerProcess::~ViewerProcess()
 
 bool ViewerProcess::start()
 {
-    const std::string stdoutPath = dir_.file("stdout.txt");
-    pid_ = fork();
-    if (pid_ < 0) {
+    const int out = open(dir_.file("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
         return false;
     }
-    if (pid_ == 0) {
-        if (chdir(workingDirectory_.c_str()) != 0) {
-            _exit(127);
-        }
-        const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, STDOUT_FILENO);
-        close(out);
-        execl(binary_.c_str(), binary_.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return true;
+    pid_ = startProcess({binary_}, workingDirectory_, out);
+    close(out);
+    return pid_ > 0;
 }
 
 bool ViewerProcess::waitForWindow(double seconds)
 {
-    const std::string command = "timeout " + std::to_string(seconds)
-                              + " xdotool search --sync --onlyvisible --all --pid " + std::to_string(pid_)
-                              + " --name '^Vorlune$' 2>/dev/null | head -n 1";
-    windowId_ = runCommand(command);
-    while (!windowId_.empty() && (windowId_.back() == '\n' || windowId_.back() == ' ')) {
-        windowId_.pop_back();
-    }
+    ProcessOptions options;
+    options.timeoutSeconds = seconds;
+    options.separateErrors = true;
+    const ProcessResult search = runProgram({"xdotool", "search", "--sync", "--onlyvisible", "--all", "--pid",
+                                             std::to_string(pid_), "--name", "^Vorlune$"},
+                                            options);
+    windowId_ = search.output.substr(0, search.output.find('\n'));
     return !windowId_.empty();
 }
 
@@ -87,7 +60,7 @@ void ViewerProcess::sendKey(const std::string& key)
     // Sent to the window itself rather than to whichever window has the
     // focus: tests run side by side on one display, and a focus change by
     // another test must not steal this key.
-    runCommand("xdotool key --window " + windowId_ + " " + key + " 2>&1");
+    runProgram({"xdotool", "key", "--window", windowId_, key});
 }
 
 bool ViewerProcess::running()
@@ -99,7 +72,7 @@ bool ViewerProcess::running()
     const pid_t done = waitpid(pid_, &status, WNOHANG);
     if (done == pid_) {
         pid_ = -pid_;  // reaped; remember the status through waitForExit
-        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        exitStatus_ = exitStatusOf(status);
         return false;
     }
     return true;
@@ -122,14 +95,10 @@ int ViewerProcess::waitForExit(double seconds)
 
 std::string ViewerProcess::output() const
 {
-    std::ifstream in(dir_.file("stdout.txt"));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readFile(dir_.file("stdout.txt"));
 }
 
 bool ViewerProcess::screenshot(const std::string& pngPath)
 {
-    const std::string command = "import -window " + windowId_ + " " + pngPath + " 2>&1 && echo ok";
-    return runCommand(command).find("ok") != std::string::npos;
+    return runProgram({"import", "-window", windowId_, pngPath}).status == 0;
 }

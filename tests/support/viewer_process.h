@@ -4,7 +4,7 @@
 // would (xdotool), for end-to-end tests.
 #pragma once
 
-#include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <sys/types.h>
 

@@ -2,48 +2,24 @@
 // no data/ folder anywhere, an unusable output folder or no way to a GL
 // context, images with or without a display, and identical images from
 // identical runs that touch nothing but its own files.
-#include "support/gl_context.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 
 namespace {
 
 constexpr int kUsageError = 2;
 constexpr int kFailure = 1;
 
-struct CaptureRun {
-    int status = -1;
-    std::string output;  // stdout and stderr together
-};
-
 // `environment` is an env(1) command line to run it under, if any.
-CaptureRun capture(const std::string& workingDirectory, const std::string& arguments,
-                   const std::string& environment = "", const std::string& program = VORLUNE_CAPTURE)
+ProcessResult capture(const std::string& workingDirectory, const std::string& arguments,
+                      const std::string& environment = "", const std::string& program = VORLUNE_CAPTURE)
 {
-    const std::string command = "cd '" + workingDirectory + "' && " + environment + " '" + program + "' "
-                              + arguments + " 2>&1";
-    CaptureRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (fgets(buffer, sizeof(buffer), pipe) != nullptr) {
-        run.output += buffer;
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return runShell(environment + " '" + program + "' " + arguments, {workingDirectory});
 }
 
 TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
@@ -52,7 +28,7 @@ TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
                          "--free-look 10 1", "--colour red 1"};
     for (const char* arguments : bad) {
         SCOPED_TRACE(arguments);
-        const CaptureRun run = capture(VORLUNE_SOURCE_DIR, arguments);
+        const ProcessResult run = capture(VORLUNE_SOURCE_DIR, arguments);
         EXPECT_EQ(run.status, kUsageError);
         EXPECT_EQ(run.output.rfind("capture: ", 0), 0u) << run.output;
         EXPECT_NE(run.output.find("usage: capture"), std::string::npos);
@@ -64,7 +40,7 @@ TEST(CaptureProgram, RefusesToRunWithNoDataAnywhere)
     TempDir elsewhere;
     TempDir alone;
     std::filesystem::copy_file(VORLUNE_CAPTURE, alone.file("capture"));
-    const CaptureRun run = capture(elsewhere.path, "1.0", "", alone.file("capture"));
+    const ProcessResult run = capture(elsewhere.path, "1.0", "", alone.file("capture"));
     EXPECT_EQ(run.status, kFailure);
     EXPECT_EQ(run.output.rfind("capture: cannot find its data", 0), 0u) << run.output;
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path));
@@ -74,19 +50,19 @@ TEST(CaptureProgram, OutputFolderThatCannotBeMadeIsAnError)
 {
     TempDir dir;
     dir.write("plain-file", "not a folder");
-    const CaptureRun run = capture(VORLUNE_SOURCE_DIR, "--out '" + dir.file("plain-file/frames") + "' 1.0");
+    const ProcessResult run = capture(VORLUNE_SOURCE_DIR, "--out '" + dir.file("plain-file/frames") + "' 1.0");
     EXPECT_EQ(run.status, kFailure);
     EXPECT_NE(run.output.find("cannot create the output folder"), std::string::npos) << run.output;
-    EXPECT_EQ(contents(dir.file("plain-file")), "not a folder");
+    EXPECT_EQ(readFile(dir.file("plain-file")), "not a folder");
 }
 
 TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
 {
     TempDir out;
-    const CaptureRun run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0", "env -u DISPLAY");
+    const ProcessResult run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0", "env -u DISPLAY");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(run.output, out.file("frame-000.png") + "\n");
-    EXPECT_GT(contents(out.file("frame-000.png")).size(), 100000u);
+    EXPECT_GT(readFile(out.file("frame-000.png")).size(), 100000u);
 }
 
 // With no vendor library EGL offers no platform, and without a display there
@@ -94,7 +70,7 @@ TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
 TEST(CaptureProgram, WithNeitherADisplayNorEGLFailsWithOneLine)
 {
     TempDir out;
-    const CaptureRun run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0",
+    const ProcessResult run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0",
                                    "env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json");
     EXPECT_EQ(run.status, kFailure);
     EXPECT_EQ(run.output.rfind("Vorlune cannot start: ", 0), 0u) << run.output;
@@ -108,19 +84,19 @@ TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)
     TempDir second;
     first.write("notes.txt", "keep me");
     const std::string arguments = " --prefix tour --bloom off 1.0 4.6";
-    const CaptureRun a = capture(VORLUNE_SOURCE_DIR, "--out '" + first.path + "'" + arguments);
-    const CaptureRun b = capture(VORLUNE_SOURCE_DIR, "--out '" + second.path + "'" + arguments);
+    const ProcessResult a = capture(VORLUNE_SOURCE_DIR, "--out '" + first.path + "'" + arguments);
+    const ProcessResult b = capture(VORLUNE_SOURCE_DIR, "--out '" + second.path + "'" + arguments);
     ASSERT_EQ(a.status, 0) << a.output;
     ASSERT_EQ(b.status, 0) << b.output;
     EXPECT_EQ(a.output, first.file("tour-000.png") + "\n" + first.file("tour-001.png") + "\n");
 
     for (const char* name : {"tour-000.png", "tour-001.png"}) {
-        const std::string image = contents(first.file(name));
+        const std::string image = readFile(first.file(name));
         EXPECT_GT(image.size(), 100000u) << name;
-        EXPECT_EQ(image, contents(second.file(name))) << name;
+        EXPECT_EQ(image, readFile(second.file(name))) << name;
     }
-    EXPECT_NE(contents(first.file("tour-000.png")), contents(first.file("tour-001.png")));
-    EXPECT_EQ(contents(first.file("notes.txt")), "keep me");
+    EXPECT_NE(readFile(first.file("tour-000.png")), readFile(first.file("tour-001.png")));
+    EXPECT_EQ(readFile(first.file("notes.txt")), "keep me");
 }
 
 }  // namespace

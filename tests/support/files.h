@@ -1,0 +1,11 @@
+// Whole files in and out as bytes, for fixtures, corpora and what programs
+// under test wrote.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// The file's bytes; a file that is missing or cannot be read gives "".
+std::string readFile(const std::filesystem::path& path);
+// Replaces the file's contents with `contents`.
+void writeFile(const std::filesystem::path& path, const std::string& contents);
