@@ -3,17 +3,15 @@
 // specular, normal and height maps alike.
 #include "model/texture_loader.h"
 
+#include "common/regular_file.h"
 #include "common/startup_profile.h"
 #include "model/image_screening.h"
 
 #include <stb_image.h>
-#include <sys/stat.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <vector>
 
 namespace {
 
@@ -83,49 +81,16 @@ DecodedImage keepIfAcceptable(unsigned char* pixels, int width, int height, int 
 // No file this large can hold an image the size limit accepts: even
 // uncompressed 16-bit RGBA at 4096 x 4096 is 128 MiB.
 constexpr std::size_t kMaxImageFileBytes = std::size_t{256} << 20;
-constexpr std::size_t kReadChunkBytes = 64 * 1024;
-
-// The whole file, or nothing when it cannot be read through (missing, not a
-// regular file, larger than any acceptable image). A material can name any
-// path, and opening a FIFO blocks until something writes to it.
-std::vector<unsigned char> readImageFile(const std::string& path)
-{
-    std::vector<unsigned char> bytes;
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return bytes;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return bytes;
-    }
-    std::vector<unsigned char> chunk(kReadChunkBytes);
-    bool tooLarge = false;
-    std::size_t read = 0;
-    while ((read = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
-        if (bytes.size() + read > kMaxImageFileBytes) {
-            tooLarge = true;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(read));
-    }
-    const bool whole = !tooLarge && std::feof(file) != 0 && std::ferror(file) == 0;
-    std::fclose(file);
-    if (!whole) {
-        bytes.clear();
-    }
-    return bytes;
-}
-
 }  // namespace
 
 DecodedImage decodeRgbImage(const std::string& fullPath)
 {
     // The bytes are read here, not by the decoder, so that they can be
-    // screened before it sees them.
-    const std::vector<unsigned char> bytes = readImageFile(fullPath);
+    // screened before it sees them. A material can name any path, so only a
+    // regular file of a size an acceptable image can have is read.
+    const std::string bytes = readRegularFile(fullPath, kMaxImageFileBytes).value_or(std::string());
     const StartupTimer timer(&StartupProfile::textureDecodeMs);
-    return decodeRgbImageFromMemory(bytes.data(), bytes.size());
+    return decodeRgbImageFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
 DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t size)

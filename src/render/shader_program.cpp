@@ -1,12 +1,10 @@
 #include "render/shader_program.h"
 
-#include <sys/stat.h>
+#include "common/regular_file.h"
 
 #include <algorithm>
-#include <array>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <optional>
 
 namespace {
 
@@ -17,38 +15,10 @@ constexpr GLsizei kInfoLogSize = 1024;
 // Far above any real shader (the largest here is a few kilobytes); a longer
 // file is taken as unreadable rather than read for as long as it goes on.
 constexpr std::size_t kMaxShaderFileBytes = std::size_t{1} << 20;
-constexpr std::size_t kReadChunkBytes = 64 * 1024;
 
-// Opens a stage file, which must be a regular file: opening a FIFO blocks
-// until something writes to it, and a device such as /dev/zero never ends.
-// Anything else fails as a missing file does, through the stream's
-// exception mask.
-void openStageFile(std::ifstream& file, const char* path)
+void reportReadFailure()
 {
-    struct stat info {};
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
-        file.setstate(std::ios::failbit);
-    }
-    file.open(path);
-}
-
-// Copies a whole source file into `text`, up to kMaxShaderFileBytes.
-// Streaming a file's buffer into a string stream turns a read error into a
-// quiet failbit on the string stream, so a file that opens but cannot be
-// read would pass for an empty shader. Peeking first reads through the file
-// stream, whose exception mask turns that error into the read failure.
-void copyWholeFile(std::ifstream& file, std::stringstream& text)
-{
-    file.peek();
-    std::array<char, kReadChunkBytes> chunk;
-    std::size_t total = 0;
-    for (std::streamsize got = 0; (got = file.rdbuf()->sgetn(chunk.data(), chunk.size())) > 0;) {
-        total += static_cast<std::size_t>(got);
-        if (total > kMaxShaderFileBytes) {
-            file.setstate(std::ios::failbit);
-        }
-        text.write(chunk.data(), got);
-    }
+    std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
 }
 
 GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
@@ -67,35 +37,24 @@ ShaderSources readShaderSources(const char* vertexPath, const char* geometryPath
 {
     ShaderSources sources;
     sources.hasGeometry = geometryPath != nullptr;
-    std::ifstream vertexFile;
-    std::ifstream fragmentFile;
-    std::ifstream geometryFile;
-    vertexFile.exceptions(std::ifstream::failbit | std::ifstream::badbit);
-    fragmentFile.exceptions(std::ifstream::failbit | std::ifstream::badbit);
-    geometryFile.exceptions(std::ifstream::failbit | std::ifstream::badbit);
-
     // Both main texts are taken only after both files were read, so a missing
     // fragment file leaves the vertex text empty as well.
-    try {
-        openStageFile(vertexFile, vertexPath);
-        openStageFile(fragmentFile, fragmentPath);
-        std::stringstream vertexStream;
-        std::stringstream fragmentStream;
-        copyWholeFile(vertexFile, vertexStream);
-        copyWholeFile(fragmentFile, fragmentStream);
-        vertexFile.close();
-        fragmentFile.close();
-        sources.vertex = vertexStream.str();
-        sources.fragment = fragmentStream.str();
-        if (geometryPath != nullptr) {
-            openStageFile(geometryFile, geometryPath);
-            std::stringstream geometryStream;
-            copyWholeFile(geometryFile, geometryStream);
-            geometryFile.close();
-            sources.geometry = geometryStream.str();
+    const std::optional<std::string> vertex = readRegularFile(vertexPath, kMaxShaderFileBytes);
+    const std::optional<std::string> fragment =
+        vertex ? readRegularFile(fragmentPath, kMaxShaderFileBytes) : std::nullopt;
+    if (!vertex || !fragment) {
+        reportReadFailure();
+        return sources;
+    }
+    sources.vertex = *vertex;
+    sources.fragment = *fragment;
+    if (geometryPath != nullptr) {
+        const std::optional<std::string> geometry = readRegularFile(geometryPath, kMaxShaderFileBytes);
+        if (!geometry) {
+            reportReadFailure();
+            return sources;
         }
-    } catch (const std::exception&) {
-        std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
+        sources.geometry = *geometry;
     }
     return sources;
 }
