@@ -1,5 +1,6 @@
 #include "app/offscreen_context.h"
 
+#include "app/startup.h"
 #include "common/window.h"
 
 #include <GL/glew.h>
@@ -187,17 +188,6 @@ std::vector<EGLDeviceEXT> gpuDevices(const char* clientExtensions)
     return gpus;
 }
 
-// GLEW built for GLX asks for a GLX display once it has loaded the GL entry
-// points, and without one reports GLEW_ERROR_NO_GLX_DISPLAY: on an EGL
-// context that is expected, and harmless as long as the core entry points
-// did load.
-bool loadEntryPoints()
-{
-    glewExperimental = GL_TRUE;
-    const GLenum status = glewInit();
-    return status == GLEW_OK || (status == GLEW_ERROR_NO_GLX_DISPLAY && glGenFramebuffers != nullptr);
-}
-
 // Tries the platforms in order of preference. Returns what each one said
 // when none gave a context, or nothing.
 std::string makeContextOnFirstPlatform(OffscreenContext& offscreen)
@@ -237,7 +227,7 @@ bool openOffscreenContext(OffscreenContext& offscreen)
 {
     offscreen = OffscreenContext();
     std::string failure = makeContextOnFirstPlatform(offscreen);
-    if (failure.empty() && !loadEntryPoints()) {
+    if (failure.empty() && loadGlEntryPoints() != GLEW_OK) {
         failure = offscreen.platform + ": the OpenGL entry points could not be loaded (glewInit failed)";
         release(offscreen);
     }

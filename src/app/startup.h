@@ -5,6 +5,8 @@
 
 #include "render/shader_programs.h"
 
+#include <GL/glew.h>
+
 struct GLFWwindow;
 
 enum class WindowVisibility { Shown, Hidden };
@@ -16,6 +18,10 @@ enum class WindowVisibility { Shown, Hidden };
 // run: a failed step is printed as one line with GLFW's (or GLEW's) reason
 // and the result is null (GLFW is terminated again).
 GLFWwindow* openWindow(WindowVisibility visibility = WindowVisibility::Shown);
+
+// Loads the GL entry points of the current context through GLEW. GLEW_OK
+// when they loaded, else GLEW's error.
+GLenum loadGlEntryPoints();
 
 ShaderPrograms buildShaderPrograms();
 

@@ -3,6 +3,7 @@
 // feed or NUL ends a line as a newline does.
 #include "model/material_library_guard.h"
 
+#include "model/obj_lines.h"
 #include "model/obj_screening.h"
 
 #include <assimp/MemoryIOWrapper.h>
@@ -16,16 +17,6 @@ namespace {
 
 constexpr char kComment = '#';
 constexpr const char* kNewMaterial = "newmtl";
-
-bool endsLine(char c)
-{
-    return c == '\n' || c == '\r' || c == '\f' || c == '\0';
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 // Only a `newmtl` in the first column counts: the reader does not skip
 // blanks before the first statement of a file, and stopping too late only

@@ -5,6 +5,8 @@
 // backslash right before a line end joins the text after the next newline.
 #include "model/obj_screening.h"
 
+#include "model/obj_lines.h"
+
 #include <assimp/SpatialSort.h>
 
 #include <algorithm>
@@ -22,16 +24,6 @@ using Position = std::array<float, 3>;
 // distance along one fixed direction lies within this fraction of the
 // mesh's bounding-box diagonal of its own.
 constexpr float kNeighbourFraction = 1e-4f;
-
-bool endsLine(char c)
-{
-    return c == '\n' || c == '\r' || c == '\f' || c == '\0';
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 bool isDigit(char c)
 {
