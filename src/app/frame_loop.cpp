@@ -5,6 +5,7 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "render/pass_table.h"
+#include "render/shader_program.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -50,7 +51,9 @@ void runPass(const RenderPass& pass, const ShaderPrograms& programs)
         setDepthAndCulling(pass);
         clearTarget(pass);
     }
-    pass.setUpAndDraw(programs);
+    if (pass.program == nullptr || pass.program(programs).linked()) {
+        pass.setUpAndDraw(programs);
+    }
     if (pass.framebuffer != nullptr) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     }

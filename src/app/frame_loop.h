@@ -19,7 +19,8 @@ extern float lastFrame;
 extern double (*frameClock)();
 
 // Runs one pass: viewport, its framebuffer, depth test, culling, clear
-// colour and clear (in the order its row asks for), its set-up and draw,
+// colour and clear (in the order its row asks for), its set-up and draw
+// (skipped when its program failed to build, so its target keeps the clear),
 // and the window's framebuffer bound again after an off-screen pass.
 void runPass(const RenderPass& pass, const ShaderPrograms& programs);
 

@@ -2,6 +2,7 @@
 
 #include "app/frame_loop.h"
 #include "app/startup.h"
+#include "common/startup_profile.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -35,13 +36,15 @@ std::optional<RenderContext> openRenderContext(ContextKind kind)
         if (context.window == nullptr) {
             return std::nullopt;
         }
-        return context;
+    } else {
+        if (!openOffscreenContext(context.offscreen)) {
+            return std::nullopt;
+        }
+        offscreenStart = std::chrono::steady_clock::now();
+        frameClock = secondsSinceOffscreenStart;
     }
-    if (!openOffscreenContext(context.offscreen)) {
-        return std::nullopt;
-    }
-    offscreenStart = std::chrono::steady_clock::now();
-    frameClock = secondsSinceOffscreenStart;
+    // From here on a window would be on screen and must answer.
+    pollFrameEvents(context);
     return context;
 }
 
@@ -59,6 +62,13 @@ void pollFrameEvents(const RenderContext& context)
     if (context.window != nullptr) {
         glfwPollEvents();
     }
+    recordEventPoll();
+}
+
+bool pollLoadingEvents(const RenderContext& context)
+{
+    pollFrameEvents(context);
+    return context.window == nullptr || !glfwWindowShouldClose(context.window);
 }
 
 void presentFrame(const RenderContext& context)

@@ -33,6 +33,11 @@ void makeRenderContextCurrent(const RenderContext& context);
 // handlers run inside) and swaps its buffers; offscreen there are no events,
 // and the finished frame stays in framebuffer 0 for whoever reads it.
 void pollFrameEvents(const RenderContext& context);
+
+// The events of start-up while the scene loads, polled as a frame polls
+// them; false once the window has been asked to close (Escape, or its close
+// button). Offscreen nothing can ask that.
+bool pollLoadingEvents(const RenderContext& context);
 void presentFrame(const RenderContext& context);
 
 // Which path, platform and renderer, for a tool's report.

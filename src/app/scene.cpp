@@ -1,6 +1,7 @@
 #include "app/scene.h"
 
 #include "app/frame_loop.h"
+#include "model/load_cache.h"
 #include "model/model.h"
 #include "render/point_light.h"
 
@@ -62,33 +63,70 @@ void placeIfComposed(Model* model, float x, float angle)
     }
 }
 
-Model* placeNew(const char* path, const Placement& at)
-{
-    Model* model = new Model(path);
-    model->place(at.x, at.y, at.z, at.angle);
-    return model;
-}
+// Builds the scene's models in order, from one start-up's loads, until the
+// window is asked to close.
+class SceneLoader {
+public:
+    explicit SceneLoader(const LoadingEvents& pollEvents)
+        : pollEvents_(pollEvents), cache_([this] { poll(); })
+    {
+        poll();
+    }
+
+    // Null once closing: the models still to come are never made.
+    Model* placeNew(const char* path, const Placement& at)
+    {
+        if (closing_) {
+            return nullptr;
+        }
+        Model* model = new Model(path, cache_);
+        model->place(at.x, at.y, at.z, at.angle);
+        poll();
+        return model;
+    }
+
+    bool closing() const { return closing_; }
+
+private:
+    void poll()
+    {
+        if (pollEvents_ && !pollEvents_()) {
+            closing_ = true;
+        }
+    }
+
+    const LoadingEvents& pollEvents_;
+    bool closing_ = false;
+    LoadCache cache_;
+};
 
 }  // namespace
 
-void composeScene()
+bool composeScene(const LoadingEvents& pollEvents)
 {
     const Placement origin{0.0f, 0.0f, 0.0f, 0.0f};
     const Placement alarmStart{0.0f, kAlarmLightHeight, 0.0f, 0.0f};
 
-    Model* hallway = placeNew(kHallwayPath, origin);
+    SceneLoader loader(pollEvents);
+    Model* hallway = loader.placeNew(kHallwayPath, origin);
     std::vector<Model*> pipes;
     for (const Placement& at : kPipePlacements) {
-        pipes.push_back(placeNew(kPipePath, at));
+        pipes.push_back(loader.placeNew(kPipePath, at));
     }
     std::vector<Model*> slimes;
     for (const Placement& at : kSlimePlacements) {
-        slimes.push_back(placeNew(kSlimePath, at));
+        slimes.push_back(loader.placeNew(kSlimePath, at));
     }
-    alarmLight = placeNew(kAlarmLightPath, alarmStart);
-    alarmLightGrid = placeNew(kAlarmLightGridPath, alarmStart);
-    alarmLightBlocker = placeNew(kAlarmLightBlockerPath, alarmStart);
-    alarmLightBlockerGrid = placeNew(kAlarmLightBlockerGridPath, alarmStart);
+    alarmLight = loader.placeNew(kAlarmLightPath, alarmStart);
+    alarmLightGrid = loader.placeNew(kAlarmLightGridPath, alarmStart);
+    alarmLightBlocker = loader.placeNew(kAlarmLightBlockerPath, alarmStart);
+    alarmLightBlockerGrid = loader.placeNew(kAlarmLightBlockerGridPath, alarmStart);
+    if (loader.closing()) {
+        // Nothing will be drawn; what was made is left, like every model,
+        // to the end of the process.
+        alarmLight = alarmLightGrid = alarmLightBlocker = alarmLightBlockerGrid = nullptr;
+        return false;
+    }
 
     // Its position is set by the animation before any pass reads it.
     PointLight* light = new PointLight;
@@ -122,6 +160,7 @@ void composeScene()
     bloomObjects.insert(bloomObjects.end(), slimes.begin(), slimes.end());
 
     lights.push_back(light);
+    return true;
 }
 
 void animateScene()

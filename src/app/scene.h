@@ -5,6 +5,8 @@
 
 #include "render/draw_lists.h"
 
+#include <functional>
+
 class Model;
 
 // Re-placed every frame by the animation.
@@ -16,8 +18,15 @@ extern Model* alarmLightBlockerGrid;
 // Scene clock in seconds; stands still while the light animation is paused.
 extern float animationTime;
 
-// Imports and places the models, creates the light and fills the lists.
-// Needs a current GL context.
-void composeScene();
+// Start-up's link to the window while the scene loads: polls its events and
+// says whether to go on (false once the window has been asked to close).
+using LoadingEvents = std::function<bool()>;
+
+// Imports and places the models, creates the light and fills the lists;
+// each model file is loaded once, however many models it makes. While files
+// load, `pollEvents` runs every kLoadingPollInterval or so; once it says
+// stop, composition ends after the model in hand, leaves the lists empty
+// and returns false. Needs a current GL context.
+bool composeScene(const LoadingEvents& pollEvents = nullptr);
 
 void animateScene();

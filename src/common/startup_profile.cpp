@@ -1,5 +1,7 @@
 #include "common/startup_profile.h"
 
+#include <algorithm>
+
 StartupProfile* startupProfile = nullptr;
 
 void recordModelImport(const std::string& path, double milliseconds)
@@ -9,4 +11,18 @@ void recordModelImport(const std::string& path, double milliseconds)
         ++file.instances;
         file.totalMs += milliseconds;
     }
+}
+
+void recordEventPoll()
+{
+    if (startupProfile == nullptr) {
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (startupProfile->lastEventPoll != std::chrono::steady_clock::time_point{}) {
+        const double gap =
+            std::chrono::duration<double, std::milli>(now - startupProfile->lastEventPoll).count();
+        startupProfile->longestEventPollGapMs = std::max(startupProfile->longestEventPollGapMs, gap);
+    }
+    startupProfile->lastEventPoll = now;
 }

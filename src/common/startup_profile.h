@@ -19,11 +19,18 @@ struct StartupProfile {
         double totalMs = 0.0;
     };
     std::map<std::string, ModelFile> modelImports;
+    // The longest the window went without its events polled, from the first
+    // poll to the latest: how long it would have stalled a user.
+    double longestEventPollGapMs = 0.0;
+    std::chrono::steady_clock::time_point lastEventPoll{};
 };
 
 extern StartupProfile* startupProfile;
 
 void recordModelImport(const std::string& path, double milliseconds);
+
+// Notes that the window's events were polled just now.
+void recordEventPoll();
 
 // Adds the lifetime of the scope to a field of the profile, if there is one
 // and a field is given.

@@ -1,23 +1,25 @@
-// A model file turned into drawable meshes at construction, with its own
-// texture cache and a model matrix that placement rebuilds. Drawing sets
-// "model" and draws every mesh under the caller's current program.
+// A model file turned into drawable meshes at construction, and a model
+// matrix that placement rebuilds. Models made from one file in one start-up
+// share its import, meshes and textures through a LoadCache; each keeps its
+// own placement. Drawing sets "model" and draws every mesh under the
+// caller's current program.
 #pragma once
 
 #include "model/mesh.h"
 #include "model/mesh_texture.h"
-#include "model/scene_conversion.h"
 #include "render/shader_program.h"
 
-#include <assimp/material.h>
-#include <assimp/scene.h>
 #include <glm/glm.hpp>
 
 #include <string>
 #include <vector>
 
+class LoadCache;
+
 class Model {
 public:
-    // Every texture this model loaded, in load order; keyed by material path.
+    // The image-file textures this model's meshes bind, each once, in the
+    // order they were first used.
     std::vector<MeshTexture> loadedTextures;
     // In the order the depth-first node walk meets them.
     std::vector<Mesh> meshes;
@@ -25,22 +27,17 @@ public:
     glm::mat4 modelMatrix = glm::mat4(1.0f);
 
     // Never fails: a file that cannot be imported is reported on standard
-    // output and leaves a model without meshes. A GL context must be current.
+    // output (by every model made from it) and leaves a model without
+    // meshes. A GL context must be current.
+    Model(const std::string& path, LoadCache& cache);
+    // With a cache of its own, shared with no other model.
     explicit Model(const std::string& path);
 
-    void importScene(std::string path);
-    void collectNode(const aiNode* node, const aiScene* scene);
-    Mesh convertMesh(const aiMesh* mesh, const aiScene* scene);
-    std::vector<MeshTexture> gatherMaterialTextures(const aiMaterial* material,
-                                                    aiTextureType type,
-                                                    const std::string& samplerUniform);
+    void importScene(const std::string& path, LoadCache& cache);
 
     // Turns the model about its own vertical axis, then moves it; each call
     // replaces the previous placement.
     void place(float x, float y, float z, float angleDegrees);
     // The caller has made `program` current.
     void draw(ShaderProgram program) const;
-
-private:
-    MeshTexture resolveTexture(const TextureRequest& request);
 };

@@ -2,6 +2,8 @@
 // counts as whatever it leads to.
 #include "model/model_files.h"
 
+#include "common/file_identity.h"
+
 #include <sys/stat.h>
 
 namespace {
@@ -32,8 +34,9 @@ Assimp::IOStream* ModelFileSystem::Open(const char* file, const char* mode)
 
 bool ModelFileSystem::ComparePaths(const char* one, const char* second) const
 {
-    struct stat first {};
-    struct stat other {};
-    return statFile(one, first) && statFile(second, other) && first.st_dev == other.st_dev &&
-           first.st_ino == other.st_ino;
+    if (one == nullptr || second == nullptr) {
+        return false;
+    }
+    const std::optional<FileIdentity> first = fileIdentity(one);
+    return first.has_value() && first == fileIdentity(second);
 }

@@ -2,7 +2,7 @@
 // them. Only a regular file exists, so a model path naming a directory or a
 // device is refused as a missing file is; nothing that could block its
 // reader or never end (a FIFO, a device, a socket) opens; and two paths name
-// the same file when they lead to the same device and inode, whatever their
+// the same file when they lead to the same file identity, whatever their
 // text.
 #pragma once
 

@@ -8,6 +8,31 @@ namespace {
 constexpr unsigned int kTriangleCorners = 3;
 constexpr unsigned int kFirstUvSet = 0;
 
+constexpr float kMaxChannel = 255.0f;
+// Light grey, the colour exporters give a material that states none, so an
+// untextured model without a material is still lit visibly.
+const aiColor3D kDefaultDiffuse(0.8f, 0.8f, 0.8f);
+// No highlight unless the material asks for one.
+const aiColor3D kDefaultSpecular(0.0f, 0.0f, 0.0f);
+// A tangent-space normal of (0, 0, 1), stored as a normal map stores it.
+constexpr Texel kFlatNormalTexel = {128, 128, 255};
+
+unsigned char channel(float value)
+{
+    const float clamped = value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;
+    return static_cast<unsigned char>(clamped * kMaxChannel + 0.5f);
+}
+
+Texel materialColour(const aiMaterial* material, const char* key, unsigned int type, unsigned int index,
+                     aiColor3D fallback)
+{
+    aiColor3D colour = fallback;
+    if (material == nullptr || material->Get(key, type, index, colour) != AI_SUCCESS) {
+        colour = fallback;
+    }
+    return {channel(colour.r), channel(colour.g), channel(colour.b)};
+}
+
 glm::vec3 toVec3(const aiVector3D* array, unsigned int index)
 {
     if (array == nullptr) {
@@ -109,6 +134,21 @@ const aiMaterial* meshMaterial(const aiMesh& mesh, const aiScene& scene)
     return scene.mMaterials[mesh.mMaterialIndex];
 }
 
+std::optional<Texel> slotFallbackTexel(const aiMaterial* material, const TextureSlot& slot)
+{
+    switch (slot.fallback) {
+    case SlotFallback::DiffuseColour:
+        return materialColour(material, AI_MATKEY_COLOR_DIFFUSE, kDefaultDiffuse);
+    case SlotFallback::SpecularColour:
+        return materialColour(material, AI_MATKEY_COLOR_SPECULAR, kDefaultSpecular);
+    case SlotFallback::FlatNormal:
+        return kFlatNormalTexel;
+    case SlotFallback::None:
+        break;
+    }
+    return std::nullopt;
+}
+
 ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
 {
     ConvertedMesh converted;
@@ -118,6 +158,13 @@ ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
     for (const TextureSlot& slot : kTextureSlots) {
         std::vector<TextureRequest> requests =
             materialTextureRequests(material, slot.type, slot.samplerUniform);
+        const std::optional<Texel> fallback = slotFallbackTexel(material, slot);
+        if (requests.empty() && fallback.has_value()) {
+            TextureRequest solid;
+            solid.samplerUniform = slot.samplerUniform;
+            solid.solidColour = fallback;
+            requests.push_back(solid);
+        }
         converted.textures.insert(converted.textures.end(), requests.begin(), requests.end());
     }
     return converted;

@@ -11,30 +11,54 @@
 #include <assimp/scene.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
-// A texture a material asks for, not yet loaded.
+// One texel's red, green and blue.
+using Texel = std::array<unsigned char, 3>;
+
+// A texture a material asks for, not yet loaded: the image file it names or,
+// for a slot it gives no map, one texel of the material's own colour.
 struct TextureRequest {
     aiString materialPath;
     std::string samplerUniform;
+    // Set instead of a path for a slot without a map.
+    std::optional<Texel> solidColour;
+};
+
+// What a slot without a map is given instead, so that every sampler the
+// lighting reads is bound for every mesh and none keeps the previous mesh's
+// texture.
+enum class SlotFallback {
+    None,
+    DiffuseColour,   // the material's Kd
+    SpecularColour,  // its Ks
+    FlatNormal,      // a normal map that leaves the surface normal as it is
 };
 
 struct TextureSlot {
     aiTextureType type;
     const char* samplerUniform;
+    SlotFallback fallback;
 };
 
 // Gathered in this order, so a mesh's textures sit on units diffuse first,
 // then specular, normal and height. OBJ materials put their bump map
 // (map_Bump) in the height slot, which is why normal maps come from there and
-// the height sampler is fed from the ambient slot.
+// the height sampler is fed from the ambient slot. Nothing reads the height
+// sampler, so it gets no fallback.
 inline constexpr std::array<TextureSlot, 4> kTextureSlots = {{
-    {aiTextureType_DIFFUSE, "material.diffuse"},
-    {aiTextureType_SPECULAR, "material.specular"},
-    {aiTextureType_HEIGHT, "material.normal"},
-    {aiTextureType_AMBIENT, "material.height"},
+    {aiTextureType_DIFFUSE, "material.diffuse", SlotFallback::DiffuseColour},
+    {aiTextureType_SPECULAR, "material.specular", SlotFallback::SpecularColour},
+    {aiTextureType_HEIGHT, "material.normal", SlotFallback::FlatNormal},
+    {aiTextureType_AMBIENT, "material.height", SlotFallback::None},
 }};
+
+// The texel that stands in for a missing map of `slot`; nothing for a slot
+// without a fallback. Colours are clamped to [0, 1]; a material without the
+// colour (or no material at all) gives the colour an exporter would.
+std::optional<Texel> slotFallbackTexel(const aiMaterial* material, const TextureSlot& slot);
 
 struct ConvertedMesh {
     std::vector<Vertex> vertices;
@@ -59,6 +83,8 @@ std::vector<TextureRequest> materialTextureRequests(const aiMaterial* material,
 // The mesh's material, or null when its index is out of range.
 const aiMaterial* meshMaterial(const aiMesh& mesh, const aiScene& scene);
 
+// Requests in slot order: each slot's maps, or its fallback texel when the
+// material gives it none.
 ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene);
 
 // Every mesh that `node` and its descendants name, depth first and node

@@ -90,7 +90,11 @@ DecodedImage decodeRgbImage(const std::string& fullPath)
     // regular file of a size an acceptable image can have is read.
     const std::string bytes = readRegularFile(fullPath, kMaxImageFileBytes).value_or(std::string());
     const StartupTimer timer(&StartupProfile::textureDecodeMs);
-    return decodeRgbImageFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    DecodedImage image = decodeRgbImageFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    if (!image.pixels) {
+        image.failure = "could not be read or decoded";
+    }
+    return image;
 }
 
 DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t size)
@@ -114,7 +118,7 @@ DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t si
     return keepIfAcceptable(pixels, width, height, channels);
 }
 
-GLuint uploadTexture2D(const DecodedImage& image)
+GLuint uploadTexture2D(const DecodedImage& image, std::string* /*failure*/)
 {
     const StartupTimer timer(&StartupProfile::textureUploadMs);
     if (startupProfile != nullptr) {

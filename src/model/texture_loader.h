@@ -19,6 +19,8 @@ struct DecodedImage {
     int width = 0;
     int height = 0;
     std::unique_ptr<unsigned char, FreeDecodedPixels> pixels;
+    // Why there are no pixels; empty when there are.
+    std::string failure;
 };
 
 // Images wider or taller than this are refused without being decoded. The
@@ -36,7 +38,7 @@ DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t si
 // Makes a new texture from `image` (a 1x1 placeholder when it has no pixels),
 // with mipmaps, repeat wrapping and trilinear filtering. Leaves no texture
 // bound to GL_TEXTURE_2D on the active unit.
-GLuint uploadTexture2D(const DecodedImage& image);
+GLuint uploadTexture2D(const DecodedImage& image, std::string* failure = nullptr);
 
 // Loads `directory` + "/" + `fileName`, taken as given: no separator or case
 // changes. Never fails: an unreadable file yields the placeholder texture.

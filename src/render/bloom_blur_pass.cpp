@@ -29,6 +29,11 @@ void createBloomBlurTarget()
     bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
 }
 
+const ShaderProgram& blurProgram(const ShaderPrograms& programs)
+{
+    return programs.blurShader;
+}
+
 void drawBloomBlur(const ShaderPrograms& programs)
 {
     prepareBlurPass(programs.blurShader);
@@ -47,5 +52,6 @@ constinit const RenderPass bloomBlurPass{
     .framebuffer = &bloomBlurTarget.framebuffer,
     .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
     .createTarget = createBloomBlurTarget,
+    .program = blurProgram,
     .setUpAndDraw = drawBloomBlur,
 };

@@ -26,6 +26,11 @@ void createBloomBrightTarget()
 
 // Skipped while the scene has no light (before composition, or if it
 // failed): the target is still cleared, so nothing stale is sampled.
+const ShaderProgram& bloomProgram(const ShaderPrograms& programs)
+{
+    return programs.bloomShader;
+}
+
 void drawBloomBright(const ShaderPrograms& programs)
 {
     if (lights.empty()) {
@@ -45,5 +50,6 @@ constinit const RenderPass bloomBrightPass{
     .framebuffer = &bloomBrightTarget.framebuffer,
     .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
     .createTarget = createBloomBrightTarget,
+    .program = bloomProgram,
     .setUpAndDraw = drawBloomBright,
 };

@@ -23,6 +23,11 @@ void createGodRayTarget()
     godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
 }
 
+const ShaderProgram& godRayProgram(const ShaderPrograms& programs)
+{
+    return programs.godRayShader;
+}
+
 void drawGodRayOcclusion(const ShaderPrograms& programs)
 {
     prepareGodRayPass(programs.godRayShader);
@@ -44,5 +49,6 @@ constinit const RenderPass godRayOcclusionPass{
     .depthTest = false,
     .clearColour = ClearColour{0.9f, 0.5f, 0.5f, 1.0f},
     .createTarget = createGodRayTarget,
+    .program = godRayProgram,
     .setUpAndDraw = drawGodRayOcclusion,
 };

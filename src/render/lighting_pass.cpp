@@ -136,10 +136,15 @@ void prepareLightingPass(const ShaderProgram& lightingShader)
 
 namespace {
 
-// Draws with the program that has just the effects this frame uses compiled in.
+// The program that has just the effects this frame uses compiled in.
+const ShaderProgram& lightingProgram(const ShaderPrograms& programs)
+{
+    return programs.lightingVariants[lightingVariantIndex(activeLightingEffects())];
+}
+
 void drawLitScene(const ShaderPrograms& programs)
 {
-    const ShaderProgram& lightingShader = programs.lightingVariants[lightingVariantIndex(activeLightingEffects())];
+    const ShaderProgram& lightingShader = lightingProgram(programs);
     prepareLightingPass(lightingShader);
     drawList(litObjects, lightingShader);
 }
@@ -153,5 +158,6 @@ constinit const RenderPass lightingPass{
     .viewportWidth = kWindowWidth,
     .viewportHeight = kWindowHeight,
     .clearColour = ClearColour{0.45f, 0.85f, 0.45f, 1.0f},
+    .program = lightingProgram,
     .setUpAndDraw = drawLitScene,
 };

@@ -9,6 +9,7 @@
 
 #include <optional>
 
+struct ShaderProgram;
 struct ShaderPrograms;
 
 struct ClearColour {
@@ -36,6 +37,10 @@ struct RenderPass {
     GLbitfield clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
     // Makes the pass's target at start-up; null for a pass without one.
     void (*createTarget)() = nullptr;
+    // The program it draws with this frame. One that failed to build draws
+    // nothing: GL would refuse to make it current and the draws would run
+    // with whatever program came before.
+    const ShaderProgram& (*program)(const ShaderPrograms& programs) = nullptr;
     // Makes the pass's program current, sets its uniforms and draws.
     void (*setUpAndDraw)(const ShaderPrograms& programs) = nullptr;
 };

@@ -99,7 +99,7 @@ ShaderProgram::ShaderProgram(const ShaderSources& sources, const std::string& de
         glAttachShader(program, geometry);
     }
     glLinkProgram(program);
-    reportBuildErrors(program, "PROGRAM");
+    linkSucceeded = reportBuildErrors(program, "PROGRAM");
 
     glDeleteShader(vertex);
     glDeleteShader(fragment);
@@ -108,16 +108,7 @@ ShaderProgram::ShaderProgram(const ShaderSources& sources, const std::string& de
     }
 }
 
-bool ShaderProgram::linked() const
-{
-    GLint status = GL_FALSE;
-    if (program != 0) {
-        glGetProgramiv(program, GL_LINK_STATUS, &status);
-    }
-    return status == GL_TRUE;
-}
-
-void reportBuildErrors(GLuint object, std::string kind)
+bool reportBuildErrors(GLuint object, std::string kind)
 {
     GLint success = 0;
     GLchar infoLog[kInfoLogSize] = {};
@@ -125,14 +116,14 @@ void reportBuildErrors(GLuint object, std::string kind)
     if (kind != "PROGRAM") {
         glGetShaderiv(object, GL_COMPILE_STATUS, &success);
         if (success) {
-            return;
+            return true;
         }
         glGetShaderInfoLog(object, kInfoLogSize, nullptr, infoLog);
         heading = "| ERROR::::SHADER-COMPILATION-ERROR of type: ";
     } else {
         glGetProgramiv(object, GL_LINK_STATUS, &success);
         if (success) {
-            return;
+            return true;
         }
         glGetProgramInfoLog(object, kInfoLogSize, nullptr, infoLog);
         heading = "| ERROR::::PROGRAM-LINKING-ERROR of type: ";
@@ -140,4 +131,5 @@ void reportBuildErrors(GLuint object, std::string kind)
     std::cout << heading << kind << "|\n"
               << infoLog << "\n| -- --------------------------------------------------- -- |"
               << std::endl;
+    return false;
 }

@@ -27,6 +27,9 @@ std::string withDefinitions(const std::string& source, const std::string& defini
 
 struct ShaderProgram {
     GLuint program = 0;
+    // Whether the link succeeded, noted when it was built so that no frame
+    // has to ask GL.
+    bool linkSucceeded = false;
 
     ShaderProgram() = default;
     // The geometry path sits in the middle and may be null for two stages.
@@ -34,10 +37,11 @@ struct ShaderProgram {
     // Builds from texts already read, each stage compiled with `definitions`.
     explicit ShaderProgram(const ShaderSources& sources, const std::string& definitions = "");
 
-    // Whether the program linked: a failed build's object draws nothing.
-    bool linked() const;
+    // Whether the program linked: a pass whose program did not draws nothing.
+    bool linked() const { return linkSucceeded; }
 };
 
 // Prints the compile (kind "VERTEX", "FRAGMENT", "GEOMETRY") or link
-// ("PROGRAM") error block for `object` when its status says it failed.
-void reportBuildErrors(GLuint object, std::string kind);
+// ("PROGRAM") error block for `object` when its status says it failed, and
+// returns whether it succeeded.
+bool reportBuildErrors(GLuint object, std::string kind);

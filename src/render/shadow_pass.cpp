@@ -99,6 +99,11 @@ void createShadowTarget()
 
 // Skipped while the scene has no light (before composition, or if it
 // failed): the depth is still cleared, so nothing stale is sampled.
+const ShaderProgram& shadowProgram(const ShaderPrograms& programs)
+{
+    return programs.shadowShader;
+}
+
 void drawShadowCubeMap(const ShaderPrograms& programs)
 {
     if (lights.empty()) {
@@ -123,5 +128,6 @@ constinit const RenderPass shadowCubeMapPass{
     .culledFace = GL_FRONT,
     .clearMask = GL_DEPTH_BUFFER_BIT,
     .createTarget = createShadowTarget,
+    .program = shadowProgram,
     .setUpAndDraw = drawShadowCubeMap,
 };

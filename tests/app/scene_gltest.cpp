@@ -72,8 +72,10 @@ TEST_F(SceneTest, ComposesSixteenModelsIntoTheFourListsInDrawingOrder)
     EXPECT_EQ(shadowCasters[12], alarmLightBlockerGrid);
     EXPECT_EQ(godRayObjects, (DrawList{alarmLight, alarmLightBlocker, alarmLightBlockerGrid}));
 
-    // Every instance is its own import with its own geometry.
-    EXPECT_NE(litObjects[1]->meshes.front().vertexBuffer, litObjects[2]->meshes.front().vertexBuffer);
+    // Models of one file share its import: one set of buffers and textures.
+    EXPECT_EQ(litObjects[1]->meshes.front().vertexBuffer, litObjects[2]->meshes.front().vertexBuffer);
+    EXPECT_EQ(litObjects[1]->loadedTextures.front().textureName, litObjects[2]->loadedTextures.front().textureName);
+    EXPECT_NE(litObjects[1]->modelMatrix, litObjects[2]->modelMatrix);
     for (const Model* model : litObjects) {
         EXPECT_FALSE(model->meshes.empty());
     }

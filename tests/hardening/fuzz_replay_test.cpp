@@ -46,9 +46,11 @@ TEST(ObjImportReplay, MaterialLibraryAfterTheSeparatorIsWhatMtllibReads)
     ASSERT_FALSE(outcome.failed) << outcome.error;
     ASSERT_EQ(outcome.meshes.size(), 1u);
     const std::vector<TextureRequest>& textures = outcome.meshes[0].textures;
-    ASSERT_EQ(textures.size(), 2u);
+    // The flat normal stands in for the bump map the material lacks.
+    ASSERT_EQ(textures.size(), 3u);
     EXPECT_STREQ(textures[0].materialPath.C_Str(), "paint.png");
     EXPECT_STREQ(textures[1].materialPath.C_Str(), "shine.png");
+    EXPECT_TRUE(textures[2].solidColour.has_value());
     EXPECT_EQ(outcome.meshes[0].indices, (std::vector<unsigned int>{0, 1, 2}));
 }
 

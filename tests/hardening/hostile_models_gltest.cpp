@@ -123,7 +123,7 @@ TEST_F(HostileModels, MissingMaterialLibraryKeepsTheGeometryWithoutTextures)
     EXPECT_EQ(printed, "");
     ASSERT_EQ(model->meshes.size(), 1u);
     EXPECT_EQ(model->meshes[0].indices, (std::vector<unsigned int>{0, 1, 2}));
-    EXPECT_TRUE(model->meshes[0].textures.empty());
+    EXPECT_TRUE(model->loadedTextures.empty());
 }
 
 // Files the importer accepts however odd they are: a file cut off inside its
@@ -218,7 +218,7 @@ TEST_F(HostileModels, WhatIsNoRegularFileIsTakenAsMissing)
     const std::unique_ptr<Model> model =
         importObj("mtllib fifo.mtl\nmtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n",
                   "newmtl m\nmap_Kd fifo.png\n");
-    EXPECT_EQ(printed, "");
+    EXPECT_EQ(printed.rfind("ERROR::TEXTURE:: " + modelDirectory + "/fifo.png: ", 0), 0u) << printed;
     ASSERT_EQ(model->loadedTextures.size(), 1u);
     EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), kPlaceholder);
 }
@@ -310,7 +310,7 @@ TEST_F(HostileModels, TextureStatementBeforeAnyMaterialIsIgnored)
 
 // An OBJ material holds one image per slot, so each hostile file gets a
 // material of its own and a triangle that uses it.
-TEST_F(HostileModels, UnusableImagesBecomeSilentMagentaPlaceholders)
+TEST_F(HostileModels, UnusableImagesBecomeMagentaPlaceholdersNamedInOneLineEach)
 {
     constexpr int kHuge = 20000;
     writeSolidPng(modelDirectory + "/whole.png", 1, 2, 3);
@@ -325,46 +325,54 @@ TEST_F(HostileModels, UnusableImagesBecomeSilentMagentaPlaceholders)
     std::string obj = "mtllib model.mtl\n" + kTriangle;
     std::string mtl;
     for (std::size_t i = 0; i < images.size(); ++i) {
+        // Each image twice, so a line per use would show.
         obj += "o part" + std::to_string(i) + "\nusemtl m" + std::to_string(i) + "\nf 1 2 3\n";
-        mtl += "newmtl m" + std::to_string(i) + "\nmap_Kd " + images[i] + "\n";
+        mtl += "newmtl m" + std::to_string(i) + "\nmap_Kd " + images[i] + "\nmap_Ks ./" + images[i] + "\n";
     }
-    // Longer than the importer's path strings hold: it drops the path.
+    // Longer than the importer's path strings hold: it drops the map, and the
+    // material's colour stands in.
     obj += "o overlong\nusemtl long\nf 1 2 3\n";
     mtl += "newmtl long\nmap_Kd " + std::string(2000, 'x') + ".png\n";
 
     const std::unique_ptr<Model> model = importObj(obj, mtl);
 
-    EXPECT_EQ(printed, "");
     EXPECT_EQ(model->meshes.size(), images.size() + 1);
     ASSERT_EQ(model->loadedTextures.size(), images.size());
     for (const MeshTexture& texture : model->loadedTextures) {
         EXPECT_EQ(readTexels(texture.textureName), kPlaceholder) << texture.materialPath.C_Str();
     }
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), static_cast<long>(images.size())) << printed;
+    for (const std::string& image : images) {
+        const std::string line = "ERROR::TEXTURE:: " + modelDirectory + "/" + image + ": ";
+        EXPECT_NE(printed.find(line), std::string::npos) << printed;
+    }
 }
 
-// Texture paths are appended to the model's directory unchanged: an absolute
-// path is looked for beneath it, and ".." climbs out of it as the file
-// system resolves it.
-TEST_F(HostileModels, TexturePathsAreJoinedToTheModelDirectoryAsGiven)
+// Paths as exporters write them: Windows separators, another machine's
+// absolute path (the file of that name beside the model is read), this
+// machine's absolute path, and a relative one leaving the model's folder.
+TEST_F(HostileModels, TexturePathsAreReadAsTheirAuthorsMeantThem)
 {
     const std::string absolute = dir.file("elsewhere/absolute.png");
     std::filesystem::create_directories(dir.file("elsewhere"));
     writeSolidPng(absolute, 255, 0, 0);
-    std::filesystem::create_directories(modelDirectory + dir.file("elsewhere"));
-    writeSolidPng(modelDirectory + absolute, 0, 0, 255);
     std::filesystem::create_directories(dir.file("sibling"));
     writeSolidPng(dir.file("sibling/up.png"), 0, 255, 0);
-    writeSolidPng(modelDirectory + "/beside.png", 7, 8, 9);
+    std::filesystem::create_directories(modelDirectory + "/textures");
+    writeSolidPng(modelDirectory + "/textures/wall.png", 7, 8, 9);
+    writeSolidPng(modelDirectory + "/beside.png", 4, 5, 6);
 
     const std::unique_ptr<Model> model = importObj(
         "mtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n",
-        "newmtl m\nmap_Kd " + absolute + "\nmap_Ks ../sibling/up.png\nmap_Bump beside.png\n");
+        "newmtl m\nmap_Kd " + absolute + "\nmap_Ks ..\\sibling\\up.png\nmap_Bump textures\\wall.png\n"
+        "map_Ka C:\\Users\\someone\\Desktop\\beside.png\n");
 
     EXPECT_EQ(printed, "");
-    ASSERT_EQ(model->loadedTextures.size(), 3u);
-    EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), rgb(0, 0, 255));
+    ASSERT_EQ(model->loadedTextures.size(), 4u);
+    EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), rgb(255, 0, 0));
     EXPECT_EQ(readTexels(model->loadedTextures[1].textureName), rgb(0, 255, 0));
     EXPECT_EQ(readTexels(model->loadedTextures[2].textureName), rgb(7, 8, 9));
+    EXPECT_EQ(readTexels(model->loadedTextures[3].textureName), rgb(4, 5, 6));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Model import end to end: the node walk, the per-model texture cache and its
 // keys, texture paths, import failures, and what a draw hands GL.
+#include "model/load_cache.h"
 #include "model/model.h"
 #include "model/scene_import.h"
 #include "gl_probes.h"
@@ -86,18 +87,18 @@ TEST_F(ModelGL, RootWithoutMeshesYieldsItsChildrensMeshesDepthFirst)
     EXPECT_EQ(model->meshes[1].vertices[0].position, glm::vec3(5.0f, 0.0f, 0.0f));
 }
 
-TEST_F(ModelGL, SharedImageIsLoadedOncePerModelAndFeedsEverySlotThatNamesIt)
+TEST_F(ModelGL, SharedImageIsLoadedOnceAndFeedsEverySlotThatNamesIt)
 {
     writeSolidPng(dir.file("shared.png"), 40, 50, 60);
     const std::unique_ptr<Model> model =
         importObj("mtllib model.mtl\n" + kTriangle +
                       "o first\nusemtl both\nf 1 2 3\n"
                       "o second\nusemtl colourOnly\nf 3 2 1\n",
-                  "newmtl both\nmap_Kd shared.png\nmap_Ks shared.png\n"
+                  "newmtl both\nmap_Kd shared.png\nmap_Ks ./shared.png\n"
                   "newmtl colourOnly\nmap_Kd shared.png\n");
     ASSERT_EQ(model->meshes.size(), 2u);
-    ASSERT_EQ(model->meshes[0].textures.size(), 2u);
-    ASSERT_EQ(model->meshes[1].textures.size(), 1u);
+    ASSERT_EQ(model->meshes[0].textures.size(), 3u);
+    ASSERT_EQ(model->meshes[1].textures.size(), 3u);
 
     ASSERT_EQ(model->loadedTextures.size(), 1u);
     const GLuint shared = model->loadedTextures[0].textureName;
@@ -112,6 +113,69 @@ TEST_F(ModelGL, SharedImageIsLoadedOncePerModelAndFeedsEverySlotThatNamesIt)
     model->meshes[0].draw(program);
     EXPECT_EQ(uniformInt(program.program, "material.diffuse"), 0);
     EXPECT_EQ(uniformInt(program.program, "material.specular"), 1);
+}
+
+// Slots without a map are fed the material's own colours and a flat normal,
+// so no sampler is left on the texture the previous mesh bound.
+TEST_F(ModelGL, SlotsWithoutMapsGetTheMaterialsColoursAndAFlatNormal)
+{
+    writeSolidPng(dir.file("bump.png"), 1, 2, 3);
+    const std::unique_ptr<Model> model =
+        importObj("mtllib model.mtl\n" + kTriangle +
+                      "o plain\nusemtl plain\nf 1 2 3\no bumpy\nusemtl bumpy\nf 3 2 1\n",
+                  "newmtl plain\nKd 1 0.5 0\nKs 0 0 1\nnewmtl bumpy\nKd 0 1 0\nmap_Bump bump.png\n");
+    ShaderProgram program = probes::buildAllSamplersProgram(dir);
+    glUseProgram(program.program);
+
+    const std::vector<std::vector<std::vector<unsigned char>>> expected = {
+        {rgb(255, 128, 0), rgb(0, 0, 255), rgb(128, 128, 255)},
+        {rgb(0, 255, 0), rgb(0, 0, 0), rgb(1, 2, 3)},
+    };
+    for (std::size_t m = 0; m < expected.size(); ++m) {
+        model->meshes[m].draw(program);
+        const char* samplers[] = {"material.diffuse", "material.specular", "material.normal"};
+        for (std::size_t slot = 0; slot < expected[m].size(); ++slot) {
+            const GLint unit = uniformInt(program.program, samplers[slot]);
+            EXPECT_EQ(unit, static_cast<GLint>(slot));
+            EXPECT_EQ(readTexels(model->meshes[m].textures[static_cast<std::size_t>(unit)].textureName),
+                      expected[m][slot])
+                << "mesh " << m << " " << samplers[slot];
+        }
+    }
+    EXPECT_EQ(model->loadedTextures.size(), 1u);
+}
+
+// One start-up reads each file once: a second model of the same file (here
+// under another spelling) shares the first one's import, meshes and
+// textures, even after the file has changed on disk; an image that two
+// files name is one GL texture, and one that fails is reported once.
+TEST_F(ModelGL, ModelsOfOneStartUpShareEachFileAndImage)
+{
+    writeSolidPng(dir.file("tex.png"), 10, 20, 30);
+    dir.write("a.obj", "mtllib a.mtl\n" + kTriangle + "usemtl m\nf 1 2 3\n");
+    dir.write("a.mtl", "newmtl m\nmap_Kd tex.png\nmap_Ks gone.png\n");
+    std::filesystem::create_directory(dir.file("sub"));
+    dir.write("sub/b.obj", "mtllib b.mtl\n" + kTriangle + "usemtl m\nf 1 2 3\n");
+    dir.write("sub/b.mtl", "newmtl m\nmap_Kd ../tex.png\nmap_Ks ../gone.png\n");
+
+    std::vector<std::unique_ptr<Model>> models;
+    printed = captureStdout([&] {
+        LoadCache cache;
+        models.push_back(std::make_unique<Model>(dir.file("a.obj"), cache));
+        dir.write("a.obj", "v 5 5 5\nv 6 5 5\nv 5 6 5\nf 1 2 3\n");
+        models.push_back(std::make_unique<Model>(dir.path + "/sub/../a.obj", cache));
+        models.push_back(std::make_unique<Model>(dir.file("sub/b.obj"), cache));
+    });
+
+    EXPECT_EQ(printed, "ERROR::TEXTURE:: " + dir.path + "/gone.png: no such file\n");
+    const Mesh& first = models[0]->meshes.at(0);
+    const Mesh& again = models[1]->meshes.at(0);
+    EXPECT_EQ(again.vertexArray, first.vertexArray);
+    EXPECT_EQ(again.vertices[0].position, glm::vec3(0.0f));
+    const Mesh& other = models[2]->meshes.at(0);
+    EXPECT_NE(other.vertexArray, first.vertexArray);
+    EXPECT_EQ(other.textures[0].textureName, first.textures[0].textureName);
+    EXPECT_EQ(other.textures[1].textureName, first.textures[1].textureName);
 }
 
 TEST_F(ModelGL, PathsDifferingOnlyInCaseAreLoadedAsTwoTextures)

@@ -122,7 +122,11 @@ TEST(SceneConversion, MalformedMeshKeepsOnlyWhatItCanUse)
         const ConvertedMesh converted = convertSceneMesh(mesh, scene);
         EXPECT_EQ(converted.vertices.size(), 3u);
         EXPECT_EQ(converted.indices, (std::vector<unsigned int>{0, 1, 2}));
-        EXPECT_TRUE(converted.textures.empty()) << materialIndex;
+        // Without a material: default colours and a flat normal, never a file.
+        ASSERT_EQ(converted.textures.size(), 3u) << materialIndex;
+        for (const TextureRequest& texture : converted.textures) {
+            EXPECT_TRUE(texture.solidColour.has_value()) << materialIndex;
+        }
     }
 }
 

@@ -108,7 +108,9 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
     const ShaderPrograms programs = prepareRendering();
-    composeScene();
+    if (!composeScene([&context] { return pollLoadingEvents(*context); })) {
+        return kExitFailure;
+    }
     applyToggles(*options);
     frameClock = readScriptedTime;
 

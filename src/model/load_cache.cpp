@@ -1,0 +1,123 @@
+#include "model/load_cache.h"
+
+#include "model/model_file_import.h"
+#include "model/texture_loader.h"
+#include "model/texture_paths.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <utility>
+
+namespace {
+
+constexpr int kSolidSize = 1;
+
+void reportTextureFailure(const std::string& path, const std::string& reason)
+{
+    std::cout << "ERROR::TEXTURE:: " << path << ": " << reason << std::endl;
+}
+
+DecodedImage solidImage(const Texel& colour)
+{
+    DecodedImage image;
+    image.width = kSolidSize;
+    image.height = kSolidSize;
+    image.pixels.reset(static_cast<unsigned char*>(std::malloc(colour.size())));
+    if (image.pixels) {
+        std::memcpy(image.pixels.get(), colour.data(), colour.size());
+    }
+    return image;
+}
+
+}  // namespace
+
+LoadCache::LoadCache(std::function<void()> whileLoading) : whileLoading_(std::move(whileLoading)) {}
+
+LoadCache::FileKey LoadCache::fileKey(const std::string& path)
+{
+    if (const std::optional<FileIdentity> identity = fileIdentity(path)) {
+        return *identity;
+    }
+    // "a.png" and "./a.png" are one missing file, reported once.
+    return std::filesystem::path(path).lexically_normal().string();
+}
+
+void LoadCache::pollIfDue()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (whileLoading_ && now - lastPoll_ >= kLoadingPollInterval) {
+        whileLoading_();
+        lastPoll_ = std::chrono::steady_clock::now();
+    }
+}
+
+const LoadedModel& LoadCache::model(const std::string& path)
+{
+    const FileKey key = fileKey(path);
+    if (const auto known = models_.find(key); known != models_.end()) {
+        return known->second;
+    }
+    ImportedModelFile file =
+        worker_.run([path] { return importModelFile(path); }, [this] { pollIfDue(); }, kLoadingPollInterval);
+    pollIfDue();
+
+    LoadedModel loaded;
+    loaded.imported = file.imported;
+    loaded.error = std::move(file.error);
+    loaded.directory = std::move(file.directory);
+    for (ConvertedMesh& mesh : file.meshes) {
+        std::vector<MeshTexture> textures;
+        for (const TextureRequest& request : mesh.textures) {
+            textures.push_back(texture(request, loaded.directory));
+            const bool firstUse = std::none_of(loaded.fileTextures.begin(), loaded.fileTextures.end(),
+                                               [&](const MeshTexture& used) {
+                                                   return used.textureName == textures.back().textureName;
+                                               });
+            if (!request.solidColour && firstUse) {
+                loaded.fileTextures.push_back(textures.back());
+            }
+        }
+        loaded.meshes.emplace_back(std::move(mesh.vertices), std::move(mesh.indices), std::move(textures));
+        pollIfDue();
+    }
+    return models_.emplace(key, std::move(loaded)).first->second;
+}
+
+MeshTexture LoadCache::texture(const TextureRequest& request, const std::string& directory)
+{
+    MeshTexture texture;
+    texture.samplerUniform = request.samplerUniform;
+    texture.materialPath = request.materialPath;
+    texture.textureName = request.solidColour ? solidTexture(*request.solidColour)
+                                              : imageTexture(resolveTexturePath(request.materialPath.C_Str(), directory));
+    return texture;
+}
+
+GLuint LoadCache::imageTexture(const std::string& path)
+{
+    const FileKey key = fileKey(path);
+    if (const auto known = images_.find(key); known != images_.end()) {
+        return known->second;
+    }
+    const DecodedImage image =
+        worker_.run([path] { return decodeRgbImage(path); }, [this] { pollIfDue(); }, kLoadingPollInterval);
+    std::string refusal;
+    const GLuint name = uploadTexture2D(image, &refusal);
+    const std::string& failure = image.failure.empty() ? refusal : image.failure;
+    if (!failure.empty()) {
+        reportTextureFailure(path, failure);
+    }
+    pollIfDue();
+    return images_.emplace(key, name).first->second;
+}
+
+GLuint LoadCache::solidTexture(const Texel& colour)
+{
+    if (const auto known = solids_.find(colour); known != solids_.end()) {
+        return known->second;
+    }
+    return solids_.emplace(colour, uploadTexture2D(solidImage(colour))).first->second;
+}

@@ -1,0 +1,73 @@
+// Everything one start-up loads, loaded once: each model file is imported
+// once and each image file decoded and uploaded once, whatever model or
+// spelling names it, so the eight pipes draw from one import, one set of
+// meshes (the same GL buffers) and one set of GL textures. Files are told
+// apart by identity, not by the text of their paths. The slow GL-free steps
+// run on a worker thread; every GL call is made here, on the caller's
+// thread, in the order the models ask, so start-up's calls repeat exactly.
+#pragma once
+
+#include "common/file_identity.h"
+#include "model/loading_worker.h"
+#include "model/mesh.h"
+#include "model/mesh_texture.h"
+#include "model/scene_conversion.h"
+
+#include <GL/glew.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <variant>
+#include <vector>
+
+// What every model made from one file shares.
+struct LoadedModel {
+    bool imported = false;
+    // The import-error line's text, when the file was not imported.
+    std::string error;
+    std::string directory;
+    std::vector<Mesh> meshes;
+    // The image-file textures its meshes bind, each once, in first-use order.
+    std::vector<MeshTexture> fileTextures;
+};
+
+// The longest the window goes without its events polled while a start-up
+// loads, also inside one long import: long enough to be nothing next to
+// the work, short enough that moving or closing the window never stalls.
+inline constexpr std::chrono::milliseconds kLoadingPollInterval{50};
+
+class LoadCache {
+public:
+    // `whileLoading` (the window's event poll) runs every
+    // kLoadingPollInterval while a worker step runs, and between uploads.
+    // Needs a current GL context; the cache must not outlive it.
+    explicit LoadCache(std::function<void()> whileLoading = {});
+
+    // The model file at `path`, imported and uploaded on first use.
+    const LoadedModel& model(const std::string& path);
+
+    // The texture `request` names for a model in `directory`: an image file
+    // (a placeholder, with one line saying why, when it cannot be used) or a
+    // single texel of the material's colour.
+    MeshTexture texture(const TextureRequest& request, const std::string& directory);
+
+private:
+    // A file's identity, or its path where it has none (a missing file),
+    // so a failure is still reported once.
+    using FileKey = std::variant<FileIdentity, std::string>;
+    static FileKey fileKey(const std::string& path);
+
+    GLuint imageTexture(const std::string& path);
+    GLuint solidTexture(const Texel& colour);
+    void pollIfDue();
+
+    std::function<void()> whileLoading_;
+    std::chrono::steady_clock::time_point lastPoll_ = std::chrono::steady_clock::now();
+    std::map<FileKey, LoadedModel> models_;
+    std::map<FileKey, GLuint> images_;
+    std::map<Texel, GLuint> solids_;
+    // Last, so it is joined before the maps its jobs never touch are gone.
+    LoadingWorker worker_;
+};
