@@ -117,12 +117,13 @@ TEST(HostileFilesEndToEnd, BrokenModelFilesAreReportedOncePerModelAndTheViewerRu
                           "ERROR::ASSIMP:: OBJ: Invalid face index.\n");
 }
 
-// Unusable images give placeholders without a word. The hallway's images are
-// broken in place and its library starts with a texture statement outside any
-// material; the slime's material names an absolute path, a path through
-// "..", and one longer than the importer keeps; the pipe's names its images
-// without their folder.
-TEST(HostileFilesEndToEnd, BrokenImagesAndMaterialLibrariesPassSilently)
+// Unusable images give placeholders and one line each, however many models
+// use them. The hallway's images are broken in place and its library starts
+// with a texture statement outside any material; the slime's material names
+// an absolute path, a path through "..", and one longer than the importer
+// keeps (all usable or dropped: no line); the pipe's names its images
+// without their folder, for eight pipes.
+TEST(HostileFilesEndToEnd, BrokenImagesAreNamedOnceEachAndTheViewerRunsOn)
 {
     ViewerProcess viewer;
     const std::string models = viewer.workingDirectory() + "/data/models/";
@@ -159,7 +160,16 @@ TEST(HostileFilesEndToEnd, BrokenImagesAndMaterialLibrariesPassSilently)
     replaceAll(pipe, "textures/", "");
     writeFile(models + "pipe.mtl", pipe);
 
-    EXPECT_EQ(runUntilEscape(viewer), "");
+    const std::string output = runUntilEscape(viewer);
+
+    std::vector<std::string> named(hallwayImages.begin(), hallwayImages.begin() + hostileImages.size() + 2);
+    for (const std::string& image : materialImages(models + "pipe.mtl")) {
+        named.push_back(image);
+    }
+    for (const std::string& image : named) {
+        EXPECT_EQ(occurrences(output, "ERROR::TEXTURE:: data/models/" + image + ": "), 1u) << image << output;
+    }
+    EXPECT_EQ(occurrences(output, "\n"), named.size()) << output;
 }
 
 }  // namespace
