@@ -1,6 +1,7 @@
 #include "model/load_cache.h"
 
 #include "model/model_file_import.h"
+#include "model/staged_texture_upload.h"
 #include "model/texture_loader.h"
 #include "model/texture_paths.h"
 
@@ -104,8 +105,10 @@ GLuint LoadCache::imageTexture(const std::string& path)
     }
     const DecodedImage image =
         worker_.run([path] { return decodeRgbImage(path); }, [this] { pollIfDue(); }, kLoadingPollInterval);
+    pollIfDue();
     std::string refusal;
-    const GLuint name = uploadTexture2D(image, &refusal);
+    const GLuint name = needsStagedUpload(image) ? uploadTextureInSteps(image, [this] { pollIfDue(); })
+                                                 : uploadTexture2D(image, &refusal);
     const std::string& failure = image.failure.empty() ? refusal : image.failure;
     if (!failure.empty()) {
         reportTextureFailure(path, failure);

@@ -5,7 +5,9 @@
 // memory. With --long-run it also renders many frames and reports whether
 // resident memory grows.
 //
-//   frame_bench [--frames N] [--long-run FRAMES] [--offscreen]   (from the repository root)
+//   frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]
+//   (from the repository root; --startup-only stops after the first frame,
+//   for timing the loading of heavy models and textures)
 #include "app/data_folder.h"
 #include "app/frame_loop.h"
 #include "app/render_context.h"
@@ -237,9 +239,12 @@ int main(int argc, char** argv)
     int frames = kDefaultFrames;
     int longRunFrames = 0;
     bool offscreen = false;
+    bool startupOnly = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--offscreen") == 0) {
             offscreen = true;
+        } else if (std::strcmp(argv[i], "--startup-only") == 0) {
+            startupOnly = true;
         } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frames = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--long-run") == 0 && i + 1 < argc) {
@@ -277,6 +282,11 @@ int main(int argc, char** argv)
 
     std::printf("%s | %s | 1280x720\n\n", describeRenderContext(*context).c_str(), glGetString(GL_VERSION));
     printStartup(profile, windowMs, targetsMs, sceneMs, firstFrameMs, totalMs);
+    if (startupOnly) {
+        std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
+        closeRenderContext(*context);
+        return 0;
+    }
 
     std::printf("\n%d frames per configuration, spread over one tour cycle\n", frames);
     std::printf("%-18s %12s %12s\n", "configuration", "median ms", "first ms");
