@@ -6,6 +6,7 @@
 #   tools/install-deps.sh sanitize     ... and tools/sanitize.sh
 #   tools/install-deps.sh fuzz         ... and tools/fuzz.sh
 #   tools/install-deps.sh package      ... and tools/check_package.sh
+#   tools/install-deps.sh trace        ... and tools/compare_gl_traces.sh
 # Idempotent: when everything is already installed it only checks and returns.
 # Installing needs root; other users go through sudo.
 set -euo pipefail
@@ -32,8 +33,11 @@ for stage in "$@"; do
     fuzz) packages+=(clang libclang-rt-14-dev llvm) ;;
     # The desktop entry check.
     package) packages+=(desktop-file-utils) ;;
+    # The GL call recorder, and the interpreter of the script that
+    # normalises its dumps.
+    trace) packages+=(apitrace python3) ;;
     *)
-      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz or package)" >&2
+      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz, package or trace)" >&2
       exit 2
       ;;
   esac
