@@ -10,9 +10,12 @@
 # new temporary folder). Exit status: 0 when every frame is identical with
 # object names masked, 1 when one differs, 2 on a usage error, 3 when a
 # build could not be recorded.
-set -euo pipefail
+set -Eeuo pipefail
 # One collation for sort and join.
 export LC_ALL=C
+# Any other failure means nothing was compared: not 1, which says a frame
+# differs.
+trap 'echo "compare_gl_traces.sh: failed at line $LINENO" >&2; exit 3' ERR
 
 usage() {
   cat <<'EOF'
@@ -124,6 +127,10 @@ record() {
       exit 3
     fi
   done
+  if [ ! -s "$dir/capture.trace" ]; then
+    echo "compare_gl_traces.sh: apitrace recorded nothing of $build/capture; its output is in $dir/capture.log" >&2
+    exit 3
+  fi
   # Without -v the dump leaves out only the window system's and GLEW's
   # queries (glXGetProcAddress, glGetStringi and the like).
   (cd "$dir/blobs" && apitrace dump --blobs --multiline=no --color=never "$dir/capture.trace") >"$dir/dump.txt"
@@ -131,7 +138,7 @@ record() {
     echo "compare_gl_traces.sh: the trace of $build/capture ($config) is not a capture run: $(cat "$dir/normalise.log")" >&2
     exit 3
   fi
-  rm -rf "$dir/blobs" "$dir/dump.txt"
+  rm -rf "$dir/blobs" "$dir/dump.txt" "$dir/normalise.log"
 }
 
 # show_diff FILE: the first $max_lines lines of a unified diff, indented.
@@ -147,6 +154,12 @@ show_diff() {
 # call_counts FILE: "FUNCTION COUNT" lines, sorted by function.
 call_counts() {
   sed 's/(.*//' "$1" | sort | uniq -c | awk '{ print $2, $1 }'
+}
+
+# objects_used FILE: "KIND COUNT" lines, how many objects of each kind the
+# numbered calls in FILE name.
+objects_used() {
+  grep -oE '\b[a-z]+#[0-9]+' "$1" | sort -u | sed 's/#.*//' | uniq -c | awk '{ print $2, $1 }' || true
 }
 
 # compare_segment CONFIG SEGMENT: diffs both namings; sets masked_same and
@@ -202,8 +215,13 @@ report_segment() {
   if [ "$masked_same" -eq 1 ] && [ "$numbered_same" -eq 1 ]; then
     echo "  $label: identical"
   elif [ "$masked_same" -eq 1 ]; then
-    echo "  $label: identical with names masked; numbered names differ ($diffs/numbered/$segment.diff):"
-    show_diff "$diffs/numbered/$segment.diff"
+    # The same calls on other objects: how many of each kind the frame
+    # touches says whether objects came to be shared (or split).
+    echo "  $label: identical with names masked; numbered names differ ($diffs/numbered/$segment.diff)"
+    echo "    objects used, before -> after: $(join -a 1 -a 2 -e 0 -o 0,1.2,2.2 \
+      <(objects_used "$out/before/$config/numbered/$segment.txt") \
+      <(objects_used "$out/after/$config/numbered/$segment.txt") |
+      awk '{ printf "%s%s %d -> %d", (NR > 1 ? ", " : ""), $1, $2, $3 }')"
   else
     echo "  $label: differs ($diffs/masked/$segment.diff):"
     show_diff "$diffs/masked/$segment.diff"
