@@ -110,9 +110,10 @@ record() {
   read -ra flags <<<"${config_flags[$config]}"
   mkdir -p "$dir/png" "$dir/blobs"
   # The hidden window's GLX path: apitrace's GLX wrapper sees every entry
-  # point GLEW loads, and each frame ends in a buffer swap. (Through EGL,
-  # offscreen, GLEW's entry points bypass the wrapper and frames end in a
-  # flush.) A fresh X server per run; `xvfb-run -a` can lose the race for a
+  # point GLEW loads, and each frame ends in a buffer swap. (Offscreen,
+  # through EGL, GLEW still looks its entry points up through GLX, which the
+  # EGL wrapper does not intercept, so most calls go unrecorded; and frames
+  # end in a flush.) A fresh X server per run; `xvfb-run -a` can lose the race for a
   # display number to another one starting, so a failed run gets two more
   # tries.
   local attempt
