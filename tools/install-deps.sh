@@ -7,6 +7,7 @@
 #   tools/install-deps.sh fuzz         ... and tools/fuzz.sh
 #   tools/install-deps.sh package      ... and tools/check_package.sh
 #   tools/install-deps.sh bench        ... and tools/bench_loading.sh
+#   tools/install-deps.sh trace        ... and tools/compare_gl_traces.sh
 # Idempotent: when everything is already installed it only checks and returns.
 # Installing needs root; other users go through sudo.
 set -euo pipefail
@@ -35,8 +36,11 @@ for stage in "$@"; do
     package) packages+=(desktop-file-utils) ;;
     # Peak memory of a whole run.
     bench) packages+=(time) ;;
+    # The GL call recorder, and the interpreter of the script that
+    # normalises its dumps.
+    trace) packages+=(apitrace python3) ;;
     *)
-      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz, package or bench)" >&2
+      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz, package, bench or trace)" >&2
       exit 2
       ;;
   esac
