@@ -10,6 +10,7 @@
 #include "render/point_light.h"
 #include "render/render_targets.h"
 #include "render/shadow_pass.h"
+#include "support/captured_output.h"
 #include "support/gl_recorder.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
@@ -181,6 +182,24 @@ TEST_F(FrameLoopTest, SwitchedOffPassKeepsItsTargetWhileOthersRedraw)
     EXPECT_EQ(pixelOf(bloomBlurTarget.framebuffer), marker);
     const std::array<GLubyte, 4> occlusionClear{230, 128, 128, 255};
     EXPECT_EQ(pixelOf(godRayTarget.framebuffer), occlusionClear);
+}
+
+// A program that failed to link cannot be made current, so its draws would
+// run with whatever program came before: the pass clears and draws nothing.
+TEST_F(FrameLoopTest, PassWhoseProgramFailedToBuildOnlyClears)
+{
+    ShaderPrograms broken = viewer.programs;
+    const std::string printed = captureStdout([&] { broken.lightingVariants.fill(ShaderProgram(ShaderSources{})); });
+    ASSERT_NE(printed.find("PROGRAM-LINKING-ERROR"), std::string::npos);
+    shadowOn = godRaysOn = bloomOn = false;
+
+    startGLRecording();
+    runFrame(viewer.context, broken);
+    const Calls recorded = stopGLRecording();
+
+    Calls expected = lightingPass(0);
+    expected.pop_back();
+    EXPECT_EQ(recorded, expected);
 }
 
 TEST_F(FrameLoopTest, RunsEveryPassWithoutALight)
