@@ -68,7 +68,7 @@ void placeIfComposed(Model* model, float x, float angle)
 class SceneLoader {
 public:
     explicit SceneLoader(const LoadingEvents& pollEvents)
-        : pollEvents_(pollEvents), cache_([this] { poll(); })
+        : pollEvents_(pollEvents), cache_([this] { return poll(); })
     {
         poll();
     }
@@ -88,11 +88,11 @@ public:
     bool closing() const { return closing_; }
 
 private:
-    void poll()
+    // Whether to go on.
+    bool poll()
     {
-        if (pollEvents_ && !pollEvents_()) {
-            closing_ = true;
-        }
+        closing_ = closing_ || (pollEvents_ && !pollEvents_());
+        return !closing_;
     }
 
     const LoadingEvents& pollEvents_;

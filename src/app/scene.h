@@ -25,8 +25,9 @@ using LoadingEvents = std::function<bool()>;
 // Imports and places the models, creates the light and fills the lists;
 // each model file is loaded once, however many models it makes. While files
 // load, `pollEvents` runs every kLoadingPollInterval or so; once it says
-// stop, composition ends after the model in hand, leaves the lists empty
-// and returns false. Needs a current GL context.
+// stop, composition ends as soon as the step in hand (an import, an image)
+// is done, leaves the lists empty and returns false. Needs a current GL
+// context.
 bool composeScene(const LoadingEvents& pollEvents = nullptr);
 
 void animateScene();

@@ -35,7 +35,7 @@ DecodedImage solidImage(const Texel& colour)
 
 }  // namespace
 
-LoadCache::LoadCache(std::function<void()> whileLoading) : whileLoading_(std::move(whileLoading)) {}
+LoadCache::LoadCache(std::function<bool()> keepLoading) : keepLoading_(std::move(keepLoading)) {}
 
 LoadCache::FileKey LoadCache::fileKey(const std::string& path)
 {
@@ -49,8 +49,8 @@ LoadCache::FileKey LoadCache::fileKey(const std::string& path)
 void LoadCache::pollIfDue()
 {
     const auto now = std::chrono::steady_clock::now();
-    if (whileLoading_ && now - lastPoll_ >= kLoadingPollInterval) {
-        whileLoading_();
+    if (keepLoading_ && now - lastPoll_ >= kLoadingPollInterval) {
+        stopped_ = stopped_ || !keepLoading_();
         lastPoll_ = std::chrono::steady_clock::now();
     }
 }
@@ -61,9 +61,15 @@ const LoadedModel& LoadCache::model(const std::string& path)
     if (const auto known = models_.find(key); known != models_.end()) {
         return known->second;
     }
+    if (stopped_) {
+        return nothing_;
+    }
     ImportedModelFile file =
         worker_.run([path] { return importModelFile(path); }, [this] { pollIfDue(); }, kLoadingPollInterval);
     pollIfDue();
+    if (stopped_) {
+        return nothing_;
+    }
 
     LoadedModel loaded;
     loaded.imported = file.imported;
@@ -72,6 +78,10 @@ const LoadedModel& LoadCache::model(const std::string& path)
     for (ConvertedMesh& mesh : file.meshes) {
         std::vector<MeshTexture> textures;
         for (const TextureRequest& request : mesh.textures) {
+            if (stopped_) {
+                // Half a model is never kept: nothing will draw it.
+                return nothing_;
+            }
             textures.push_back(texture(request, loaded.directory));
             const bool firstUse = std::none_of(loaded.fileTextures.begin(), loaded.fileTextures.end(),
                                                [&](const MeshTexture& used) {

@@ -40,13 +40,18 @@ inline constexpr std::chrono::milliseconds kLoadingPollInterval{50};
 
 class LoadCache {
 public:
-    // `whileLoading` (the window's event poll) runs every
-    // kLoadingPollInterval while a worker step runs, and between uploads.
-    // Needs a current GL context; the cache must not outlive it.
-    explicit LoadCache(std::function<void()> whileLoading = {});
+    // `keepLoading` (the window's event poll) runs every
+    // kLoadingPollInterval while a worker step runs, and between uploads;
+    // once it returns false the cache stops: the step in hand finishes, and
+    // from then on models come back empty. Needs a current GL context; the
+    // cache must not outlive it.
+    explicit LoadCache(std::function<bool()> keepLoading = {});
 
     // The model file at `path`, imported and uploaded on first use.
     const LoadedModel& model(const std::string& path);
+
+    // Whether `keepLoading` has said stop.
+    bool stopped() const { return stopped_; }
 
     // The texture `request` names for a model in `directory`: an image file
     // (a placeholder, with one line saying why, when it cannot be used) or a
@@ -63,8 +68,11 @@ private:
     GLuint solidTexture(const Texel& colour);
     void pollIfDue();
 
-    std::function<void()> whileLoading_;
+    std::function<bool()> keepLoading_;
+    bool stopped_ = false;
     std::chrono::steady_clock::time_point lastPoll_ = std::chrono::steady_clock::now();
+    // What a stopped cache hands out.
+    const LoadedModel nothing_;
     std::map<FileKey, LoadedModel> models_;
     std::map<FileKey, GLuint> images_;
     std::map<Texel, GLuint> solids_;

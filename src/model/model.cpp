@@ -37,7 +37,10 @@ void Model::importScene(const std::string& path, LoadCache& cache)
 {
     const LoadedModel& loaded = cache.model(path);
     if (!loaded.imported) {
-        std::cout << "ERROR::ASSIMP:: " << loaded.error << std::endl;
+        // A load cut short because the window is closing is no error.
+        if (!cache.stopped()) {
+            std::cout << "ERROR::ASSIMP:: " << loaded.error << std::endl;
+        }
         return;
     }
     directory = loaded.directory;
