@@ -102,6 +102,20 @@ TEST_F(SceneTest, ComposesSixteenModelsIntoTheFourListsInDrawingOrder)
     EXPECT_FLOAT_EQ(light.quadratic, 0.25f);
 }
 
+// Escape or the close button while the files load: composition stops after
+// the step in hand, silently, and leaves nothing to draw.
+TEST_F(SceneTest, WindowClosedWhileLoadingEndsCompositionWithNothingToDraw)
+{
+    int polls = 0;
+    bool composed = true;
+    const std::string out = captureStdout([&] { composed = composeScene([&] { return ++polls < 3; }); });
+
+    EXPECT_FALSE(composed);
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(litObjects.empty() && shadowCasters.empty() && lights.empty());
+    EXPECT_EQ(alarmLight, nullptr);
+}
+
 TEST_F(SceneTest, MissingSlimeFileLeavesThreeEmptyModelsAndTheRestDraws)
 {
     TempDir dir;
