@@ -1,55 +1,94 @@
 // Screens material libraries before Assimp parses them. The line rules copy
-// the reader's: a statement may be indented, and a carriage return, form
-// feed or NUL ends a line as a newline does.
+// the reader's: a statement may be indented (but for the first), and a
+// carriage return, form feed or NUL ends a line as a newline does.
 #include "model/material_library_guard.h"
 
 #include "model/obj_lines.h"
 #include "model/obj_screening.h"
 
 #include <assimp/MemoryIOWrapper.h>
+#include <assimp/material.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 
 namespace {
 
 constexpr char kComment = '#';
-constexpr const char* kNewMaterial = "newmtl";
+// The reader's name for a material whose statement names none, which its
+// list holds from the start.
+constexpr std::string_view kDefaultMaterial = AI_DEFAULT_MATERIAL_NAME;
 
-// Only a `newmtl` in the first column counts: the reader does not skip
-// blanks before the first statement of a file, and stopping too late only
-// costs statements that could not have been used.
-bool startsMaterial(const std::string& text, std::size_t lineStart)
+// Calls `statement` with the offset of every statement the reader reads in
+// `text`, in order.
+template <typename Statement>
+void forEachStatement(std::string_view text, Statement statement)
 {
-    const std::size_t length = std::strlen(kNewMaterial);
-    if (text.compare(lineStart, length, kNewMaterial) != 0) {
-        return false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        statement(at);
+        while (at < text.size() && !endsLine(text[at])) {
+            ++at;
+        }
+        ++at;
+        while (at < text.size() && isBlank(text[at])) {
+            ++at;
+        }
     }
-    const std::size_t after = lineStart + length;
-    return after == text.size() || isBlank(text[after]) || endsLine(text[after]);
+}
+
+// The reader starts a material on "ne", of any word, after an 'n' or 'N'.
+bool startsMaterial(std::string_view text, std::size_t at)
+{
+    return at + 1 < text.size() && (text[at] == 'n' || text[at] == 'N') && text[at + 1] == 'e';
+}
+
+std::string_view trimmedRight(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
 }
 
 }  // namespace
 
 std::string commentOutStatementsBeforeFirstMaterial(std::string text)
 {
-    std::size_t lineStart = 0;
-    while (lineStart < text.size() && !startsMaterial(text, lineStart)) {
-        std::size_t at = lineStart;
-        while (at < text.size() && isBlank(text[at])) {
+    bool material = false;
+    forEachStatement(text, [&](std::size_t at) {
+        material = material || startsMaterial(text, at);
+        while (!material && at < text.size() && isBlank(text[at])) {
             ++at;
         }
-        if (at < text.size() && !endsLine(text[at])) {
+        if (!material && at < text.size() && !endsLine(text[at])) {
             text[at] = kComment;
         }
-        while (at < text.size() && !endsLine(text[at])) {
-            ++at;
-        }
-        lineStart = at + 1;
-    }
+    });
     return text;
+}
+
+std::vector<std::string> materialNames(std::string_view library)
+{
+    std::vector<std::string> names;
+    forEachStatement(library, [&](std::size_t at) {
+        if (!startsMaterial(library, at)) {
+            return;
+        }
+        std::size_t end = at + 1;
+        while (end < library.size() && !endsLine(library[end])) {
+            ++end;
+        }
+        // The statement's word, then the name: the rest of the line.
+        const std::string_view line = library.substr(at + 1, end - at - 1);
+        const std::size_t blank = line.find_first_of(" \t");
+        const std::size_t name =
+            blank == std::string_view::npos ? blank : line.find_first_not_of(" \t", blank);
+        names.emplace_back(name == std::string_view::npos ? kDefaultMaterial
+                                                          : trimmedRight(line.substr(name)));
+    });
+    return names;
 }
 
 MaterialLibraryGuard::MaterialLibraryGuard(Assimp::IOSystem* inner, std::string modelPath)
@@ -112,7 +151,7 @@ Assimp::IOStream* MaterialLibraryGuard::screenLibrary(Assimp::IOStream* stream)
     libraryBytes_ += size;
 
     text = commentOutStatementsBeforeFirstMaterial(std::move(text));
-    materials_ += materialCount(text);
+    materials_ += materialNames(text).size();
     if (materials_ > kMaxMaterials) {
         refusal_ = "OBJ: " + std::to_string(materials_) + " materials in its libraries, more than the " +
                    std::to_string(kMaxMaterials) + " this viewer imports";

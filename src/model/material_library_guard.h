@@ -13,12 +13,21 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// `text` with every statement before the first line that starts with
-// `newmtl` turned into a comment. Only the first character of such a
+// `text` with every statement before the first material turned into a
+// comment. Statements begin where the reader begins them: at the start of
+// the text and after every line end, past the blanks there, except that the
+// first line's blanks are not skipped (the reader passes over an indented
+// first line whole). A material begins with a statement starting "ne" or
+// "Ne", as the reader tells one. Only the first character of a commented
 // statement changes, so sizes and line breaks are kept.
 std::string commentOutStatementsBeforeFirstMaterial(std::string text);
+
+// The names of the materials a library's text defines, as the reader names
+// them, in order.
+std::vector<std::string> materialNames(std::string_view library);
 
 // Reads the model file through `inner` untouched and every other read (the
 // material libraries that the model names) whole, passing it on screened by
