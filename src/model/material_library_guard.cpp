@@ -4,7 +4,6 @@
 #include "model/material_library_guard.h"
 
 #include "model/obj_lines.h"
-#include "model/obj_screening.h"
 
 #include <assimp/MemoryIOWrapper.h>
 #include <assimp/material.h>
@@ -19,6 +18,11 @@ constexpr char kComment = '#';
 // The reader's name for a material whose statement names none, which its
 // list holds from the start.
 constexpr std::string_view kDefaultMaterial = AI_DEFAULT_MATERIAL_NAME;
+constexpr double kNsPerMs = 1e6;
+constexpr std::uint64_t kBytesPerMiB = std::uint64_t{1} << 20;
+// The reader's copy of a library and this guard's, both held while the
+// reader parses it.
+constexpr std::uint64_t kCopiesOfALibrary = 2;
 
 // Calls `statement` with the offset of every statement the reader reads in
 // `text`, in order.
@@ -133,10 +137,15 @@ Assimp::IOStream* MaterialLibraryGuard::Open(const char* file, const char* mode)
 Assimp::IOStream* MaterialLibraryGuard::screenLibrary(Assimp::IOStream* stream)
 {
     const std::size_t size = stream->FileSize();
-    if (libraryBytes_ + size > kMaxMaterialLibraryBytes) {
-        refusal_ = "OBJ: material libraries of " + std::to_string(libraryBytes_ + size) +
-                   " bytes, more than the " + std::to_string(kMaxMaterialLibraryBytes) +
-                   " this viewer reads";
+    libraryBytesRead_ += size;
+    ++librariesRead_;
+    largestLibrary_ = std::max<std::uint64_t>(largestLibrary_, size);
+    const std::uint64_t memory = cost_.memoryBytes + materials_.size() * kBytesPerMaterial +
+                                 largestLibrary_ * kCopiesOfALibrary;
+    if (memory > kMaxImportBytes) {
+        refusal_ = "OBJ: importing it with its material libraries would take about " +
+                   std::to_string(memory / kBytesPerMiB) + " MiB, more than the " +
+                   std::to_string(kMaxImportBytes / kBytesPerMiB) + " MiB this viewer allows";
         inner_->Close(stream);
         return nullptr;
     }
@@ -148,13 +157,32 @@ Assimp::IOStream* MaterialLibraryGuard::screenLibrary(Assimp::IOStream* stream)
         return stream;
     }
     inner_->Close(stream);
-    libraryBytes_ += size;
 
     text = commentOutStatementsBeforeFirstMaterial(std::move(text));
-    materials_ += materialNames(text).size();
-    if (materials_ > kMaxMaterials) {
-        refusal_ = "OBJ: " + std::to_string(materials_) + " materials in its libraries, more than the " +
-                   std::to_string(kMaxMaterials) + " this viewer imports";
+    for (std::string& name : materialNames(text)) {
+        const std::size_t length = name.size();
+        if (name != kDefaultMaterial && materials_.insert(std::move(name)).second) {
+            materialNameBytes_ += length;
+        }
+    }
+    const std::uint64_t withMaterials = cost_.memoryBytes + materials_.size() * kBytesPerMaterial +
+                                        largestLibrary_ * kCopiesOfALibrary;
+    if (withMaterials > kMaxImportBytes) {
+        refusal_ = "OBJ: " + std::to_string(materials_.size()) +
+                   " materials in its libraries would take about " +
+                   std::to_string(withMaterials / kBytesPerMiB) + " MiB with the model, more than the " +
+                   std::to_string(kMaxImportBytes / kBytesPerMiB) + " MiB this viewer allows";
+        return nullptr;
+    }
+    const double work = foreseenWorkNs();
+    if (work > kMaxImportWorkNs) {
+        refusal_ = "OBJ: work estimated at " + std::to_string(static_cast<std::uint64_t>(work / kNsPerMs)) +
+                   " ms with its material libraries (" + std::to_string(cost_.materialLookups) +
+                   " lookups among " + std::to_string(materials_.size()) + " materials, " +
+                   std::to_string(cost_.libraryStatements) + " library statements reading up to " +
+                   std::to_string(largestLibrary_) + " bytes each), more than the " +
+                   std::to_string(static_cast<std::uint64_t>(kMaxImportWorkNs / kNsPerMs)) +
+                   " ms this viewer allows";
         return nullptr;
     }
     auto* bytes = new std::uint8_t[size];
@@ -162,6 +190,22 @@ Assimp::IOStream* MaterialLibraryGuard::screenLibrary(Assimp::IOStream* stream)
     // The stream owns and frees the copy.
     screened_.push_back(std::make_unique<Assimp::MemoryIOStream>(bytes, size, true));
     return screened_.back().get();
+}
+
+double MaterialLibraryGuard::workNs() const
+{
+    return objWorkNs(cost_) + materialLookupWorkNs(cost_, materials_.size(), materialNameBytes_) +
+           static_cast<double>(libraryBytesRead_) * kLibraryByteNs;
+}
+
+double MaterialLibraryGuard::foreseenWorkNs() const
+{
+    // Every library statement still to come may read a library as large as
+    // the largest so far: a model that names one large library over and
+    // over is refused at its first reading, not after all of them.
+    const std::uint64_t toCome =
+        cost_.libraryStatements > librariesRead_ ? cost_.libraryStatements - librariesRead_ : 0;
+    return workNs() + static_cast<double>(toCome) * static_cast<double>(largestLibrary_) * kLibraryByteNs;
 }
 
 void MaterialLibraryGuard::Close(Assimp::IOStream* stream)
