@@ -12,6 +12,9 @@
 #include "support/files.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
+// The generators of tools/heavy_inputs, compiled in: the tool's folder
+// builds only its own program.
+#include "../../tools/heavy_inputs/obj_inputs.cpp"
 
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
@@ -310,6 +313,35 @@ TEST_F(HostileModels, MaterialLibrariesPastTheirLimitsAreRefusedWithTheReason)
                             "newmtl m0\n#" + std::string(1 << 20, ' ') + "\n"),
                   "library statements reading");
     expectRefused("too many texture files", importObj(triangle + textured, textures), "texture files");
+}
+
+// Files as exporters write them, each just past a limit an earlier import
+// screen set (4 MiB, 131,072 corners, a face of 2,048, 256 statements
+// that make objects or switch materials, 256 materials, 64 textures, 16
+// libraries, crowding counted as if the file were one mesh), and a library
+// whose statements are indented: all import in full.
+TEST_F(HostileModels, FilesExportersWriteImportInFull)
+{
+    const std::string in = dir.file("exported");
+    const std::vector<WrittenObj> files = {
+        writeSphereObj(in + "/sphere", 44000),          writeCadCylinderObj(in + "/cylinder", 2100),
+        writeAssemblyObj(in + "/assembly", 129),        writeManyMaterialsObj(in + "/materials", 257),
+        writeManyTexturesObj(in + "/textures", 65),     writeLibraryPerObjectObj(in + "/libraries", 17),
+        writeGroundAndStatueObj(in + "/statue", 19000), writeIndentedLibraryObj(in + "/indented"),
+    };
+    std::unique_ptr<Model> model;
+    for (const WrittenObj& file : files) {
+        printed = captureStdout([&] { model = std::make_unique<Model>(file.path); });
+        EXPECT_EQ(printed, "") << file.path;
+        std::size_t corners = 0;
+        for (const Mesh& mesh : model->meshes) {
+            corners += mesh.indices.size();
+        }
+        EXPECT_EQ(corners, 3 * file.triangles) << file.path;
+    }
+    // The indented library's two materials and their textures are kept.
+    ASSERT_EQ(model->loadedTextures.size(), 2u);
+    EXPECT_STREQ(model->loadedTextures[1].materialPath.C_Str(), "moss.png");
 }
 
 // A texture statement ahead of the first material used to crash the import
