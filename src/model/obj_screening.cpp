@@ -52,11 +52,17 @@ constexpr float kBoundsStart = 1e10f;
 constexpr float kNormalsAlike = 0.9999f;
 // Tangents and bitangents, which lie across a corner's normal, are sorted by
 // their angle around it into sectors this wide, narrower than 45 degrees by
-// far more than rounding: two frames in one pair of sectors are surely
+// far more than the error of the angle's approximation (a quarter of a
+// degree) and rounding: two frames in one pair of sectors are surely
 // joined. Only unit normals (as exporters write them) keep them square to
 // the normal.
 constexpr float kPi = 3.14159265f;
 constexpr float kSectorRadians = 40.0f * kPi / 180.0f;
+constexpr int kSectors = 9;
+constexpr float kInPlane = 0.5f;
+// atan(t) for t in [0, 1] is t * pi / 4 + kArcTangentBend * t * (1 - t),
+// within 0.0038 rad.
+constexpr float kArcTangentBend = 0.273f;
 constexpr float kUnitNormalSlack = 1e-4f;
 constexpr float kUnitLength = 0.9f;
 constexpr int kQuadCorners = 4;
@@ -908,6 +914,40 @@ std::uint64_t ObjScan::triangulationSteps(const Face& face, std::uint64_t cap) c
 
 // --- Tangent generation ----------------------------------------------------
 
+// Finite floats in ascending order, by their bits (a radix sort, a byte at
+// a time: the bits of a float, its sign bit flipped and a negative one's
+// others too, order as the floats do).
+void sortFinite(std::vector<float>& values)
+{
+    constexpr int kDigitBits = 8;
+    constexpr std::uint32_t kDigits = 1u << kDigitBits;
+    constexpr std::uint32_t kSignBit = 0x80000000u;
+    std::vector<std::uint32_t> keys(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &values[i], sizeof bits);
+        keys[i] = (bits & kSignBit) != 0 ? ~bits : bits | kSignBit;
+    }
+    std::vector<std::uint32_t> spare(keys.size());
+    for (int shift = 0; shift < 32; shift += kDigitBits) {
+        std::vector<std::size_t> first(kDigits + 1, 0);
+        for (const std::uint32_t key : keys) {
+            ++first[((key >> shift) & (kDigits - 1)) + 1];
+        }
+        for (std::uint32_t d = 1; d <= kDigits; ++d) {
+            first[d] += first[d - 1];
+        }
+        for (const std::uint32_t key : keys) {
+            spare[first[(key >> shift) & (kDigits - 1)]++] = key;
+        }
+        keys.swap(spare);
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::uint32_t bits = (keys[i] & kSignBit) != 0 ? keys[i] & ~kSignBit : ~keys[i];
+        std::memcpy(&values[i], &bits, sizeof bits);
+    }
+}
+
 // The direction of the library's spatial sort, asked of the library itself.
 class SortDirection : public Assimp::SpatialSort {
 public:
@@ -938,12 +978,23 @@ std::int16_t frameCell(const aiVector3D& normal, const aiVector3D& tangent, cons
     aiVector3D first = normal ^ axis;
     first.Normalize();
     const aiVector3D second = normal ^ first;
-    const int sectors = static_cast<int>(std::ceil(2.0f * kPi / kSectorRadians));
-    const auto sector = [&](const aiVector3D& v) {
-        const float angle = std::atan2(v * second, v * first) + kPi;
-        return std::clamp(static_cast<int>(angle / kSectorRadians), 0, sectors - 1);
-    };
-    return static_cast<std::int16_t>(sector(tangent) * sectors + sector(bitangent));
+    int sectors[2] = {0, 0};
+    const aiVector3D* vectors[2] = {&tangent, &bitangent};
+    for (int k = 0; k < 2; ++k) {
+        const float x = *vectors[k] * first;
+        const float y = *vectors[k] * second;
+        const float larger = std::max(std::fabs(x), std::fabs(y));
+        if (larger < kInPlane) {
+            return -1;
+        }
+        const float t = std::min(std::fabs(x), std::fabs(y)) / larger;
+        float angle = t * (kPi / 4) + kArcTangentBend * t * (1.0f - t);
+        angle = std::fabs(y) > std::fabs(x) ? kPi / 2 - angle : angle;
+        angle = x < 0.0f ? kPi - angle : angle;
+        angle = y < 0.0f ? 2 * kPi - angle : angle;
+        sectors[k] = std::min(static_cast<int>(angle / kSectorRadians), kSectors - 1);
+    }
+    return static_cast<std::int16_t>(sectors[0] * kSectors + sectors[1]);
 }
 
 struct TangentVertex {
@@ -1135,7 +1186,7 @@ std::uint64_t ObjScan::neighbourScans(std::size_t firstMesh, std::size_t meshEnd
         return saturatingProduct(searched, vertices.size());
     }
     std::vector<float> sorted = distances;
-    std::sort(sorted.begin(), sorted.end());
+    sortFinite(sorted);
     // The distance of every search counted, answered together in order.
     std::vector<float> searches;
     // Joinable corners by position index (a counting sort), then each
@@ -1186,7 +1237,7 @@ std::uint64_t ObjScan::neighbourScans(std::size_t firstMesh, std::size_t meshEnd
     }
     // Each search scans from the first position not below its distance less
     // the tolerance to the first not below its distance plus it.
-    std::sort(searches.begin(), searches.end());
+    sortFinite(searches);
     std::uint64_t scans = 0;
     std::size_t from = 0;
     std::size_t to = 0;
