@@ -1256,13 +1256,13 @@ std::uint64_t ObjScan::neighbourScans(std::size_t firstMesh, std::size_t meshEnd
 void ObjScan::finish(double budgetNs)
 {
     cost_.materialsNamed = materialsNamed_.size();
+    constexpr double kStepNs = kTriangulationStepNs * kTriangulationRuns;
     double spentNs = objWorkNs(cost_) + materialLookupWorkNs(cost_, 0, 0);
     for (const Face& face : faces_) {
         if (face.kind != 'f' || face.corners <= static_cast<std::uint32_t>(kQuadCorners)) {
             continue;
         }
-        const auto left =
-            static_cast<std::uint64_t>(std::max(0.0, budgetNs - spentNs) / kTriangulationStepNs);
+        const auto left = static_cast<std::uint64_t>(std::max(0.0, budgetNs - spentNs) / kStepNs);
         const std::uint64_t cap = std::min(kMaxFaceTriangulationSteps, left);
         const std::uint64_t steps = triangulationSteps(face, cap);
         cost_.triangulationSteps = saturatingSum(cost_.triangulationSteps, steps);
@@ -1270,7 +1270,7 @@ void ObjScan::finish(double budgetNs)
             cost_.costliestFaceSteps = steps;
             cost_.costliestFaceCorners = face.corners;
         }
-        spentNs += steps * kTriangulationStepNs;
+        spentNs += static_cast<double>(steps) * kStepNs;
         if (steps > cap) {
             return;
         }
@@ -1344,7 +1344,7 @@ ObjImportCost countObjImportCost(std::string_view text)
 
 double objWorkNs(const ObjImportCost& cost)
 {
-    return static_cast<double>(cost.triangulationSteps) * kTriangulationStepNs +
+    return static_cast<double>(cost.triangulationSteps) * kTriangulationStepNs * kTriangulationRuns +
            static_cast<double>(cost.neighbourScans) * kNeighbourScanNs +
            static_cast<double>(cost.objectNameComparisons) * kNameComparisonNs +
            static_cast<double>(cost.objectNameBytes) * kNameByteNs;
