@@ -8,7 +8,6 @@
 
 #include "model/obj_lines.h"
 
-#include <assimp/MemoryIOWrapper.h>
 #include <assimp/SpatialSort.h>
 #include <assimp/fast_atof.h>
 #include <assimp/qnan.h>
@@ -1334,12 +1333,6 @@ ObjImportCost countObjImportCost(Assimp::IOStream& file)
         scan.finish(kMaxImportWorkNs);
     }
     return cost;
-}
-
-ObjImportCost countObjImportCost(std::string_view text)
-{
-    Assimp::MemoryIOStream file(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    return countObjImportCost(file);
 }
 
 double objWorkNs(const ObjImportCost& cost)

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 // What the work costs on one core, measured on the import library's own
 // code with inputs that do nothing else (tools/heavy_inputs writes them):
@@ -31,9 +30,9 @@ inline constexpr double kLibraryByteNs = 2.5;
 inline constexpr double kTextureLookupNs = 5.0;
 
 // All of that work together, for one model. A scanned surface of 2,000,000
-// triangles (200 MB) needs 2.5 s of neighbour scans by these measures, and
-// passes; a small hostile file can make the import spend no more than this
-// beyond reading it.
+// triangles (200 MB) needs 2.4 s of neighbour scans by these measures, and
+// passes; a small hostile file can make screen and import together spend
+// no more than this beyond reading it.
 inline constexpr double kMaxImportWorkNs = 4e9;
 // One face may take about 0.7 s to triangulate, and as long to screen: a
 // convex polygon of 11,000 corners (CAD programs write cylinder caps of a
@@ -91,7 +90,8 @@ struct ObjImportCost {
     // Names that usemtl statements may make materials of.
     std::uint64_t materialsNamed = 0;
     std::uint64_t materialNameBytes = 0;
-    // Each reads a library, the same one again as often as it is named.
+    // Material library statements: each reads a library, the same one
+    // again as often as it is named.
     std::uint64_t libraryStatements = 0;
 
     std::uint64_t memoryBytes = 0;
@@ -101,7 +101,6 @@ struct ObjImportCost {
 // OBJ reader reads it and counts what importing it costs. Stops early, with
 // the counts so far, once they pass a limit.
 ObjImportCost countObjImportCost(Assimp::IOStream& file);
-ObjImportCost countObjImportCost(std::string_view text);
 
 // The estimated work of the counts, in nanoseconds on one core: everything
 // but the material lookups, which depend on the libraries too.
@@ -111,7 +110,8 @@ double objWorkNs(const ObjImportCost& cost);
 // refused, in the import library's own style ("OBJ: ...").
 std::string objImportRefusal(const ObjImportCost& cost);
 
-// The work and memory that the materials of the libraries add: every
-// lookup compares with every material, names byte for byte at worst.
+// The work of the model's material lookups once the libraries have added
+// `libraryMaterials`: every lookup compares its name with every material,
+// byte for byte at worst.
 double materialLookupWorkNs(const ObjImportCost& cost, std::uint64_t libraryMaterials,
                             std::uint64_t libraryNameBytes);
