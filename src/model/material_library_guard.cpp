@@ -1,55 +1,98 @@
 // Screens material libraries before Assimp parses them. The line rules copy
-// the reader's: a statement may be indented, and a carriage return, form
-// feed or NUL ends a line as a newline does.
+// the reader's: a statement may be indented (but for the first), and a
+// carriage return, form feed or NUL ends a line as a newline does.
 #include "model/material_library_guard.h"
 
 #include "model/obj_lines.h"
-#include "model/obj_screening.h"
 
 #include <assimp/MemoryIOWrapper.h>
+#include <assimp/material.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 
 namespace {
 
 constexpr char kComment = '#';
-constexpr const char* kNewMaterial = "newmtl";
+// The reader's name for a material whose statement names none, which its
+// list holds from the start.
+constexpr std::string_view kDefaultMaterial = AI_DEFAULT_MATERIAL_NAME;
+constexpr double kNsPerMs = 1e6;
+constexpr std::uint64_t kBytesPerMiB = std::uint64_t{1} << 20;
+// The reader's copy of a library and this guard's, both held while the
+// reader parses it.
+constexpr std::uint64_t kCopiesOfALibrary = 2;
 
-// Only a `newmtl` in the first column counts: the reader does not skip
-// blanks before the first statement of a file, and stopping too late only
-// costs statements that could not have been used.
-bool startsMaterial(const std::string& text, std::size_t lineStart)
+// Calls `statement` with the offset of every statement the reader reads in
+// `text`, in order.
+template <typename Statement>
+void forEachStatement(std::string_view text, Statement statement)
 {
-    const std::size_t length = std::strlen(kNewMaterial);
-    if (text.compare(lineStart, length, kNewMaterial) != 0) {
-        return false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        statement(at);
+        while (at < text.size() && !endsLine(text[at])) {
+            ++at;
+        }
+        ++at;
+        while (at < text.size() && isBlank(text[at])) {
+            ++at;
+        }
     }
-    const std::size_t after = lineStart + length;
-    return after == text.size() || isBlank(text[after]) || endsLine(text[after]);
+}
+
+// The reader starts a material on "ne", of any word, after an 'n' or 'N'.
+bool startsMaterial(std::string_view text, std::size_t at)
+{
+    return at + 1 < text.size() && (text[at] == 'n' || text[at] == 'N') && text[at + 1] == 'e';
+}
+
+std::string_view trimmedRight(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
 }
 
 }  // namespace
 
 std::string commentOutStatementsBeforeFirstMaterial(std::string text)
 {
-    std::size_t lineStart = 0;
-    while (lineStart < text.size() && !startsMaterial(text, lineStart)) {
-        std::size_t at = lineStart;
-        while (at < text.size() && isBlank(text[at])) {
+    bool material = false;
+    forEachStatement(text, [&](std::size_t at) {
+        material = material || startsMaterial(text, at);
+        while (!material && at < text.size() && isBlank(text[at])) {
             ++at;
         }
-        if (at < text.size() && !endsLine(text[at])) {
+        if (!material && at < text.size() && !endsLine(text[at])) {
             text[at] = kComment;
         }
-        while (at < text.size() && !endsLine(text[at])) {
-            ++at;
-        }
-        lineStart = at + 1;
-    }
+    });
     return text;
+}
+
+std::vector<std::string> materialNames(std::string_view library)
+{
+    std::vector<std::string> names;
+    forEachStatement(library, [&](std::size_t at) {
+        if (!startsMaterial(library, at)) {
+            return;
+        }
+        std::size_t end = at + 1;
+        while (end < library.size() && !endsLine(library[end])) {
+            ++end;
+        }
+        // The statement's word, then the name: the rest of the line.
+        const std::string_view line = library.substr(at + 1, end - at - 1);
+        const std::size_t blank = line.find_first_of(" \t");
+        const std::size_t name =
+            blank == std::string_view::npos ? blank : line.find_first_not_of(" \t", blank);
+        names.emplace_back(name == std::string_view::npos ? kDefaultMaterial
+                                                          : trimmedRight(line.substr(name)));
+    });
+    return names;
 }
 
 MaterialLibraryGuard::MaterialLibraryGuard(Assimp::IOSystem* inner, std::string modelPath)
@@ -94,10 +137,15 @@ Assimp::IOStream* MaterialLibraryGuard::Open(const char* file, const char* mode)
 Assimp::IOStream* MaterialLibraryGuard::screenLibrary(Assimp::IOStream* stream)
 {
     const std::size_t size = stream->FileSize();
-    if (libraryBytes_ + size > kMaxMaterialLibraryBytes) {
-        refusal_ = "OBJ: material libraries of " + std::to_string(libraryBytes_ + size) +
-                   " bytes, more than the " + std::to_string(kMaxMaterialLibraryBytes) +
-                   " this viewer reads";
+    libraryBytesRead_ += size;
+    ++librariesRead_;
+    largestLibrary_ = std::max<std::uint64_t>(largestLibrary_, size);
+    const std::uint64_t memory = cost_.memoryBytes + materials_.size() * kBytesPerMaterial +
+                                 largestLibrary_ * kCopiesOfALibrary;
+    if (memory > kMaxImportBytes) {
+        refusal_ = "OBJ: importing it with its material libraries would take about " +
+                   std::to_string(memory / kBytesPerMiB) + " MiB, more than the " +
+                   std::to_string(kMaxImportBytes / kBytesPerMiB) + " MiB this viewer allows";
         inner_->Close(stream);
         return nullptr;
     }
@@ -109,13 +157,32 @@ Assimp::IOStream* MaterialLibraryGuard::screenLibrary(Assimp::IOStream* stream)
         return stream;
     }
     inner_->Close(stream);
-    libraryBytes_ += size;
 
     text = commentOutStatementsBeforeFirstMaterial(std::move(text));
-    materials_ += materialCount(text);
-    if (materials_ > kMaxMaterials) {
-        refusal_ = "OBJ: " + std::to_string(materials_) + " materials in its libraries, more than the " +
-                   std::to_string(kMaxMaterials) + " this viewer imports";
+    for (std::string& name : materialNames(text)) {
+        const std::size_t length = name.size();
+        if (name != kDefaultMaterial && materials_.insert(std::move(name)).second) {
+            materialNameBytes_ += length;
+        }
+    }
+    const std::uint64_t withMaterials = cost_.memoryBytes + materials_.size() * kBytesPerMaterial +
+                                        largestLibrary_ * kCopiesOfALibrary;
+    if (withMaterials > kMaxImportBytes) {
+        refusal_ = "OBJ: " + std::to_string(materials_.size()) +
+                   " materials in its libraries would take about " +
+                   std::to_string(withMaterials / kBytesPerMiB) + " MiB with the model, more than the " +
+                   std::to_string(kMaxImportBytes / kBytesPerMiB) + " MiB this viewer allows";
+        return nullptr;
+    }
+    const double work = foreseenWorkNs();
+    if (work > kMaxImportWorkNs) {
+        refusal_ = "OBJ: work estimated at " + std::to_string(static_cast<std::uint64_t>(work / kNsPerMs)) +
+                   " ms with its material libraries (" + std::to_string(cost_.materialLookups) +
+                   " lookups among " + std::to_string(materials_.size()) + " materials, " +
+                   std::to_string(cost_.libraryStatements) + " library statements reading up to " +
+                   std::to_string(largestLibrary_) + " bytes each), more than the " +
+                   std::to_string(static_cast<std::uint64_t>(kMaxImportWorkNs / kNsPerMs)) +
+                   " ms this viewer allows";
         return nullptr;
     }
     auto* bytes = new std::uint8_t[size];
@@ -123,6 +190,22 @@ Assimp::IOStream* MaterialLibraryGuard::screenLibrary(Assimp::IOStream* stream)
     // The stream owns and frees the copy.
     screened_.push_back(std::make_unique<Assimp::MemoryIOStream>(bytes, size, true));
     return screened_.back().get();
+}
+
+double MaterialLibraryGuard::workNs() const
+{
+    return objWorkNs(cost_) + materialLookupWorkNs(cost_, materials_.size(), materialNameBytes_) +
+           static_cast<double>(libraryBytesRead_) * kLibraryByteNs;
+}
+
+double MaterialLibraryGuard::foreseenWorkNs() const
+{
+    // Every library statement still to come may read a library as large as
+    // the largest so far: a model that names one large library over and
+    // over is refused at its first reading, not after all of them.
+    const std::uint64_t toCome =
+        cost_.libraryStatements > librariesRead_ ? cost_.libraryStatements - librariesRead_ : 0;
+    return workNs() + static_cast<double>(toCome) * static_cast<double>(largestLibrary_) * kLibraryByteNs;
 }
 
 void MaterialLibraryGuard::Close(Assimp::IOStream* stream)

@@ -6,6 +6,7 @@
 #include "model/obj_screening.h"
 #include "model/scene_conversion.h"
 
+#include <map>
 #include <set>
 
 bool importFailed(const aiScene* scene)
@@ -14,41 +15,37 @@ bool importFailed(const aiScene* scene)
            scene->mRootNode == nullptr;
 }
 
-std::string modelFileRefusal(Assimp::IOSystem& files, const std::string& path)
+ObjImportCost modelFileCost(Assimp::IOSystem& files, const std::string& path)
 {
     if (!files.Exists(path.c_str())) {
-        return std::string();
+        return ObjImportCost();
     }
     Assimp::IOStream* stream = files.Open(path.c_str(), "rb");
     if (stream == nullptr) {
-        return std::string();
+        return ObjImportCost();
     }
-    const std::size_t size = stream->FileSize();
-    if (size > kMaxModelFileBytes) {
-        files.Close(stream);
-        return "OBJ: a file of " + std::to_string(size) + " bytes, more than the " +
-               std::to_string(kMaxModelFileBytes) + " this viewer imports";
-    }
-    std::string text(size, '\0');
-    const bool whole = size == 0 || stream->Read(text.data(), 1, size) == size;
+    const ObjImportCost cost = countObjImportCost(*stream);
     files.Close(stream);
-    return whole ? objImportRefusal(text) : std::string();
+    return cost;
 }
 
-std::string sceneRefusal(const aiScene& scene)
+std::string sceneRefusal(const aiScene& scene, double workSoFarNs)
 {
-    std::set<const aiMaterial*> materials;
-    for (unsigned int m = 0; scene.mMeshes != nullptr && m < scene.mNumMeshes; ++m) {
-        if (scene.mMeshes[m] != nullptr) {
-            materials.insert(meshMaterial(*scene.mMeshes[m], scene));
-        }
+    // The meshes the model converts, by material.
+    std::map<const aiMaterial*, std::uint64_t> meshesOf;
+    for (const aiMesh* mesh : nodeMeshes(scene.mRootNode, scene)) {
+        ++meshesOf[meshMaterial(*mesh, scene)];
     }
     // Keyed as the texture cache keys them: every byte of the path.
     std::set<std::string> paths;
-    for (const aiMaterial* material : materials) {
+    std::uint64_t requests = 0;
+    for (const auto& [material, meshes] : meshesOf) {
         for (const TextureSlot& slot : kTextureSlots) {
-            for (const TextureRequest& request : materialTextureRequests(material, slot.type, slot.samplerUniform)) {
+            for (const TextureRequest& request :
+                 materialTextureRequests(material, slot.type, slot.samplerUniform)) {
                 paths.emplace(request.materialPath.data, request.materialPath.length);
+                // Every mesh of the material asks for it again.
+                requests += meshes;
             }
         }
     }
@@ -56,6 +53,17 @@ std::string sceneRefusal(const aiScene& scene)
         return "OBJ: its materials name " + std::to_string(paths.size()) +
                " texture files, more than the " + std::to_string(kMaxModelTextures) +
                " this viewer loads for one model";
+    }
+    // Each request is looked up in the list of the textures loaded before it.
+    const double work =
+        workSoFarNs + static_cast<double>(requests) * static_cast<double>(paths.size()) * kTextureLookupNs;
+    if (work > kMaxImportWorkNs) {
+        constexpr double kNsPerMs = 1e6;
+        return "OBJ: work estimated at " + std::to_string(static_cast<std::uint64_t>(work / kNsPerMs)) +
+               " ms (" + std::to_string(requests) + " texture requests among " +
+               std::to_string(paths.size()) + " texture files), more than the " +
+               std::to_string(static_cast<std::uint64_t>(kMaxImportWorkNs / kNsPerMs)) +
+               " ms this viewer allows";
     }
     return std::string();
 }
@@ -65,10 +73,12 @@ const aiScene* importModelScene(Assimp::Importer& importer, const std::string& p
 {
     auto* guard = new MaterialLibraryGuard(files, path);
     importer.SetIOHandler(guard);
-    error = modelFileRefusal(*files, path);
+    const ObjImportCost cost = modelFileCost(*files, path);
+    error = objImportRefusal(cost);
     if (!error.empty()) {
         return nullptr;
     }
+    guard->judgeLibrariesWith(cost);
     const aiScene* scene = importer.ReadFile(path, kImportFlags);
     if (!guard->refusal().empty()) {
         error = guard->refusal();
@@ -78,7 +88,7 @@ const aiScene* importModelScene(Assimp::Importer& importer, const std::string& p
         error = importer.GetErrorString();
         return nullptr;
     }
-    error = sceneRefusal(*scene);
+    error = sceneRefusal(*scene, guard->workNs());
     return error.empty() ? scene : nullptr;
 }
 

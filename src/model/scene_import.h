@@ -3,6 +3,8 @@
 // the texture directory.
 #pragma once
 
+#include "model/obj_screening.h"
+
 #include <assimp/IOSystem.hpp>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -19,14 +21,15 @@ inline constexpr unsigned int kImportFlags =
 // incomplete scene that carries other flags as well is still used.
 bool importFailed(const aiScene* scene);
 
-// Why the model file at `path` must not be imported (too large, or costlier
-// to import than its size: see objImportRefusal); empty when it may be, and
-// when `files` cannot read it, which the import then reports.
-std::string modelFileRefusal(Assimp::IOSystem& files, const std::string& path);
+// What importing the model file at `path` costs (see countObjImportCost);
+// nothing when `files` cannot open it, which the import then reports.
+ObjImportCost modelFileCost(Assimp::IOSystem& files, const std::string& path);
 
-// Why an imported scene must not be converted (its materials name more
-// texture files than one model may load); empty when it may be.
-std::string sceneRefusal(const aiScene& scene);
+// Why an imported scene must not be converted: its materials name more
+// texture files than one model may load, or the viewer's texture cache
+// would spend on them more than is left of the import's work budget after
+// `workSoFarNs`. Empty when it may be.
+std::string sceneRefusal(const aiScene& scene, double workSoFarNs = 0.0);
 
 // Imports `path` with kImportFlags, reading every file through `files`
 // behind a MaterialLibraryGuard; `importer` owns both from then on and the

@@ -12,6 +12,9 @@
 #include "support/files.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
+// The generators of tools/heavy_inputs, compiled in: the tool's folder
+// builds only its own program.
+#include "../../tools/heavy_inputs/obj_inputs.cpp"
 
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
@@ -155,7 +158,7 @@ TEST_F(HostileModels, OddButReadableObjFilesImportSilentlyIntoWholeTriangles)
 
 TEST_F(HostileModels, AbsurdElementCountsImportIntoTrianglesSafeToDraw)
 {
-    // The largest face the import triangulates.
+    // A polygon as large as CAD programs write for a cylinder's cap.
     constexpr int kPolygonCorners = 2048;
     constexpr int kRepeatedFaces = 20000;
     std::string polygon;
@@ -223,20 +226,37 @@ TEST_F(HostileModels, WhatIsNoRegularFileIsTakenAsMissing)
     EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), kPlaceholder);
 }
 
+std::string repeat(const std::string& text, std::uint64_t times)
+{
+    std::string all;
+    for (std::uint64_t i = 0; i < times; ++i) {
+        all += text;
+    }
+    return all;
+}
+
 // Files on which the import library's work grows faster than their size, or
-// that make its reader read past a line, are refused before it starts, with
-// the reason. Each is just past its limit.
+// that make its reader read past a line or its buffer, are refused before it
+// starts, with the reason. Each is past its limit, not by far.
 TEST_F(HostileModels, ObjFilesCostlierThanTheirSizeAreRefusedWithTheReason)
 {
-    const auto repeat = [](const std::string& text, std::uint64_t times) {
-        std::string all;
-        for (std::uint64_t i = 0; i < times; ++i) {
-            all += text;
-        }
-        return all;
+    // Corners without a normal are never joined: each searches its whole
+    // slab, a third of the mesh here.
+    const auto crowded = [](int faces) {
+        return "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n" + repeat("f 1 2 3\n", faces);
     };
-    const std::string textured = kTriangle + "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n";
-    const std::uint64_t triangulated = 2048;
+    std::string objects;
+    std::string materials;
+    for (int i = 0; i < 120000; ++i) {
+        objects += i < 60000 ? "o p" + std::to_string(100000 + i) + "\n" : "";
+        materials += "usemtl m" + std::to_string(i) + "\n";
+    }
+    // A continuation in the reader's first 16 MiB block whose skip to the
+    // next newline runs off the block's end.
+    const std::size_t block = std::size_t{4096} * 4096;
+    std::string acrossBlocks = kTriangle + "#";
+    acrossBlocks +=
+        std::string(block - 10 - acrossBlocks.size(), ' ') + "\\\r" + std::string(8, 'x') + "\nf 1 2 3\n";
     struct Case {
         const char* what;
         std::string obj;
@@ -245,51 +265,83 @@ TEST_F(HostileModels, ObjFilesCostlierThanTheirSizeAreRefusedWithTheReason)
     const std::vector<Case> cases = {
         {"a face of 100000 corners", kTriangle + "f" + repeat(" 1", 100000) + "\n",
          "a face of 100000 corners"},
-        {"corners spelt with leading zeros", kTriangle + "f 1 2 " + std::string(triangulated, '0') + "3\n",
-         "a face of " + std::to_string(triangulated + 3)},
-        {"a face continued over many lines", kTriangle + "f" + repeat(" 1 2 \\\n", triangulated) + "\n",
-         "a face of " + std::to_string(2 * triangulated)},
-        {"many polygons", kTriangle + repeat("f" + repeat(" 1 2", 32) + "\n", kMaxTriangulationWork / 4096 + 1),
-         "polygons too large to triangulate in time"},
-        {"many textured faces on one position", textured + repeat("f 1 2 3\n", 4000),
-         "too crowded for tangent generation"},
+        {"corners spelt with leading zeros", kTriangle + "f 1 2 " + std::string(12000, '0') + "3\n",
+         "a face of 12003 corners"},
+        {"a face continued over many lines", kTriangle + "f" + repeat(" 1 2 \\\n", 6000) + "\n",
+         "a face of 12000 corners"},
+        {"one crowded mesh", kTriangle + crowded(35000), "tangent generation scans"},
+        {"two crowded meshes, each within the limit",
+         kTriangle + crowded(30000) + "o second\n" + crowded(30000), "work estimated at"},
+        {"many objects, each looked up among the others", kTriangle + objects + "f 1 2 3\n",
+         "name comparisons"},
+        {"a material for every usemtl statement", kTriangle + materials + "f 1 2 3\n", "MiB, more than"},
         {"a vertical tab in a face", kTriangle + "f 1 2 \v\n", "past the end of its line"},
         {"a fourth index in a corner", kTriangle + "f 1/1/1/1 2 3\n", "past the end of its line"},
         {"a normal in the texture slot", kTriangle + "vn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n",
          "past the end of its line"},
-        {"too many corners", kTriangle + repeat("f 1 2 3\n", kMaxModelCorners / 3 + 1), "face corners"},
-        {"too many objects", kTriangle + repeat("o part\nf 1 2 3\n", kMaxModelParts + 1),
-         "object, group and material statements"},
-        {"too many libraries", kTriangle + repeat("mtllib none.mtl\n", kMaxMaterialLibraryStatements + 1),
-         "material library statements"},
-        {"too large a file", kTriangle + "#" + std::string(kMaxModelFileBytes, ' ') + "\n", "a file of"},
+        {"an index wider than its text", kTriangle + "f 1 2 2147483648\n", "past the end of its line"},
+        {"a continuation off the reader's block", acrossBlocks, "past the end of its line"},
     };
     for (const Case& costly : cases) {
         expectRefused(costly.what, importObj(costly.obj), costly.reason);
     }
 }
 
-// Material libraries are held to a size and a count of materials for the
-// whole import, and a model to a number of texture files.
+// The materials of the libraries cost memory, and work in every lookup; a
+// library named over and over is read as often; each texture file is loaded.
 TEST_F(HostileModels, MaterialLibrariesPastTheirLimitsAreRefusedWithTheReason)
 {
     const std::string triangle = "mtllib model.mtl\nusemtl m0\n" + kTriangle + "f 1 2 3\n";
-    std::string materials;
-    for (std::uint64_t i = 0; i <= kMaxMaterials; ++i) {
-        materials += "newmtl m" + std::to_string(i) + "\n";
-    }
+    std::string many;
+    std::string switches;
     std::string textured;
     std::string textures;
+    for (std::uint64_t i = 0; i < 120000; ++i) {
+        many += "newmtl m" + std::to_string(i) + "\n";
+        switches += i < 50000 ? "usemtl m" + std::to_string(i % 2) + "\nf 1 2 3\n" : "";
+    }
     for (std::uint64_t i = 0; i <= kMaxModelTextures; ++i) {
         textured += "usemtl m" + std::to_string(i) + "\nf 1 2 3\n";
         textures += "newmtl m" + std::to_string(i) + "\nmap_Kd " + std::to_string(i) + ".png\n";
     }
 
-    expectRefused("too many materials", importObj(triangle, materials), "materials in its libraries");
-    expectRefused("too large a library",
-                  importObj(triangle, "newmtl m0\n#" + std::string(kMaxMaterialLibraryBytes, ' ') + "\n"),
-                  "material libraries of");
+    expectRefused("too many materials", importObj(triangle, many), "materials in its libraries would take");
+    expectRefused("lookups among many materials",
+                  importObj(triangle + switches, many.substr(0, many.size() / 2)), "lookups among");
+    expectRefused("one library read over and over",
+                  importObj(repeat("mtllib model.mtl\n", 2100) + triangle,
+                            "newmtl m0\n#" + std::string(1 << 20, ' ') + "\n"),
+                  "library statements reading");
     expectRefused("too many texture files", importObj(triangle + textured, textures), "texture files");
+}
+
+// Files as exporters write them, each just past a limit an earlier import
+// screen set (4 MiB, 131,072 corners, a face of 2,048, 256 statements
+// that make objects or switch materials, 256 materials, 64 textures, 16
+// libraries, crowding counted as if the file were one mesh), and a library
+// whose statements are indented: all import in full.
+TEST_F(HostileModels, FilesExportersWriteImportInFull)
+{
+    const std::string in = dir.file("exported");
+    const std::vector<WrittenObj> files = {
+        writeSphereObj(in + "/sphere", 44000),          writeCadCylinderObj(in + "/cylinder", 2100),
+        writeAssemblyObj(in + "/assembly", 129),        writeManyMaterialsObj(in + "/materials", 257),
+        writeManyTexturesObj(in + "/textures", 65),     writeLibraryPerObjectObj(in + "/libraries", 17),
+        writeGroundAndStatueObj(in + "/statue", 19000), writeIndentedLibraryObj(in + "/indented"),
+    };
+    std::unique_ptr<Model> model;
+    for (const WrittenObj& file : files) {
+        printed = captureStdout([&] { model = std::make_unique<Model>(file.path); });
+        EXPECT_EQ(printed, "") << file.path;
+        std::size_t corners = 0;
+        for (const Mesh& mesh : model->meshes) {
+            corners += mesh.indices.size();
+        }
+        EXPECT_EQ(corners, 3 * file.triangles) << file.path;
+    }
+    // The indented library's two materials and their textures are kept.
+    ASSERT_EQ(model->loadedTextures.size(), 2u);
+    EXPECT_STREQ(model->loadedTextures[1].materialPath.C_Str(), "moss.png");
 }
 
 // A texture statement ahead of the first material used to crash the import

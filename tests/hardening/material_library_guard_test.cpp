@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,16 +24,20 @@ TEST(MaterialLibraryGuard, EveryStatementBeforeTheFirstMaterialBecomesAComment)
     EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(before), expected);
 }
 
-// The reader does not take an indented `newmtl` at the start of a file as a
-// material, so nothing after it may be trusted to have one either.
-TEST(MaterialLibraryGuard, OnlyANewmtlStatementInTheFirstColumnStartsAMaterial)
+// The reader passes over an indented first line whole but skips the blanks
+// that start every later one, and starts a material on "ne" or "Ne",
+// whatever follows.
+TEST(MaterialLibraryGuard, MaterialsStartWhereTheReaderStartsThem)
 {
+    const std::string indented = "# exported\n\t newmtl a\n  map_Kd x.png\n";
+    const std::string unnamed = "Newmtlx\nmap_Kd x.png\n";
+
     EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(" newmtl a\nmap_Kd x.png\n"),
               " #ewmtl a\n#ap_Kd x.png\n");
-    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial("newmtlx\nmap_Kd x.png\n"),
-              "#ewmtlx\n#ap_Kd x.png\n");
-    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial("newmtl\ta\nmap_Kd x.png\n"),
-              "newmtl\ta\nmap_Kd x.png\n");
+    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(indented), "# exported\n\t newmtl a\n  map_Kd x.png\n");
+    EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(unnamed), unnamed);
+    EXPECT_EQ(materialNames(" newmtl a\n  newmtl stone \nnewmtl\nNe\tmoss\n"),
+              (std::vector<std::string>{"stone", "DefaultMaterial", "moss"}));
 }
 
 // Found by the OBJ fuzzer: a texture statement ahead of any `newmtl` made
