@@ -1,13 +1,19 @@
 // Makes the heavy inputs that start-up is measured with, none of which is
-// committed: large textures, hostile images and real-world-sized models.
-// Deterministic: the same arguments write the same bytes.
+// committed: large textures, real-world-sized models and the models that
+// exporters write. Deterministic: the same arguments write the same bytes.
 //
-//   heavy_inputs textures SIZE FILE...     SIZE x SIZE PNGs, one per FILE
+//   heavy_inputs textures SIZE FILE...       SIZE x SIZE PNGs, one per FILE
+//   heavy_inputs scan TRIANGLES OBJ [DIFFUSE SPECULAR BUMP]
+//                                            a scan-like model and its library
+//   heavy_inputs exporters DIR               one folder per exporter-shaped model
 #include "big_textures.h"
+#include "obj_inputs.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -15,14 +21,25 @@ namespace {
 constexpr int kExitUsage = 2;
 constexpr int kExitFailure = 1;
 constexpr int kMaxTextureSize = 16384;
+// Ten times the largest scan measured (2M triangles, 211 MB).
+constexpr std::uint64_t kMaxScanTriangles = 20'000'000;
 
-int usage()
+constexpr const char* kUsage =
+    "usage: heavy_inputs textures SIZE FILE...\n"
+    "       heavy_inputs scan TRIANGLES OBJ [DIFFUSE SPECULAR BUMP]\n"
+    "       heavy_inputs exporters DIR\n";
+
+int usage(const char* problem = nullptr)
 {
-    std::fputs("usage: heavy_inputs textures SIZE FILE...\n", stderr);
+    if (problem != nullptr) {
+        std::fprintf(stderr, "heavy_inputs: %s\n", problem);
+    }
+    std::fputs(kUsage, stderr);
     return kExitUsage;
 }
 
-bool parseCount(const char* text, int lowest, int highest, int& value)
+template <class Number>
+bool parseCount(const char* text, Number lowest, Number highest, Number& value)
 {
     const char* end = text + std::strlen(text);
     const auto [stop, error] = std::from_chars(text, end, value);
@@ -33,7 +50,7 @@ int textures(int argc, char** argv)
 {
     int size = 0;
     if (argc < 4 || !parseCount(argv[2], 1, kMaxTextureSize, size)) {
-        return usage();
+        return usage("textures takes a size from 1 to 16384 and at least one file");
     }
     for (int i = 3; i < argc; ++i) {
         if (!writeBigTexture(argv[i], size, static_cast<unsigned>(i))) {
@@ -44,12 +61,52 @@ int textures(int argc, char** argv)
     return 0;
 }
 
+int scan(int argc, char** argv)
+{
+    std::uint64_t triangles = 0;
+    if ((argc != 4 && argc != 7) || !parseCount<std::uint64_t>(argv[2], 2, kMaxScanTriangles, triangles)) {
+        return usage("scan takes a triangle count from 2 to 20000000, the OBJ's path and optionally three textures");
+    }
+    const std::filesystem::path obj(argv[3]);
+    const ScanTextures maps = argc == 7 ? ScanTextures{argv[4], argv[5], argv[6]}
+                                        : ScanTextures{"diffuse.png", "specular.png", "bump.png"};
+    const WrittenObj written = writeScanObj(obj.parent_path().string(), obj.stem().string(), triangles, maps);
+    if (written.path.empty() || !std::filesystem::exists(written.path)) {
+        std::fprintf(stderr, "heavy_inputs: cannot write %s\n", argv[3]);
+        return kExitFailure;
+    }
+    std::printf("%s: %llu triangles\n", written.path.c_str(), static_cast<unsigned long long>(written.triangles));
+    return 0;
+}
+
+int exporters(int argc, char** argv)
+{
+    if (argc != 3) {
+        return usage("exporters takes one folder");
+    }
+    for (const NamedObj& obj : writeExporterObjs(argv[2])) {
+        std::printf("%-36s %s %llu\n", obj.name.c_str(), obj.obj.path.c_str(),
+                    static_cast<unsigned long long>(obj.obj.triangles));
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc >= 2 && std::strcmp(argv[1], "textures") == 0) {
         return textures(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "scan") == 0) {
+        return scan(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "exporters") == 0) {
+        return exporters(argc, argv);
     }
     return usage();
 }
