@@ -109,9 +109,12 @@ MeshTexture LoadCache::texture(const TextureRequest& request, const std::string&
 
 GLuint LoadCache::imageTexture(const std::string& path)
 {
+    if (const auto known = imagesByPath_.find(path); known != imagesByPath_.end()) {
+        return known->second;
+    }
     const FileKey key = fileKey(path);
     if (const auto known = images_.find(key); known != images_.end()) {
-        return known->second;
+        return imagesByPath_.emplace(path, known->second).first->second;
     }
     const DecodedImage image =
         worker_.run([path] { return decodeRgbImage(path); }, [this] { pollIfDue(); }, kLoadingPollInterval);
@@ -124,6 +127,7 @@ GLuint LoadCache::imageTexture(const std::string& path)
         reportTextureFailure(path, failure);
     }
     pollIfDue();
+    imagesByPath_.emplace(path, name);
     return images_.emplace(key, name).first->second;
 }
 

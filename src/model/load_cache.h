@@ -75,6 +75,9 @@ private:
     const LoadedModel nothing_;
     std::map<FileKey, LoadedModel> models_;
     std::map<FileKey, GLuint> images_;
+    // The same by path text, so a path many meshes name is looked up on
+    // disk once.
+    std::map<std::string, GLuint> imagesByPath_;
     std::map<Texel, GLuint> solids_;
     // Last, so it is joined before the maps its jobs never touch are gone.
     LoadingWorker worker_;

@@ -16,9 +16,8 @@
 // candidate ear, or skipped over: 4.4 to 5.3 ns), one position scanned in
 // tangent generation's search for a vertex's neighbours (1.1 ns), one name
 // compared in the reader's object and material lookups (2.2 to 2.7 ns, and
-// 0.03 ns for every byte of a name it compares to the end), one byte of a
-// material library read and screened (2.4 ns), and one texture request
-// compared with one texture the viewer loaded before (5 ns).
+// 0.03 ns for every byte of a name it compares to the end), and one byte of
+// a material library read and screened (2.4 ns).
 inline constexpr double kTriangulationStepNs = 5.5;
 // Triangulation is counted by replaying it, which costs as much again as
 // the import's own: every step is charged twice.
@@ -27,7 +26,6 @@ inline constexpr double kNeighbourScanNs = 1.1;
 inline constexpr double kNameComparisonNs = 3.0;
 inline constexpr double kNameByteNs = 0.05;
 inline constexpr double kLibraryByteNs = 2.5;
-inline constexpr double kTextureLookupNs = 5.0;
 
 // All of that work together, for one model. A scanned surface of 2,000,000
 // triangles (200 MB) needs 2.4 s of neighbour scans by these measures, and

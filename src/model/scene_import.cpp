@@ -6,7 +6,6 @@
 #include "model/obj_screening.h"
 #include "model/scene_conversion.h"
 
-#include <map>
 #include <set>
 
 bool importFailed(const aiScene* scene)
@@ -29,23 +28,16 @@ ObjImportCost modelFileCost(Assimp::IOSystem& files, const std::string& path)
     return cost;
 }
 
-std::string sceneRefusal(const aiScene& scene, double workSoFarNs)
+std::string sceneRefusal(const aiScene& scene)
 {
-    // The meshes the model converts, by material.
-    std::map<const aiMaterial*, std::uint64_t> meshesOf;
-    for (const aiMesh* mesh : nodeMeshes(scene.mRootNode, scene)) {
-        ++meshesOf[meshMaterial(*mesh, scene)];
-    }
-    // Keyed as the texture cache keys them: every byte of the path.
+    // Keyed as the texture cache keys them before it looks for the file:
+    // every byte of the path.
     std::set<std::string> paths;
-    std::uint64_t requests = 0;
-    for (const auto& [material, meshes] : meshesOf) {
+    for (const aiMesh* mesh : nodeMeshes(scene.mRootNode, scene)) {
         for (const TextureSlot& slot : kTextureSlots) {
             for (const TextureRequest& request :
-                 materialTextureRequests(material, slot.type, slot.samplerUniform)) {
+                 materialTextureRequests(meshMaterial(*mesh, scene), slot.type, slot.samplerUniform)) {
                 paths.emplace(request.materialPath.data, request.materialPath.length);
-                // Every mesh of the material asks for it again.
-                requests += meshes;
             }
         }
     }
@@ -53,17 +45,6 @@ std::string sceneRefusal(const aiScene& scene, double workSoFarNs)
         return "OBJ: its materials name " + std::to_string(paths.size()) +
                " texture files, more than the " + std::to_string(kMaxModelTextures) +
                " this viewer loads for one model";
-    }
-    // Each request is looked up in the list of the textures loaded before it.
-    const double work =
-        workSoFarNs + static_cast<double>(requests) * static_cast<double>(paths.size()) * kTextureLookupNs;
-    if (work > kMaxImportWorkNs) {
-        constexpr double kNsPerMs = 1e6;
-        return "OBJ: work estimated at " + std::to_string(static_cast<std::uint64_t>(work / kNsPerMs)) +
-               " ms (" + std::to_string(requests) + " texture requests among " +
-               std::to_string(paths.size()) + " texture files), more than the " +
-               std::to_string(static_cast<std::uint64_t>(kMaxImportWorkNs / kNsPerMs)) +
-               " ms this viewer allows";
     }
     return std::string();
 }
@@ -88,7 +69,7 @@ const aiScene* importModelScene(Assimp::Importer& importer, const std::string& p
         error = importer.GetErrorString();
         return nullptr;
     }
-    error = sceneRefusal(*scene, guard->workNs());
+    error = sceneRefusal(*scene);
     return error.empty() ? scene : nullptr;
 }
 

@@ -26,10 +26,10 @@ bool importFailed(const aiScene* scene);
 ObjImportCost modelFileCost(Assimp::IOSystem& files, const std::string& path);
 
 // Why an imported scene must not be converted: its materials name more
-// texture files than one model may load, or the viewer's texture cache
-// would spend on them more than is left of the import's work budget after
-// `workSoFarNs`. Empty when it may be.
-std::string sceneRefusal(const aiScene& scene, double workSoFarNs = 0.0);
+// texture files than one model may load. (Looking them up costs little
+// whatever their number: the start-up's texture cache is a map, and each
+// path is resolved once.) Empty when it may be.
+std::string sceneRefusal(const aiScene& scene);
 
 // Imports `path` with kImportFlags, reading every file through `files`
 // behind a MaterialLibraryGuard; `importer` owns both from then on and the
