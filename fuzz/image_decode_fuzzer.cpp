@@ -1,7 +1,9 @@
 // Fuzzes image decoding as texture loading does it: any bytes, decoded to
 // 8-bit RGB. Beyond crashes and sanitizer reports, a result that breaks what
 // the upload relies on (a sensible size and a full block of 3 bytes a pixel,
-// every one of which is read here) is a finding.
+// every one of which is read here) or the report of a failure (a reason
+// exactly when there are no pixels) is a finding.
+#include "model/image_limits.h"
 #include "model/texture_loader.h"
 
 #include <cstddef>
@@ -25,13 +27,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const DecodedImage image = decodeRgbImageFromMemory(data, size);
     if (!image.pixels) {
+        if (image.failure.empty()) {
+            fail("no pixels and no reason", image.width, image.height);
+        }
         return 0;
+    }
+    if (!image.failure.empty()) {
+        fail("pixels and a reason for having none", image.width, image.height);
     }
     if (image.width <= 0 || image.height <= 0) {
         fail("no pixels in a decoded image", image.width, image.height);
     }
     if (image.width > kMaxImageSide || image.height > kMaxImageSide) {
         fail("side beyond the limit", image.width, image.height);
+    }
+    if (static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) > kMaxImagePixels) {
+        fail("more pixels than the limit", image.width, image.height);
     }
     // The upload reads every byte; reading them here lets AddressSanitizer
     // catch a pixel block shorter than its size claims.

@@ -28,6 +28,11 @@ public:
         ++at_;
         return value;
     }
+    unsigned int nextBigEndian16()
+    {
+        const unsigned int high = next();
+        return high << 8 | next();
+    }
     void skip(std::size_t count) { at_ += count; }
 
 private:
@@ -37,17 +42,23 @@ private:
 };
 
 // What the decoder takes for a JPEG: a start-of-image marker first, which
-// like every marker may be preceded by any number of FF fill bytes.
-bool isJpeg(const unsigned char* bytes, std::size_t size)
+// like every marker may be preceded by any number of FF fill bytes. Gives
+// where the bytes after it start, or 0 for no JPEG.
+std::size_t jpegBodyStart(const unsigned char* bytes, std::size_t size)
 {
     if (size == 0 || bytes[0] != kMarkerPrefix) {
-        return false;
+        return 0;
     }
     std::size_t at = 1;
     while (at < size && bytes[at] == kMarkerPrefix) {
         ++at;
     }
-    return at < size && bytes[at] == kStartOfImage;
+    return at < size && bytes[at] == kStartOfImage ? at + 1 : 0;
+}
+
+bool isMarker(const unsigned char* bytes, std::size_t size, std::size_t at, unsigned char marker)
+{
+    return at + 1 < size && bytes[at] == kMarkerPrefix && bytes[at + 1] == marker;
 }
 
 // One table-definition segment, starting at its length field: tables follow
@@ -55,9 +66,7 @@ bool isJpeg(const unsigned char* bytes, std::size_t size)
 // code counts and as many code values as the counts add up to.
 bool huffmanTablesFit(ByteReader reader)
 {
-    const unsigned int high = reader.next();
-    const long length = static_cast<long>(high << 8 | reader.next());
-    long remaining = length - kLengthFieldBytes;
+    long remaining = static_cast<long>(reader.nextBigEndian16()) - kLengthFieldBytes;
     while (remaining > 0) {
         reader.next();
         int codes = 0;
@@ -75,20 +84,21 @@ bool huffmanTablesFit(ByteReader reader)
 
 }  // namespace
 
-bool imageBytesSafeToDecode(const unsigned char* bytes, std::size_t size)
+std::string imageStructureFailure(const unsigned char* bytes, std::size_t size)
 {
-    if (bytes == nullptr || !isJpeg(bytes, size)) {
-        return true;
+    if (bytes == nullptr || jpegBodyStart(bytes, size) == 0) {
+        return std::string();
     }
     // Every FF C4 pair is read as a table definition, wherever it stands.
     // The decoder only ever acts on such a pair, so none it could act on is
     // missed; one that merely sits inside other data and happens to read as
     // an oversized table costs that one image.
     for (std::size_t at = 0; at + 1 < size; ++at) {
-        if (bytes[at] == kMarkerPrefix && bytes[at + 1] == kDefineHuffmanTables &&
+        if (isMarker(bytes, size, at, kDefineHuffmanTables) &&
             !huffmanTablesFit(ByteReader(bytes, size, at + 2))) {
-            return false;
+            return "a JPEG with a Huffman table of more codes than the " + std::to_string(kMaxCodes) +
+                   " a table holds";
         }
     }
-    return true;
+    return std::string();
 }

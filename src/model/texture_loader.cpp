@@ -1,6 +1,7 @@
 // Image decoding through stb_image (always to RGB) and the upload every
 // material texture gets: the same format, wrapping and filtering for colour,
-// specular, normal and height maps alike.
+// specular, normal and height maps alike. Whatever cannot be used becomes a
+// placeholder texture, with the reason in words.
 #include "model/texture_loader.h"
 
 #include "common/regular_file.h"
@@ -10,8 +11,15 @@
 #include <stb_image.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
-#include <limits>
+#include <iostream>
+#include <utility>
+
+// Defined with the decoders (bounded_image_decoder.cpp): forgets the
+// decoder's reason for an earlier failure on this thread, so that a reason
+// read after a call is that call's own.
+void forgetImageDecoderFailure();
 
 namespace {
 
@@ -24,24 +32,46 @@ constexpr GLint kNoBorder = 0;
 // default 4-byte unpack alignment when the width is a multiple of 4.
 constexpr GLint kTightRowAlignment = 1;
 
-// Opaque magenta for an image that could not be read: a valid, complete
+// Opaque magenta for an image that could not be used: a valid, complete
 // texture keeps every draw well defined, and the colour makes the missing
 // file obvious to whoever looks at the frame.
 constexpr int kPlaceholderSize = 1;
 constexpr unsigned char kPlaceholderTexel[kRgbChannels] = {255, 0, 255};
 
-}  // namespace
-
-namespace {
-
-bool acceptableSize(int width, int height)
-{
-    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide;
-}
-
 constexpr int kGrey = 1;
 constexpr int kGreyAlpha = 2;
 constexpr int kRgba = 4;
+
+constexpr int kMebibyteShift = 20;
+constexpr std::size_t kMebibyte = std::size_t{1} << kMebibyteShift;
+
+constexpr char kReportPrefix[] = "ERROR::TEXTURE:: ";
+// Control characters would break the report's one line, or be taken by a
+// terminal as commands; they are shown as \xNN instead.
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+
+std::string pixelSize(long long width, long long height)
+{
+    return std::to_string(width) + " x " + std::to_string(height) + " px";
+}
+
+DecodedImage failedDecode(std::string why)
+{
+    DecodedImage image;
+    image.failure = std::move(why);
+    return image;
+}
+
+std::string decoderFailure()
+{
+    const char* reason = stbi_failure_reason();
+    std::string why = "not an image stb_image can decode";
+    if (reason != nullptr && *reason != '\0') {
+        why += std::string(" (") + reason + ")";
+    }
+    return why;
+}
 
 // The decoder's pixels in the file's own channels, turned into tight RGB rows:
 // grey is repeated in all three channels and alpha is dropped. The decoder
@@ -52,9 +82,11 @@ DecodedImage keepIfAcceptable(unsigned char* pixels, int width, int height, int 
 {
     DecodedImage image;
     image.pixels.reset(pixels);
-    if (!image.pixels || !acceptableSize(width, height) || channels < kGrey || channels > kRgba) {
-        image.pixels.reset();
-        return image;
+    if (std::string why = imageSizeFailure(width, height); !why.empty()) {
+        return failedDecode(std::move(why));
+    }
+    if (channels < kGrey || channels > kRgba) {
+        return failedDecode("decoded to " + std::to_string(channels) + " channels");
     }
     image.width = width;
     image.height = height;
@@ -64,7 +96,7 @@ DecodedImage keepIfAcceptable(unsigned char* pixels, int width, int height, int 
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     auto* rgb = static_cast<unsigned char*>(std::malloc(count * kRgbChannels));
     if (rgb == nullptr) {
-        return DecodedImage{};
+        return failedDecode("no memory for the RGB pixels of " + pixelSize(width, height));
     }
     const bool grey = channels == kGrey || channels == kGreyAlpha;
     for (std::size_t i = 0; i < count; ++i) {
@@ -78,28 +110,75 @@ DecodedImage keepIfAcceptable(unsigned char* pixels, int width, int height, int 
     return image;
 }
 
-// No file this large can hold an image the size limit accepts: even
-// uncompressed 16-bit RGBA at 4096 x 4096 is 128 MiB.
-constexpr std::size_t kMaxImageFileBytes = std::size_t{256} << 20;
+std::string tooManyBytes(std::size_t size)
+{
+    return std::to_string(size) + " bytes, more than the " + std::to_string(kMaxImageFileBytes) +
+           " this viewer reads";
+}
+
+std::string printable(const std::string& text)
+{
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete) {
+            char escaped[sizeof("\\xFF")];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 }  // namespace
+
+std::string imageSizeFailure(long long width, long long height)
+{
+    if (width <= 0 || height <= 0) {
+        return pixelSize(width, height) + ", no pixels at all";
+    }
+    if (width > kMaxImageSide || height > kMaxImageSide) {
+        return pixelSize(width, height) + ", more than the " + std::to_string(kMaxImageSide) +
+               " px on a side this viewer accepts";
+    }
+    const auto bytes = static_cast<std::size_t>(width * height) * kDecodedBytesPerPixel;
+    if (bytes > kMaxDecodedImageBytes) {
+        return pixelSize(width, height) + ", " + std::to_string((bytes + kMebibyte - 1) >> kMebibyteShift) +
+               " MiB as RGBA, more than the " + std::to_string(kMaxDecodedImageBytes >> kMebibyteShift) +
+               " MiB this viewer decodes";
+    }
+    return std::string();
+}
 
 DecodedImage decodeRgbImage(const std::string& fullPath)
 {
     // The bytes are read here, not by the decoder, so that they can be
     // screened before it sees them. A material can name any path, so only a
     // regular file of a size an acceptable image can have is read.
-    const std::string bytes = readRegularFile(fullPath, kMaxImageFileBytes).value_or(std::string());
-    const StartupTimer timer(&StartupProfile::textureDecodeMs);
-    return decodeRgbImageFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    const RegularFileRead file = readRegularFileSayingWhy(fullPath, kMaxImageFileBytes);
+    if (!file.bytes) {
+        return failedDecode(file.failure);
+    }
+    if (file.bytes->empty()) {
+        return failedDecode("an empty file");
+    }
+    return decodeRgbImageFromMemory(reinterpret_cast<const unsigned char*>(file.bytes->data()),
+                                    file.bytes->size());
 }
 
 DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t size)
 {
-    if (bytes == nullptr || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        return DecodedImage{};
+    if (bytes == nullptr || size == 0) {
+        return failedDecode("no bytes to decode");
     }
-    if (!imageBytesSafeToDecode(bytes, size)) {
-        return DecodedImage{};
+    // The file limit also keeps the length within the int the decoder takes.
+    if (size > kMaxImageFileBytes) {
+        return failedDecode(tooManyBytes(size));
+    }
+    if (std::string why = imageStructureFailure(bytes, size); !why.empty()) {
+        return failedDecode(std::move(why));
     }
     // The header is read first, so an absurd declared size is refused before
     // the decoder allocates anything for it.
@@ -107,27 +186,54 @@ DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t si
     int width = 0;
     int height = 0;
     int channels = 0;
-    if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) || !acceptableSize(width, height)) {
-        return DecodedImage{};
+    forgetImageDecoderFailure();
+    if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
+        return failedDecode(decoderFailure());
     }
+    // A BMP stores its rows top first when its height is negative, and the
+    // header reading gives that height as it stands; the decoder itself turns
+    // such rows the right way up.
+    const long long rows = height < 0 ? -static_cast<long long>(height) : height;
+    if (std::string why = imageSizeFailure(width, rows); !why.empty()) {
+        return failedDecode(std::move(why));
+    }
+    forgetImageDecoderFailure();
     unsigned char* pixels = stbi_load_from_memory(bytes, length, &width, &height, &channels, kFileChannels);
+    if (pixels == nullptr) {
+        return failedDecode(decoderFailure());
+    }
     return keepIfAcceptable(pixels, width, height, channels);
 }
 
-GLuint uploadTexture2D(const DecodedImage& image)
+GLuint uploadTexture2D(const DecodedImage& image, std::string* failure)
 {
     const StartupTimer timer(&StartupProfile::textureUploadMs);
     if (startupProfile != nullptr) {
         ++startupProfile->texturesLoaded;
     }
+    std::string refusal;
+    if (image.pixels != nullptr) {
+        GLint driverMaxSide = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driverMaxSide);
+        if (image.width > driverMaxSide || image.height > driverMaxSide) {
+            refusal = pixelSize(image.width, image.height) + ", more than the " + std::to_string(driverMaxSide) +
+                      " px on a side this GL driver takes";
+        } else {
+            refusal = imageSizeFailure(image.width, image.height);
+        }
+    }
+    if (failure != nullptr) {
+        *failure = refusal;
+    }
+
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
 
-    const bool decoded = image.pixels != nullptr;
-    const GLsizei width = decoded ? image.width : kPlaceholderSize;
-    const GLsizei height = decoded ? image.height : kPlaceholderSize;
-    const unsigned char* texels = decoded ? image.pixels.get() : kPlaceholderTexel;
+    const bool usable = image.pixels != nullptr && refusal.empty();
+    const GLsizei width = usable ? image.width : kPlaceholderSize;
+    const GLsizei height = usable ? image.height : kPlaceholderSize;
+    const unsigned char* texels = usable ? image.pixels.get() : kPlaceholderTexel;
 
     GLint previousAlignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
@@ -145,7 +251,25 @@ GLuint uploadTexture2D(const DecodedImage& image)
     return texture;
 }
 
+void reportTextureFailure(const std::string& path, const std::string& reason)
+{
+    // One write of the whole line, so that it reaches the output in one piece.
+    std::cout << (kReportPrefix + printable(path) + ": " + printable(reason) + "\n") << std::flush;
+}
+
 GLuint loadTexture2D(const std::string& fileName, const std::string& directory)
 {
-    return uploadTexture2D(decodeRgbImage(directory + "/" + fileName));
+    const std::string path = directory + "/" + fileName;
+    DecodedImage image;
+    {
+        const StartupTimer timer(&StartupProfile::textureDecodeMs);
+        image = decodeRgbImage(path);
+    }
+    std::string uploadFailure;
+    const GLuint texture = uploadTexture2D(image, &uploadFailure);
+    const std::string& why = image.failure.empty() ? uploadFailure : image.failure;
+    if (!why.empty()) {
+        reportTextureFailure(path, why);
+    }
+    return texture;
 }

@@ -24,10 +24,11 @@ inline std::size_t bmpPixelBytes(int width, int height)
 }
 
 // A 24-bit BMP whose header declares `width` x `height` (a negative height
-// stores rows top first), followed by `pixelBytes` zero bytes, however many
-// the header implies.
-inline std::string bmp(std::int32_t width, std::int32_t height, std::size_t pixelBytes)
+// stores rows top first), followed by `pixels`, however many the header
+// implies.
+inline std::string bmp(std::int32_t width, std::int32_t height, const std::string& pixels)
 {
+    const std::size_t pixelBytes = pixels.size();
     constexpr std::uint32_t kHeaderBytes = 54;
     constexpr std::uint32_t kInfoHeaderBytes = 40;
     constexpr std::uint32_t kPlanes = 1;
@@ -43,8 +44,13 @@ inline std::string bmp(std::int32_t width, std::int32_t height, std::size_t pixe
     putLittleEndian(bytes, kPlanes, 2);
     putLittleEndian(bytes, kBitsPerPixel, 2);
     bytes.append(kUncompressedDefaults, '\0');
-    bytes.append(pixelBytes, '\0');
-    return bytes;
+    return bytes + pixels;
+}
+
+// The same with `pixelBytes` zero bytes of pixels.
+inline std::string bmp(std::int32_t width, std::int32_t height, std::size_t pixelBytes)
+{
+    return bmp(width, height, std::string(pixelBytes, '\0'));
 }
 
 }  // namespace hardening

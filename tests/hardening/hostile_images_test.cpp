@@ -1,9 +1,10 @@
 // Hostile image files through the decode that texture loading uses, read from
 // a file as the viewer does and from memory as the image fuzzer does. Nothing
-// crashes, both ways agree, and whatever cannot be used decodes to no pixels,
-// which the upload turns into the placeholder texture.
+// crashes, both ways agree, and whatever cannot be used decodes to
+// no pixels and a reason, which the upload turns into the placeholder texture.
 #include "hardening/hostile_image_bytes.h"
 #include "model/texture_loader.h"
+#include "support/captured_output.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 
@@ -28,6 +29,7 @@ struct Decoded {
     bool hasPixels = false;
     int width = 0;
     int height = 0;
+    std::string failure;
 };
 
 long peakResidentKilobytes()
@@ -50,7 +52,11 @@ protected:
         EXPECT_EQ(fromFile.pixels != nullptr, fromMemory.pixels != nullptr);
         EXPECT_EQ(fromFile.width, fromMemory.width);
         EXPECT_EQ(fromFile.height, fromMemory.height);
-        return {fromFile.pixels != nullptr, fromFile.width, fromFile.height};
+        EXPECT_EQ(fromFile.failure.empty(), fromFile.pixels != nullptr) << fromFile.failure;
+        if (!bytes.empty()) {
+            EXPECT_EQ(fromFile.failure, fromMemory.failure);
+        }
+        return {fromFile.pixels != nullptr, fromFile.width, fromFile.height, fromFile.failure};
     }
 
     std::string encoded(const char* format, int width, int height)
@@ -78,9 +84,10 @@ TEST_F(HostileImages, EmptyTruncatedAndUnknownFilesDecodeToNothing)
     ASSERT_TRUE(decode(png).hasPixels);
     ASSERT_TRUE(decode(jpeg).hasPixels);
 
-    EXPECT_FALSE(decode("").hasPixels);
+    EXPECT_EQ(decode("").failure, "an empty file");
     EXPECT_FALSE(decode("GIF89a").hasPixels);
-    EXPECT_FALSE(decode("plain text, not an image").hasPixels);
+    EXPECT_EQ(decode("plain text, not an image").failure,
+              "not an image stb_image can decode (unknown image type)");
     for (std::size_t length : {png.size() / 4, png.size() / 2, png.size() - 12}) {
         EXPECT_FALSE(decode(png.substr(0, length)).hasPixels) << "PNG cut to " << length;
     }
@@ -92,23 +99,38 @@ TEST_F(HostileImages, EmptyTruncatedAndUnknownFilesDecodeToNothing)
 TEST_F(HostileImages, DirectoryOrMissingFileDecodesToNothing)
 {
     std::filesystem::create_directory(dir.file("folder.png"));
-    EXPECT_FALSE(decodeRgbImage(dir.file("folder.png")).pixels);
-    EXPECT_FALSE(decodeRgbImage(dir.file("absent.png")).pixels);
-    EXPECT_FALSE(decodeRgbImage(dir.path + "/").pixels);
+    EXPECT_EQ(decodeRgbImage(dir.file("folder.png")).failure, "not a regular file");
+    EXPECT_EQ(decodeRgbImage(dir.file("absent.png")).failure, "no such file");
+    EXPECT_EQ(decodeRgbImage(dir.file("absent.png/below.png")).failure, "no such file");
+    EXPECT_EQ(decodeRgbImage(dir.path + "/").failure, "not a regular file");
     EXPECT_FALSE(decodeRgbImageFromMemory(nullptr, 0).pixels);
+}
+
+// The size is refused from what the file system says, before any byte is read.
+TEST_F(HostileImages, FileLargerThanAnyAcceptedImageIsRefusedUnread)
+{
+    constexpr long kAllowedGrowthKilobytes = 1024;
+    dir.write("sparse.png", "");
+    std::filesystem::resize_file(dir.file("sparse.png"), kMaxImageFileBytes + 1);
+    const long before = peakResidentKilobytes();
+    EXPECT_EQ(decodeRgbImage(dir.file("sparse.png")).failure,
+              "a file of " + std::to_string(kMaxImageFileBytes + 1) + " bytes, more than the " +
+                  std::to_string(kMaxImageFileBytes) + " this viewer reads");
+    EXPECT_LT(peakResidentKilobytes() - before, kAllowedGrowthKilobytes);
 }
 
 // The decoder itself returns a block of no pixels for a 0 x 0 BMP; uploading
 // that would give an empty texture rather than the placeholder.
 TEST_F(HostileImages, ImagesDeclaringNoPixelsDecodeToNothing)
 {
-    EXPECT_FALSE(decode(bmp(0, 0, 0)).hasPixels);
+    EXPECT_EQ(decode(bmp(0, 0, 0)).failure, "0 x 0 px, no pixels at all");
     EXPECT_FALSE(decode(bmp(0, 5, 16)).hasPixels);
     EXPECT_FALSE(decode(bmp(5, 0, 16)).hasPixels);
 }
 
 // A 70-byte BMP that declares 20000 x 20000 pixels would otherwise decode
-// into 1.2 GB of zeros (PSD and PNM headers likewise).
+// into 1.2 GB of zeros (PSD and PNM headers likewise); 16384 x 4097 has
+// sides within the limit and more pixels than it.
 TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
 {
     constexpr int kHuge = 20000;
@@ -121,10 +143,13 @@ TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
     const std::string pnm = "P6\n20000 20000\n255\n" + std::string(16, '\0');
 
     const long before = peakResidentKilobytes();
-    EXPECT_FALSE(decode(bmp(kHuge, kHuge, 16)).hasPixels);
+    EXPECT_EQ(decode(bmp(kHuge, kHuge, 16)).failure,
+              "20000 x 20000 px, more than the 16384 px on a side this viewer accepts");
     EXPECT_FALSE(decode(bmp(kHuge, -kHuge, 16)).hasPixels) << "top-down rows";
     EXPECT_FALSE(decode(psd).hasPixels);
     EXPECT_FALSE(decode(pnm).hasPixels);
+    EXPECT_EQ(decode(bmp(kMaxImageSide, -(kMaxImageSide / 4 + 1), 16)).failure,
+              "16384 x 4097 px, 257 MiB as RGBA, more than the 256 MiB this viewer decodes");
     EXPECT_LT(peakResidentKilobytes() - before, kAllowedGrowthKilobytes);
 }
 
@@ -138,6 +163,34 @@ TEST_F(HostileImages, SideLimitLetsTheLargestAllowedImageThroughWhole)
     const int beyond = kMaxImageSide + 1;
     EXPECT_FALSE(decode(bmp(beyond, 1, bmpPixelBytes(beyond, 1))).hasPixels);
     EXPECT_FALSE(decode(bmp(1, beyond, bmpPixelBytes(1, beyond))).hasPixels);
+    // Every 8K texture, whatever its channels.
+    EXPECT_EQ(imageSizeFailure(8192, 8192), "");
+}
+
+// The rows of a BMP with a negative height are stored top first; bottom first
+// otherwise. Rows here are one pixel and a word of padding.
+TEST_F(HostileImages, TopDownBmpDecodesTheRightWayUp)
+{
+    const std::string stored = std::string("\x01\x02\x03\0", 4) + std::string("\x04\x05\x06\0", 4);
+    for (const int height : {2, -2}) {
+        const std::string bytes = bmp(1, height, stored);
+        const DecodedImage image = decodeRgbImageFromMemory(
+            reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        ASSERT_TRUE(image.pixels) << image.failure;
+        EXPECT_EQ(image.height, 2);
+        // BMP stores blue first.
+        const std::vector<unsigned char> topFirst(image.pixels.get(), image.pixels.get() + 6);
+        const std::vector<unsigned char> firstStoredOnTop = {3, 2, 1, 6, 5, 4};
+        const std::vector<unsigned char> lastStoredOnTop = {6, 5, 4, 3, 2, 1};
+        EXPECT_EQ(topFirst, height < 0 ? firstStoredOnTop : lastStoredOnTop);
+    }
+}
+
+// A texture's report is one line, whatever bytes its path holds.
+TEST(TextureFailureReport, IsOneLineWithControlCharactersShownAsCodes)
+{
+    EXPECT_EQ(captureStdout([] { reportTextureFailure("a\nb\x1b.png", "no such file"); }),
+              "ERROR::TEXTURE:: a\\x0Ab\\x1B.png: no such file\n");
 }
 
 // The decoder's own conversion to RGB takes the 16-bit samples of a PNM file
@@ -177,7 +230,7 @@ TEST_F(HostileImages, JpegWithMoreHuffmanCodesThanATableHoldsIsRefused)
     jpeg[table + kFirstCount + 14] = static_cast<char>(200);
     jpeg[table + kFirstCount + 15] = static_cast<char>(200);
 
-    EXPECT_FALSE(decode(jpeg).hasPixels);
+    EXPECT_EQ(decode(jpeg).failure, "a JPEG with a Huffman table of more codes than the 256 a table holds");
 }
 
 // Found by the image fuzzer: two JPEGs whose Huffman tables overflow (the
