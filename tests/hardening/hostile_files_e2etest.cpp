@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -117,12 +118,12 @@ TEST(HostileFilesEndToEnd, BrokenModelFilesAreReportedOncePerModelAndTheViewerRu
                           "ERROR::ASSIMP:: OBJ: Invalid face index.\n");
 }
 
-// Unusable images give placeholders without a word. The hallway's images are
-// broken in place and its library starts with a texture statement outside any
-// material; the slime's material names an absolute path, a path through
-// "..", and one longer than the importer keeps; the pipe's names its images
-// without their folder.
-TEST(HostileFilesEndToEnd, BrokenImagesAndMaterialLibrariesPassSilently)
+// Unusable images give placeholders, each named with its reason (once for
+// every model that uses it). The hallway's images are broken in place and its
+// library starts with a texture statement outside any material; the slime's
+// material names an absolute path, a path through "..", and one longer than
+// the importer keeps; the pipe's names its images without their folder.
+TEST(HostileFilesEndToEnd, BrokenImagesAndMaterialLibrariesGivePlaceholdersAndSayWhy)
 {
     ViewerProcess viewer;
     const std::string models = viewer.workingDirectory() + "/data/models/";
@@ -134,6 +135,21 @@ TEST(HostileFilesEndToEnd, BrokenImagesAndMaterialLibrariesPassSilently)
         hardening::bmp(0, 0, 0),                 // no pixels
         hardening::bmp(20000, 20000, 16),        // 1.2 GB declared, 16 bytes held
     };
+    const std::vector<std::string> reasons = {
+        "an empty file",
+        "not an image stb_image can decode (unknown image type)",
+        "0 x 0 px, no pixels at all",
+        "20000 x 20000 px, more than the 16384 px on a side this viewer accepts",
+        "not a regular file",
+        "no such file",
+    };
+    const auto line = [](const std::string& image, const std::string& reason) {
+        return "ERROR::TEXTURE:: data/models/" + image + ": " + reason;
+    };
+    std::set<std::string> expected;
+    for (std::size_t i = 0; i < reasons.size(); ++i) {
+        expected.insert(line(hallwayImages.at(i), reasons[i]));
+    }
     ASSERT_GE(hallwayImages.size(), hostileImages.size() + 2);
     for (std::size_t i = 0; i < hostileImages.size(); ++i) {
         ASSERT_TRUE(std::filesystem::exists(models + hallwayImages[i])) << hallwayImages[i];
@@ -147,6 +163,7 @@ TEST(HostileFilesEndToEnd, BrokenImagesAndMaterialLibrariesPassSilently)
     ASSERT_GE(slimeImages.size(), 3u);
     std::string slime = readFile(slimePath);
     replaceAll(slime, slimeImages[0], models + slimeImages[0]);
+    expected.insert(line(models + slimeImages[0], "no such file"));
     replaceAll(slime, slimeImages[1], "../models/" + slimeImages[1]);
     replaceAll(slime, slimeImages[2], std::string(2000, 'x') + ".png");
     writeFile(slimePath, slime);
@@ -158,8 +175,17 @@ TEST(HostileFilesEndToEnd, BrokenImagesAndMaterialLibrariesPassSilently)
     ASSERT_NE(pipe.find("textures/"), std::string::npos);
     replaceAll(pipe, "textures/", "");
     writeFile(models + "pipe.mtl", pipe);
+    for (const std::string& image : materialImages(models + "pipe.mtl")) {
+        expected.insert(line(image, "no such file"));
+    }
 
-    EXPECT_EQ(runUntilEscape(viewer), "");
+    const std::string output = runUntilEscape(viewer);
+    std::set<std::string> printed;
+    std::istringstream lines(output);
+    for (std::string printedLine; std::getline(lines, printedLine);) {
+        printed.insert(printedLine);
+    }
+    EXPECT_EQ(printed, expected) << output;
 }
 
 }  // namespace

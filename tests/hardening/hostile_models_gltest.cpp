@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -218,7 +219,7 @@ TEST_F(HostileModels, WhatIsNoRegularFileIsTakenAsMissing)
     const std::unique_ptr<Model> model =
         importObj("mtllib fifo.mtl\nmtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n",
                   "newmtl m\nmap_Kd fifo.png\n");
-    EXPECT_EQ(printed, "");
+    EXPECT_EQ(printed, "ERROR::TEXTURE:: " + modelDirectory + "/fifo.png: not a regular file\n");
     ASSERT_EQ(model->loadedTextures.size(), 1u);
     EXPECT_EQ(readTexels(model->loadedTextures[0].textureName), kPlaceholder);
 }
@@ -309,8 +310,9 @@ TEST_F(HostileModels, TextureStatementBeforeAnyMaterialIsIgnored)
 }
 
 // An OBJ material holds one image per slot, so each hostile file gets a
-// material of its own and a triangle that uses it.
-TEST_F(HostileModels, UnusableImagesBecomeSilentMagentaPlaceholders)
+// material of its own and a triangle that uses it. Each says why in a line
+// of its own (the reasons are the decoder tests' to check).
+TEST_F(HostileModels, UnusableImagesBecomeMagentaPlaceholdersWithALineEach)
 {
     constexpr int kHuge = 20000;
     writeSolidPng(modelDirectory + "/whole.png", 1, 2, 3);
@@ -334,7 +336,13 @@ TEST_F(HostileModels, UnusableImagesBecomeSilentMagentaPlaceholders)
 
     const std::unique_ptr<Model> model = importObj(obj, mtl);
 
-    EXPECT_EQ(printed, "");
+    std::istringstream lines(printed);
+    std::size_t count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        ASSERT_LT(count, images.size()) << printed;
+        EXPECT_EQ(line.rfind("ERROR::TEXTURE:: " + modelDirectory + "/" + images[count] + ": ", 0), 0u) << line;
+    }
+    EXPECT_EQ(count, images.size()) << printed;
     EXPECT_EQ(model->meshes.size(), images.size() + 1);
     ASSERT_EQ(model->loadedTextures.size(), images.size());
     for (const MeshTexture& texture : model->loadedTextures) {
