@@ -180,8 +180,8 @@ DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t si
     if (std::string why = imageStructureFailure(bytes, size); !why.empty()) {
         return failedDecode(std::move(why));
     }
-    // The header is read first, so an absurd declared size is refused before
-    // the decoder allocates anything for it.
+    // The header is read first, so an absurd declared size or decoding work
+    // is refused before the decoder allocates or does anything for it.
     const int length = static_cast<int>(size);
     int width = 0;
     int height = 0;
@@ -195,6 +195,9 @@ DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t si
     // such rows the right way up.
     const long long rows = height < 0 ? -static_cast<long long>(height) : height;
     if (std::string why = imageSizeFailure(width, rows); !why.empty()) {
+        return failedDecode(std::move(why));
+    }
+    if (std::string why = decodingWorkFailure(bytes, size, width, static_cast<int>(rows)); !why.empty()) {
         return failedDecode(std::move(why));
     }
     forgetImageDecoderFailure();

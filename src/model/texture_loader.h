@@ -31,9 +31,10 @@ struct DecodedImage {
 // header may declare them.
 std::string imageSizeFailure(long long width, long long height);
 
-// No pixels, and the reason, when the file cannot be read or decoded, or
-// when it declares no pixels or more than image_limits.h allows. Touches no
-// GL and no state shared between threads, so it may run on any thread;
+// No pixels, and the reason, when the file cannot be read or decoded, when
+// it declares no pixels or more than image_limits.h allows, or when decoding
+// it would take far more work than its size warrants, or never end. Touches
+// no GL and no state shared between threads, so it may run on any thread;
 // timing it is the caller's.
 DecodedImage decodeRgbImage(const std::string& fullPath);
 // The same decode from bytes already in memory.

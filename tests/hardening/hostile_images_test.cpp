@@ -1,7 +1,8 @@
 // Hostile image files through the decode that texture loading uses, read from
 // a file as the viewer does and from memory as the image fuzzer does. Nothing
-// crashes, both ways agree, and whatever cannot be used decodes to
+// crashes or stalls, both ways agree, and whatever cannot be used decodes to
 // no pixels and a reason, which the upload turns into the placeholder texture.
+#include "../../tools/heavy_inputs/progressive_jpeg.h"
 #include "hardening/hostile_image_bytes.h"
 #include "model/texture_loader.h"
 #include "support/captured_output.h"
@@ -13,6 +14,7 @@
 
 #include <sys/resource.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,6 +23,8 @@ namespace {
 
 using hardening::bmp;
 using hardening::bmpPixelBytes;
+using hardening::gifOfGrowingStrings;
+using hardening::runLengthHdr;
 
 constexpr int kRgbChannels = 3;
 constexpr int kJpegQuality = 90;
@@ -184,6 +188,45 @@ TEST_F(HostileImages, TopDownBmpDecodesTheRightWayUp)
         const std::vector<unsigned char> lastStoredOnTop = {6, 5, 4, 3, 2, 1};
         EXPECT_EQ(topFirst, height < 0 ? firstStoredOnTop : lastStoredOnTop);
     }
+}
+
+// A JPEG decodes every block of the image once per scan, and a scan can be a
+// dozen bytes: 40,000 of them over 1024 x 1024 px took 7 s to decode.
+TEST_F(HostileImages, JpegOfMoreScansThanItsSizeWarrantsIsRefusedBeforeDecoding)
+{
+    const Decoded tenScans = decode(progressiveJpeg(40, 24, 10));
+    EXPECT_TRUE(tenScans.hasPixels) << tenScans.failure;
+    EXPECT_EQ(tenScans.width, 40);
+    EXPECT_EQ(tenScans.height, 24);
+
+    const std::string bytes = progressiveJpeg(1024, 1024, 40000);
+    const auto start = std::chrono::steady_clock::now();
+    const DecodedImage image = decodeRgbImageFromMemory(
+        reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(image.failure,
+              "a progressive JPEG of 40000 scans over 1024 x 1024 px, more decoding work than 32 scans "
+              "over 8192 x 8192 px, the most this viewer does");
+}
+
+// Each LZW code of a GIF stands for a string the decoder writes out whole,
+// past the end of the picture too: 25 KB of codes stood for 50 million
+// pixels of a 1 x 1 picture.
+TEST_F(HostileImages, GifWhoseCodesStandForFarMorePixelsThanItHasIsRefused)
+{
+    const Decoded growing = decode(gifOfGrowingStrings(2));
+    EXPECT_EQ(growing.failure, "a GIF whose LZW codes stand for more than 65538 px for a 1 x 1 px picture");
+}
+
+// The decoder reads a run-length row's counts until the row is full, and
+// past the end of the data a count reads as a run of no pixels: a 100-byte
+// file cut short there kept it busy for good.
+TEST_F(HostileImages, RadianceHdrCutShortInsideARunLengthRowIsRefused)
+{
+    const std::string whole = runLengthHdr(16, 2);
+    EXPECT_TRUE(decode(whole).hasPixels);
+    EXPECT_EQ(decode(whole.substr(0, whole.size() - 2)).failure,
+              "a Radiance HDR image cut short inside run-length row 1, which the decoder would never finish");
 }
 
 // A texture's report is one line, whatever bytes its path holds.
