@@ -8,15 +8,16 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <system_error>
 
 namespace {
 constexpr std::size_t kReadChunkBytes = 64 * 1024;
 
 // The system's reason, in the lowercase of the viewer's other reasons.
+// Unlike strerror, the error category's message is safe on any thread.
 std::string systemReason(int error)
 {
-    std::string reason = std::strerror(error);
+    std::string reason = std::generic_category().message(error);
     if (!reason.empty()) {
         reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
     }
