@@ -21,9 +21,13 @@ constexpr std::size_t kWidestDecodedPixelBytes = 3 * sizeof(float);
 constexpr std::size_t kDecoderBlockHeadroom = std::size_t{1} << 20;
 constexpr std::size_t kMaxDecoderBlock = kMaxImagePixels * kWidestDecodedPixelBytes + kDecoderBlockHeadroom;
 
+// Zeroed, because the JPEG decoder reads state that nothing may have set: a
+// scan can name a Huffman table the file defines only later or never, and
+// the decoder then indexes its arrays with whatever the block held. A
+// zeroed table decodes every code as its first symbol, within its arrays.
 void* boundedMalloc(std::size_t size)
 {
-    return size <= kMaxDecoderBlock ? std::malloc(size) : nullptr;
+    return size <= kMaxDecoderBlock ? std::calloc(1, size) : nullptr;
 }
 
 void* boundedRealloc(void* block, std::size_t size)

@@ -277,16 +277,17 @@ TEST_F(HostileImages, JpegWithMoreHuffmanCodesThanATableHoldsIsRefused)
 }
 
 // Found by the image fuzzer: two JPEGs whose Huffman tables overflow (the
-// second hides its start behind fill bytes), and a PNG whose data chunk
-// claims a gigabyte, which the decoder used to allocate before finding the
-// bytes missing.
+// second hides its start behind fill bytes), a PNG whose data chunk claims a
+// gigabyte, which the decoder used to allocate before finding the bytes
+// missing, and a JPEG whose scan uses a Huffman table defined only after it,
+// which the decoder read from memory nothing had set.
 TEST_F(HostileImages, FuzzerFindingsDecodeToNothing)
 {
     const std::filesystem::path inputs =
         std::filesystem::path(VORLUNE_SOURCE_DIR) / "tests" / "hardening" / "inputs";
     for (const char* name : {"jpeg_huffman_table_overflow.jpg",
                              "jpeg_huffman_table_overflow_after_fill_bytes.jpg",
-                             "png_chunk_claims_a_gigabyte.png"}) {
+                             "png_chunk_claims_a_gigabyte.png", "jpeg_scan_with_undefined_huffman_table.jpg"}) {
         const std::string bytes = readFile(inputs / name);
         ASSERT_FALSE(bytes.empty()) << name;
         EXPECT_FALSE(decode(bytes).hasPixels) << name;
