@@ -10,10 +10,13 @@
 
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 // Defined with the decoders (bounded_image_decoder.cpp): forgets the
@@ -63,11 +66,18 @@ DecodedImage failedDecode(std::string why)
     return image;
 }
 
+// What the decoder says while it tries the formats one by one, of the formats
+// a file is not: a file that then fails without a reason of its own would be
+// reported with one of these.
+constexpr std::string_view kFormatProbeReasons[] = {"bad png sig", "no SOI"};
+
 std::string decoderFailure()
 {
     const char* reason = stbi_failure_reason();
     std::string why = "not an image stb_image can decode";
-    if (reason != nullptr && *reason != '\0') {
+    if (reason != nullptr && *reason != '\0' &&
+        std::find(std::begin(kFormatProbeReasons), std::end(kFormatProbeReasons), reason) ==
+            std::end(kFormatProbeReasons)) {
         why += std::string(" (") + reason + ")";
     }
     return why;
