@@ -1,8 +1,10 @@
 // Fuzzes image decoding as texture loading does it: any bytes, decoded to
 // 8-bit RGB. Beyond crashes and sanitizer reports, a result that breaks what
-// the upload relies on (a sensible size and a full block of 3 bytes a pixel,
-// every one of which is read here) or the report of a failure (a reason
-// exactly when there are no pixels) is a finding.
+// the upload or the failure report relies on is a finding.
+//
+// The upload needs a sensible size and a full block of 3 bytes a pixel,
+// every one of which is read here; the report needs a reason exactly when
+// there are no pixels.
 #include "model/image_limits.h"
 #include "model/image_screening.h"
 #include "model/texture_loader.h"

@@ -1,10 +1,13 @@
-// Walks the structures that stb_image 2.27 trusts, byte for byte as it reads
-// them: JPEG Huffman table definitions (it writes as many code values as the
-// 16 counts add up to into 256-entry arrays), JPEG scans (each decodes every
-// block of the image, however few bytes it holds), the LZW codes of a GIF's
-// first picture (each writes out its whole string, even past the end), and
-// the run-length rows of a Radiance HDR image (past the end of the data it
-// reads runs of no pixels, forever).
+// Walks the structures stb_image 2.27 trusts, byte for byte as it reads them,
+// to refuse files on which it would write past its tables, work far beyond
+// their size, or never finish.
+//
+// JPEG Huffman table definitions: it writes as many code values as the 16
+// counts add up to into 256-entry arrays. JPEG scans: each decodes every
+// block of the image, however few bytes it holds. The LZW codes of a GIF's
+// first picture: each writes out its whole string, even past the end. The
+// run-length rows of a Radiance HDR image: past the end of the data it reads
+// runs of no pixels, forever.
 #include "model/image_screening.h"
 
 #include "model/image_limits.h"

@@ -1,6 +1,7 @@
 // Screens image bytes, before the decoder is let near them, for what this
 // system's stb_image (2.27) mishandles: structures on which it writes past
 // its own tables, and files on which its work grows far beyond their size.
+//
 // Not a validator: bytes that pass may still fail to decode, which the
 // decoder then reports without harm.
 #pragma once

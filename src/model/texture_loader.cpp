@@ -1,7 +1,6 @@
 // Image decoding through stb_image (always to RGB) and the upload every
-// material texture gets: the same format, wrapping and filtering for colour,
-// specular, normal and height maps alike. Whatever cannot be used becomes a
-// placeholder texture, with the reason in words.
+// material texture gets, alike for colour, specular, normal and height maps;
+// whatever cannot be used becomes a placeholder, and its reason a line.
 #include "model/texture_loader.h"
 
 #include "common/regular_file.h"
