@@ -5,21 +5,29 @@
 // a gigabyte. No single block beyond what the largest accepted image needs
 // is handed out; the decoder then fails as out of memory, and the texture
 // becomes the placeholder.
-#include "model/texture_loader.h"
+#include "model/image_limits.h"
 
 #include <cstddef>
 #include <cstdlib>
 
 namespace {
 
-// The largest block a 4096 x 4096 image may need: a high dynamic range
-// image decodes to 3 floats a pixel (192 MiB) before it becomes bytes, with
-// room to spare for the row filters and zlib buffers of 16-bit PNGs.
-constexpr std::size_t kMaxDecoderBlock = std::size_t{256} << 20;
+// The widest form a pixel takes inside the decoder: a high dynamic range
+// image decodes to 3 floats a pixel before it becomes bytes. A 16-bit RGBA
+// PNG needs 8 bytes a pixel, plus a filter byte a row in its inflated data,
+// and a 16-bit PSD or PNM at most as many.
+constexpr std::size_t kWidestDecodedPixelBytes = 3 * sizeof(float);
+// Room beyond the pixels for row filter bytes and the rounding of buffers.
+constexpr std::size_t kDecoderBlockHeadroom = std::size_t{1} << 20;
+constexpr std::size_t kMaxDecoderBlock = kMaxImagePixels * kWidestDecodedPixelBytes + kDecoderBlockHeadroom;
 
+// Zeroed, because the JPEG decoder reads state that nothing may have set: a
+// scan can name a Huffman table the file defines only later or never, and
+// the decoder then indexes its arrays with whatever the block held. A
+// zeroed table decodes every code as its first symbol, within its arrays.
 void* boundedMalloc(std::size_t size)
 {
-    return size <= kMaxDecoderBlock ? std::malloc(size) : nullptr;
+    return size <= kMaxDecoderBlock ? std::calloc(1, size) : nullptr;
 }
 
 void* boundedRealloc(void* block, std::size_t size)
@@ -36,3 +44,12 @@ void* boundedRealloc(void* block, std::size_t size)
 #define STBI_MAX_DIMENSIONS kMaxImageSide
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
+
+// Declared where texture loading uses it; defined here, beside the one
+// variable it clears. The decoder keeps a reason for its last failure on each
+// thread, replaced only by its next failure that gives one; some failures
+// give none, and would be reported with the reason of an earlier one.
+void forgetImageDecoderFailure()
+{
+    stbi__g_failure_reason = nullptr;
+}

@@ -1,7 +1,7 @@
 #include "model/load_cache.h"
 
+#include "common/startup_profile.h"
 #include "model/model_file_import.h"
-#include "model/staged_texture_upload.h"
 #include "model/texture_loader.h"
 #include "model/texture_paths.h"
 
@@ -9,17 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <utility>
 
 namespace {
 
 constexpr int kSolidSize = 1;
-
-void reportTextureFailure(const std::string& path, const std::string& reason)
-{
-    std::cout << "ERROR::TEXTURE:: " << path << ": " << reason << std::endl;
-}
 
 DecodedImage solidImage(const Texel& colour)
 {
@@ -116,12 +110,15 @@ GLuint LoadCache::imageTexture(const std::string& path)
     if (const auto known = images_.find(key); known != images_.end()) {
         return imagesByPath_.emplace(path, known->second).first->second;
     }
-    const DecodedImage image =
-        worker_.run([path] { return decodeRgbImage(path); }, [this] { pollIfDue(); }, kLoadingPollInterval);
+    const DecodedImage image = worker_.run(
+        [path] {
+            const StartupTimer timer(&StartupProfile::textureDecodeMs);
+            return decodeRgbImage(path);
+        },
+        [this] { pollIfDue(); }, kLoadingPollInterval);
     pollIfDue();
     std::string refusal;
-    const GLuint name = needsStagedUpload(image) ? uploadTextureInSteps(image, [this] { pollIfDue(); })
-                                                 : uploadTexture2D(image, &refusal);
+    const GLuint name = uploadTexture2D(image, &refusal, [this] { pollIfDue(); });
     const std::string& failure = image.failure.empty() ? refusal : image.failure;
     if (!failure.empty()) {
         reportTextureFailure(path, failure);

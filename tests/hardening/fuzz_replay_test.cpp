@@ -75,7 +75,7 @@ TEST(ImageDecodeReplay, EverySeedDecodesToWholeRgbImages)
         const std::string bytes = readFile(file);
         const DecodedImage image = decodeRgbImageFromMemory(
             reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        EXPECT_TRUE(image.pixels) << file.filename();
+        EXPECT_TRUE(image.pixels) << file.filename() << ": " << image.failure;
         EXPECT_GT(image.width, 0) << file.filename();
         EXPECT_GT(image.height, 0) << file.filename();
     }

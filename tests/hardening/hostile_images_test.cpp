@@ -1,9 +1,11 @@
 // Hostile image files through the decode that texture loading uses, read from
 // a file as the viewer does and from memory as the image fuzzer does. Nothing
-// crashes, both ways agree, and whatever cannot be used decodes to no pixels,
-// which the upload turns into the placeholder texture.
+// crashes or stalls, both ways agree, and whatever cannot be used decodes to
+// no pixels and a reason, which the upload turns into the placeholder texture.
+#include "heavy_inputs/progressive_jpeg.h"
 #include "hardening/hostile_image_bytes.h"
 #include "model/texture_loader.h"
+#include "support/captured_output.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 
@@ -12,6 +14,7 @@
 
 #include <sys/resource.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,6 +23,8 @@ namespace {
 
 using hardening::bmp;
 using hardening::bmpPixelBytes;
+using hardening::gifOfGrowingStrings;
+using hardening::runLengthHdr;
 
 constexpr int kRgbChannels = 3;
 constexpr int kJpegQuality = 90;
@@ -28,6 +33,7 @@ struct Decoded {
     bool hasPixels = false;
     int width = 0;
     int height = 0;
+    std::string failure;
 };
 
 long peakResidentKilobytes()
@@ -50,7 +56,11 @@ protected:
         EXPECT_EQ(fromFile.pixels != nullptr, fromMemory.pixels != nullptr);
         EXPECT_EQ(fromFile.width, fromMemory.width);
         EXPECT_EQ(fromFile.height, fromMemory.height);
-        return {fromFile.pixels != nullptr, fromFile.width, fromFile.height};
+        EXPECT_EQ(fromFile.failure.empty(), fromFile.pixels != nullptr) << fromFile.failure;
+        if (!bytes.empty()) {
+            EXPECT_EQ(fromFile.failure, fromMemory.failure);
+        }
+        return {fromFile.pixels != nullptr, fromFile.width, fromFile.height, fromFile.failure};
     }
 
     std::string encoded(const char* format, int width, int height)
@@ -78,9 +88,10 @@ TEST_F(HostileImages, EmptyTruncatedAndUnknownFilesDecodeToNothing)
     ASSERT_TRUE(decode(png).hasPixels);
     ASSERT_TRUE(decode(jpeg).hasPixels);
 
-    EXPECT_FALSE(decode("").hasPixels);
+    EXPECT_EQ(decode("").failure, "an empty file");
     EXPECT_FALSE(decode("GIF89a").hasPixels);
-    EXPECT_FALSE(decode("plain text, not an image").hasPixels);
+    EXPECT_EQ(decode("plain text, not an image").failure,
+              "not an image stb_image can decode (unknown image type)");
     for (std::size_t length : {png.size() / 4, png.size() / 2, png.size() - 12}) {
         EXPECT_FALSE(decode(png.substr(0, length)).hasPixels) << "PNG cut to " << length;
     }
@@ -92,23 +103,38 @@ TEST_F(HostileImages, EmptyTruncatedAndUnknownFilesDecodeToNothing)
 TEST_F(HostileImages, DirectoryOrMissingFileDecodesToNothing)
 {
     std::filesystem::create_directory(dir.file("folder.png"));
-    EXPECT_FALSE(decodeRgbImage(dir.file("folder.png")).pixels);
-    EXPECT_FALSE(decodeRgbImage(dir.file("absent.png")).pixels);
-    EXPECT_FALSE(decodeRgbImage(dir.path + "/").pixels);
+    EXPECT_EQ(decodeRgbImage(dir.file("folder.png")).failure, "not a regular file");
+    EXPECT_EQ(decodeRgbImage(dir.file("absent.png")).failure, "no such file");
+    EXPECT_EQ(decodeRgbImage(dir.file("absent.png/below.png")).failure, "no such file");
+    EXPECT_EQ(decodeRgbImage(dir.path + "/").failure, "not a regular file");
     EXPECT_FALSE(decodeRgbImageFromMemory(nullptr, 0).pixels);
+}
+
+// The size is refused from what the file system says, before any byte is read.
+TEST_F(HostileImages, FileLargerThanAnyAcceptedImageIsRefusedUnread)
+{
+    constexpr long kAllowedGrowthKilobytes = 1024;
+    dir.write("sparse.png", "");
+    std::filesystem::resize_file(dir.file("sparse.png"), kMaxImageFileBytes + 1);
+    const long before = peakResidentKilobytes();
+    EXPECT_EQ(decodeRgbImage(dir.file("sparse.png")).failure,
+              "a file of " + std::to_string(kMaxImageFileBytes + 1) + " bytes, more than the " +
+                  std::to_string(kMaxImageFileBytes) + " this viewer reads");
+    EXPECT_LT(peakResidentKilobytes() - before, kAllowedGrowthKilobytes);
 }
 
 // The decoder itself returns a block of no pixels for a 0 x 0 BMP; uploading
 // that would give an empty texture rather than the placeholder.
 TEST_F(HostileImages, ImagesDeclaringNoPixelsDecodeToNothing)
 {
-    EXPECT_FALSE(decode(bmp(0, 0, 0)).hasPixels);
+    EXPECT_EQ(decode(bmp(0, 0, 0)).failure, "0 x 0 px, no pixels at all");
     EXPECT_FALSE(decode(bmp(0, 5, 16)).hasPixels);
     EXPECT_FALSE(decode(bmp(5, 0, 16)).hasPixels);
 }
 
 // A 70-byte BMP that declares 20000 x 20000 pixels would otherwise decode
-// into 1.2 GB of zeros (PSD and PNM headers likewise).
+// into 1.2 GB of zeros (PSD and PNM headers likewise); 16384 x 4097 has
+// sides within the limit and more pixels than it.
 TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
 {
     constexpr int kHuge = 20000;
@@ -121,10 +147,13 @@ TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
     const std::string pnm = "P6\n20000 20000\n255\n" + std::string(16, '\0');
 
     const long before = peakResidentKilobytes();
-    EXPECT_FALSE(decode(bmp(kHuge, kHuge, 16)).hasPixels);
+    EXPECT_EQ(decode(bmp(kHuge, kHuge, 16)).failure,
+              "20000 x 20000 px, more than the 16384 px on a side this viewer accepts");
     EXPECT_FALSE(decode(bmp(kHuge, -kHuge, 16)).hasPixels) << "top-down rows";
     EXPECT_FALSE(decode(psd).hasPixels);
     EXPECT_FALSE(decode(pnm).hasPixels);
+    EXPECT_EQ(decode(bmp(kMaxImageSide, -(kMaxImageSide / 4 + 1), 16)).failure,
+              "16384 x 4097 px, 257 MiB as RGBA, more than the 256 MiB this viewer decodes");
     EXPECT_LT(peakResidentKilobytes() - before, kAllowedGrowthKilobytes);
 }
 
@@ -138,6 +167,73 @@ TEST_F(HostileImages, SideLimitLetsTheLargestAllowedImageThroughWhole)
     const int beyond = kMaxImageSide + 1;
     EXPECT_FALSE(decode(bmp(beyond, 1, bmpPixelBytes(beyond, 1))).hasPixels);
     EXPECT_FALSE(decode(bmp(1, beyond, bmpPixelBytes(1, beyond))).hasPixels);
+    // Every 8K texture, whatever its channels.
+    EXPECT_EQ(imageSizeFailure(8192, 8192), "");
+}
+
+// The rows of a BMP with a negative height are stored top first; bottom first
+// otherwise. Rows here are one pixel and a word of padding.
+TEST_F(HostileImages, TopDownBmpDecodesTheRightWayUp)
+{
+    const std::string stored = std::string("\x01\x02\x03\0", 4) + std::string("\x04\x05\x06\0", 4);
+    for (const int height : {2, -2}) {
+        const std::string bytes = bmp(1, height, stored);
+        const DecodedImage image = decodeRgbImageFromMemory(
+            reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        ASSERT_TRUE(image.pixels) << image.failure;
+        EXPECT_EQ(image.height, 2);
+        // BMP stores blue first.
+        const std::vector<unsigned char> topFirst(image.pixels.get(), image.pixels.get() + 6);
+        const std::vector<unsigned char> firstStoredOnTop = {3, 2, 1, 6, 5, 4};
+        const std::vector<unsigned char> lastStoredOnTop = {6, 5, 4, 3, 2, 1};
+        EXPECT_EQ(topFirst, height < 0 ? firstStoredOnTop : lastStoredOnTop);
+    }
+}
+
+// A JPEG decodes every block of the image once per scan, and a scan can be a
+// dozen bytes: 40,000 of them over 1024 x 1024 px took 7 s to decode.
+TEST_F(HostileImages, JpegOfMoreScansThanItsSizeWarrantsIsRefusedBeforeDecoding)
+{
+    const Decoded tenScans = decode(progressiveJpeg(40, 24, 10));
+    EXPECT_TRUE(tenScans.hasPixels) << tenScans.failure;
+    EXPECT_EQ(tenScans.width, 40);
+    EXPECT_EQ(tenScans.height, 24);
+
+    const std::string bytes = progressiveJpeg(1024, 1024, 40000);
+    const auto start = std::chrono::steady_clock::now();
+    const DecodedImage image = decodeRgbImageFromMemory(
+        reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(image.failure,
+              "a progressive JPEG of 40000 scans over 1024 x 1024 px, more decoding work than 32 scans "
+              "over 8192 x 8192 px, the most this viewer does");
+}
+
+// Each LZW code of a GIF stands for a string the decoder writes out whole,
+// past the end of the picture too: 25 KB of codes stood for 50 million
+// pixels of a 1 x 1 picture.
+TEST_F(HostileImages, GifWhoseCodesStandForFarMorePixelsThanItHasIsRefused)
+{
+    const Decoded growing = decode(gifOfGrowingStrings(2));
+    EXPECT_EQ(growing.failure, "a GIF whose LZW codes stand for more than 65538 px for a 1 x 1 px picture");
+}
+
+// The decoder reads a run-length row's counts until the row is full, and
+// past the end of the data a count reads as a run of no pixels: a 100-byte
+// file cut short there kept it busy for good.
+TEST_F(HostileImages, RadianceHdrCutShortInsideARunLengthRowIsRefused)
+{
+    const std::string whole = runLengthHdr(16, 2);
+    EXPECT_TRUE(decode(whole).hasPixels);
+    EXPECT_EQ(decode(whole.substr(0, whole.size() - 2)).failure,
+              "a Radiance HDR image cut short inside run-length row 1, which the decoder would never finish");
+}
+
+// A texture's report is one line, whatever bytes its path holds.
+TEST(TextureFailureReport, IsOneLineWithControlCharactersShownAsCodes)
+{
+    EXPECT_EQ(captureStdout([] { reportTextureFailure("a\nb\x1b.png", "no such file"); }),
+              "ERROR::TEXTURE:: a\\x0Ab\\x1B.png: no such file\n");
 }
 
 // The decoder's own conversion to RGB takes the 16-bit samples of a PNM file
@@ -177,20 +273,21 @@ TEST_F(HostileImages, JpegWithMoreHuffmanCodesThanATableHoldsIsRefused)
     jpeg[table + kFirstCount + 14] = static_cast<char>(200);
     jpeg[table + kFirstCount + 15] = static_cast<char>(200);
 
-    EXPECT_FALSE(decode(jpeg).hasPixels);
+    EXPECT_EQ(decode(jpeg).failure, "a JPEG with a Huffman table of more codes than the 256 a table holds");
 }
 
 // Found by the image fuzzer: two JPEGs whose Huffman tables overflow (the
-// second hides its start behind fill bytes), and a PNG whose data chunk
-// claims a gigabyte, which the decoder used to allocate before finding the
-// bytes missing.
+// second hides its start behind fill bytes), a PNG whose data chunk claims a
+// gigabyte, which the decoder used to allocate before finding the bytes
+// missing, and a JPEG whose scan uses a Huffman table defined only after it,
+// which the decoder read from memory nothing had set.
 TEST_F(HostileImages, FuzzerFindingsDecodeToNothing)
 {
     const std::filesystem::path inputs =
         std::filesystem::path(VORLUNE_SOURCE_DIR) / "tests" / "hardening" / "inputs";
     for (const char* name : {"jpeg_huffman_table_overflow.jpg",
                              "jpeg_huffman_table_overflow_after_fill_bytes.jpg",
-                             "png_chunk_claims_a_gigabyte.png"}) {
+                             "png_chunk_claims_a_gigabyte.png", "jpeg_scan_with_undefined_huffman_table.jpg"}) {
         const std::string bytes = readFile(inputs / name);
         ASSERT_FALSE(bytes.empty()) << name;
         EXPECT_FALSE(decode(bytes).hasPixels) << name;

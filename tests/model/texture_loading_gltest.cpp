@@ -1,6 +1,7 @@
 // Texture loading checked against what GL stores: every image arrives as
 // tightly packed RGB whatever its channels or width, with mipmaps and the
-// shared sampling parameters, and an unreadable file still gives a texture.
+// shared sampling parameters, and an unusable file still gives a texture and
+// says why.
 #include "model/texture_loader.h"
 #include "gl_probes.h"
 #include "support/captured_output.h"
@@ -9,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -90,18 +94,44 @@ TEST_F(TextureLoading, TextureIsMipmappedRepeatingTrilinearAndLeftUnbound)
     EXPECT_EQ(magFilter, GL_LINEAR);
 }
 
-TEST_F(TextureLoading, MissingOrUndecodableImageSilentlyGivesMagentaPlaceholder)
+TEST_F(TextureLoading, UnusableImageGivesMagentaPlaceholderAndOneLineSayingWhy)
 {
     dir.write("garbage.png", "not an image");
-    for (const char* name : {"missing.png", "garbage.png", ""}) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"missing.png", "no such file"},
+        {"garbage.png", "not an image stb_image can decode (unknown image type)"},
+        {"", "not a regular file"},
+    };
+    for (const auto& [name, reason] : cases) {
         GLuint texture = 0;
         const std::string printed = captureStdout([&] { texture = loadTexture2D(name, dir.path); });
-        EXPECT_EQ(printed, "") << name;
+        EXPECT_EQ(printed, "ERROR::TEXTURE:: " + dir.path + "/" + name + ": " + reason + "\n");
         EXPECT_NE(texture, 0u) << name;
         EXPECT_EQ(probes::levelParameter(texture, GL_TEXTURE_WIDTH), 1) << name;
         EXPECT_EQ(probes::levelParameter(texture, GL_TEXTURE_HEIGHT), 1) << name;
         EXPECT_EQ(readTexels(texture), (std::vector<unsigned char>{255, 0, 255})) << name;
     }
+}
+
+// A decoded image wider than the driver's largest texture would leave an
+// incomplete texture, which samples as black.
+TEST_F(TextureLoading, ImageLargerThanTheDriverTakesGivesThePlaceholderAndSaysWhy)
+{
+    const GLint driverMaxSide = probes::integerState(GL_MAX_TEXTURE_SIZE);
+    DecodedImage wide;
+    wide.width = driverMaxSide + 1;
+    wide.height = 1;
+    wide.pixels.reset(static_cast<unsigned char*>(std::calloc(static_cast<std::size_t>(wide.width), kRgb)));
+    std::string failure = "stale";
+
+    const GLuint texture = uploadTexture2D(wide, &failure);
+
+    EXPECT_EQ(failure, std::to_string(wide.width) + " x 1 px, more than the " + std::to_string(driverMaxSide) +
+                           " px on a side this GL driver takes");
+    EXPECT_EQ(readTexels(texture), (std::vector<unsigned char>{255, 0, 255}));
+    wide.width = driverMaxSide;
+    uploadTexture2D(wide, &failure);
+    EXPECT_EQ(failure, "");
 }
 
 // An incomplete texture samples as black; only a complete one shows magenta.

@@ -6,14 +6,18 @@
 //   heavy_inputs scan TRIANGLES OBJ [DIFFUSE SPECULAR BUMP]
 //                                            a scan-like model and its library
 //   heavy_inputs exporters DIR               one folder per exporter-shaped model
+//   heavy_inputs progressive-jpeg WIDTH HEIGHT SCANS FILE
+//                                            a hostile JPEG, its work growing with SCANS
 #include "big_textures.h"
 #include "obj_inputs.h"
+#include "progressive_jpeg.h"
 
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -21,13 +25,18 @@ namespace {
 constexpr int kExitUsage = 2;
 constexpr int kExitFailure = 1;
 constexpr int kMaxTextureSize = 16384;
+// The sides a JPEG can have, and enough scans to keep a decoder busy for
+// minutes.
+constexpr int kMaxJpegSide = 65535;
+constexpr int kMaxJpegScans = 1'000'000;
 // Ten times the largest scan measured (2M triangles, 211 MB).
 constexpr std::uint64_t kMaxScanTriangles = 20'000'000;
 
 constexpr const char* kUsage =
     "usage: heavy_inputs textures SIZE FILE...\n"
     "       heavy_inputs scan TRIANGLES OBJ [DIFFUSE SPECULAR BUMP]\n"
-    "       heavy_inputs exporters DIR\n";
+    "       heavy_inputs exporters DIR\n"
+    "       heavy_inputs progressive-jpeg WIDTH HEIGHT SCANS FILE\n";
 
 int usage(const char* problem = nullptr)
 {
@@ -91,6 +100,26 @@ int exporters(int argc, char** argv)
     return 0;
 }
 
+int jpeg(int argc, char** argv)
+{
+    int width = 0;
+    int height = 0;
+    int scans = 0;
+    if (argc != 6 || !parseCount(argv[2], 1, kMaxJpegSide, width) || !parseCount(argv[3], 1, kMaxJpegSide, height) ||
+        !parseCount(argv[4], 1, kMaxJpegScans, scans)) {
+        return usage("progressive-jpeg takes sides from 1 to 65535, 1 to 1000000 scans and a file");
+    }
+    std::ofstream file(argv[5], std::ios::binary);
+    const std::string bytes = progressiveJpeg(width, height, scans);
+    file << bytes;
+    file.close();
+    if (!file) {
+        std::fprintf(stderr, "heavy_inputs: cannot write %s\n", argv[5]);
+        return kExitFailure;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -107,6 +136,9 @@ int main(int argc, char** argv)
     }
     if (argc >= 2 && std::strcmp(argv[1], "exporters") == 0) {
         return exporters(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "progressive-jpeg") == 0) {
+        return jpeg(argc, argv);
     }
     return usage();
 }
