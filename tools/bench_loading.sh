@@ -72,15 +72,19 @@ prepare() {
     pipe-4096)
       (cd "$models" && "$heavy" textures 4096 $(awk '/^map_/ {print $2}' pipe.mtl)) ;;
     scan-400k)
-      "$heavy" scan 400000 "$models/slime.obj" ;;
+      "$heavy" scan 400000 "$models/slime.obj" \
+        textures/slime_diffuse.png textures/slime_gloss.png textures/slime_normal.png >/dev/null ;;
     jpeg-40000-scans)
       "$heavy" progressive-jpeg 1024 1024 40000 "$models/textures/pipe_paint_diffuse.jpg"
       sed -i 's|pipe_paint_diffuse.png|pipe_paint_diffuse.jpg|' "$models/pipe.mtl" ;;
     no-maps)
       sed -i '/^map_/d' "$models/hallway.mtl" ;;
-    scale-10k) "$heavy" scan 10000 "$models/hallway.obj" ;;
-    scale-200k) "$heavy" scan 200000 "$models/hallway.obj" ;;
-    scale-2m) "$heavy" scan 2000000 "$models/hallway.obj" ;;
+    scale-*)
+      local triangles=${1#scale-}
+      triangles=${triangles/k/000}
+      triangles=${triangles/m/000000}
+      "$heavy" scan "$triangles" "$models/hallway.obj" \
+        textures/floor_diffuse.png textures/floor_gloss.png textures/floor_normal.png >/dev/null ;;
   esac
 }
 
