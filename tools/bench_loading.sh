@@ -75,7 +75,7 @@ prepare() {
       "$heavy" scan 400000 "$models/slime.obj" \
         textures/slime_diffuse.png textures/slime_gloss.png textures/slime_normal.png >/dev/null ;;
     jpeg-40000-scans)
-      "$heavy" progressive-jpeg 1024 1024 40000 "$models/textures/pipe_paint_diffuse.jpg"
+      "$heavy" progressive-jpeg 2896 2896 40000 "$models/textures/pipe_paint_diffuse.jpg"
       sed -i 's|pipe_paint_diffuse.png|pipe_paint_diffuse.jpg|' "$models/pipe.mtl" ;;
     no-maps)
       sed -i '/^map_/d' "$models/hallway.mtl" ;;

@@ -14,9 +14,10 @@ cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-90}
 seed=${FUZZ_SEED:-1}
-# Executions per target: Assimp zero-fills a large buffer per import, so OBJ
-# inputs run about 14 a second here against about 4,000 images.
-declare -A runs=([obj_import]=800 [image_decode]=250000)
+# Executions per target, about a minute each: Assimp zero-fills a large
+# buffer per import and the screening replays the costly steps, so OBJ
+# inputs run about 50 a second here against about 4,000 images.
+declare -A runs=([obj_import]=3000 [image_decode]=250000)
 # A single input may not take longer than this. The image limits let a few
 # hundred bytes of JPEG ask for as much decoding as 32 scans over 8192 x 8192
 # px, which the decoder does from zeros: 28 s under the sanitizers here.

@@ -1,3 +1,5 @@
+// The start-up's loads: worker steps waited for with the window's events
+// polled, uploads in the order the models ask for them.
 #include "model/load_cache.h"
 
 #include "common/startup_profile.h"
@@ -5,10 +7,10 @@
 #include "model/texture_loader.h"
 #include "model/texture_paths.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <utility>
 
 namespace {
@@ -66,6 +68,7 @@ const LoadedModel& LoadCache::model(const std::string& path)
     }
 
     LoadedModel loaded;
+    std::set<GLuint> fileTexturesSeen;
     loaded.imported = file.imported;
     loaded.error = std::move(file.error);
     loaded.directory = std::move(file.directory);
@@ -77,15 +80,12 @@ const LoadedModel& LoadCache::model(const std::string& path)
                 return nothing_;
             }
             textures.push_back(texture(request, loaded.directory));
-            const bool firstUse = std::none_of(loaded.fileTextures.begin(), loaded.fileTextures.end(),
-                                               [&](const MeshTexture& used) {
-                                                   return used.textureName == textures.back().textureName;
-                                               });
-            if (!request.solidColour && firstUse) {
+            if (!request.solidColour && fileTexturesSeen.insert(textures.back().textureName).second) {
                 loaded.fileTextures.push_back(textures.back());
             }
         }
-        loaded.meshes.emplace_back(std::move(mesh.vertices), std::move(mesh.indices), std::move(textures));
+        loaded.meshes.emplace_back(std::move(mesh.vertices), std::move(mesh.indices), std::move(textures),
+                                   [this] { pollIfDue(); });
         pollIfDue();
     }
     return models_.emplace(key, std::move(loaded)).first->second;

@@ -5,6 +5,7 @@
 
 #include "render/uniforms.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -29,6 +30,8 @@ const std::array<VertexAttribute, 5> kVertexAttributes = {{
 }};
 
 constexpr std::size_t kStartOfBuffer = 0;
+// About 10 ms of copying into the driver on llvmpipe.
+constexpr std::size_t kChunkBytes = std::size_t{8} << 20;
 
 // GL takes byte offsets into the bound buffer through its pointer arguments.
 const void* bufferOffset(std::size_t bytes)
@@ -36,16 +39,33 @@ const void* bufferOffset(std::size_t bytes)
     return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(bytes));
 }
 
+// Fills the buffer bound to `target` with `bytes`: in one call, or in
+// chunks with `betweenSteps` after each when it is given and there is much.
+void fillBuffer(GLenum target, const void* data, std::size_t bytes, const std::function<void()>& betweenSteps)
+{
+    if (!betweenSteps || bytes <= kChunkedUploadBytes) {
+        glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
+        return;
+    }
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), nullptr, GL_STATIC_DRAW);
+    const auto* from = static_cast<const unsigned char*>(data);
+    for (std::size_t at = 0; at < bytes; at += kChunkBytes) {
+        const std::size_t chunk = std::min(kChunkBytes, bytes - at);
+        glBufferSubData(target, static_cast<GLintptr>(at), static_cast<GLsizeiptr>(chunk), from + at);
+        betweenSteps();
+    }
+}
+
 }  // namespace
 
 Mesh::Mesh(std::vector<Vertex> vertices, std::vector<unsigned int> indices,
-           std::vector<MeshTexture> textures)
+           std::vector<MeshTexture> textures, const std::function<void()>& betweenSteps)
     : vertices(std::move(vertices)), indices(std::move(indices)), textures(std::move(textures))
 {
-    upload();
+    upload(betweenSteps);
 }
 
-void Mesh::upload()
+void Mesh::upload(const std::function<void()>& betweenSteps)
 {
     glGenVertexArrays(1, &vertexArray);
     glGenBuffers(1, &vertexBuffer);
@@ -53,12 +73,9 @@ void Mesh::upload()
 
     glBindVertexArray(vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)),
-                 vertices.data(), GL_STATIC_DRAW);
+    fillBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(Vertex), betweenSteps);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-                 static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned int)), indices.data(),
-                 GL_STATIC_DRAW);
+    fillBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.data(), indices.size() * sizeof(unsigned int), betweenSteps);
 
     for (const VertexAttribute& attribute : kVertexAttributes) {
         glEnableVertexAttribArray(attribute.location);

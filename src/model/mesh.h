@@ -4,16 +4,23 @@
 #pragma once
 
 #include "model/mesh_texture.h"
+#include "model/shared_list.h"
 #include "model/vertex.h"
 #include "render/shader_program.h"
 
 #include <GL/glew.h>
 
+#include <functional>
 #include <vector>
 
+// Above this many bytes a buffer that is given steps to take between goes
+// up in chunks (see uploadTexture2D's strips).
+inline constexpr std::size_t kChunkedUploadBytes = std::size_t{16} << 20;
+
 struct Mesh {
-    std::vector<Vertex> vertices;
-    std::vector<unsigned int> indices;
+    // Shared by every copy of the mesh.
+    SharedList<Vertex> vertices;
+    SharedList<unsigned int> indices;
     // Entry i is bound on texture unit i.
     std::vector<MeshTexture> textures;
     GLuint vertexArray = 0;
@@ -21,11 +28,13 @@ struct Mesh {
     GLuint elementBuffer = 0;
 
     // Uploads at once, so a GL context must be current. Copies of a mesh
-    // share its GL objects; none of them is ever deleted.
+    // share its GL objects and its lists; none of them is ever deleted.
+    // `betweenSteps`, when given, runs between the chunks of a buffer over
+    // kChunkedUploadBytes (the window's event poll, while start-up loads).
     Mesh(std::vector<Vertex> vertices, std::vector<unsigned int> indices,
-         std::vector<MeshTexture> textures);
+         std::vector<MeshTexture> textures, const std::function<void()>& betweenSteps = nullptr);
 
-    void upload();
+    void upload(const std::function<void()>& betweenSteps = nullptr);
     // The caller has made `program` current; only its sampler uniforms are set.
     void draw(ShaderProgram program) const;
 };
