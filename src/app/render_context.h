@@ -38,6 +38,7 @@ void pollFrameEvents(const RenderContext& context);
 // them; false once the window has been asked to close (Escape, or its close
 // button). Offscreen nothing can ask that.
 bool pollLoadingEvents(const RenderContext& context);
+
 void presentFrame(const RenderContext& context);
 
 // Which path, platform and renderer, for a tool's report.
