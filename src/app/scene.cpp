@@ -6,6 +6,8 @@
 #include "render/point_light.h"
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
 Model* alarmLight = nullptr;
 Model* alarmLightGrid = nullptr;
@@ -64,7 +66,9 @@ void placeIfComposed(Model* model, float x, float angle)
 }
 
 // Builds the scene's models in order, from one start-up's loads, until the
-// window is asked to close.
+// window is asked to close. It holds what it made until the scene keeps it;
+// a composition cut short frees its models (their GL objects, like all
+// others, end with the context).
 class SceneLoader {
 public:
     explicit SceneLoader(const LoadingEvents& pollEvents)
@@ -79,13 +83,21 @@ public:
         if (closing_) {
             return nullptr;
         }
-        Model* model = new Model(path, cache_);
-        model->place(at.x, at.y, at.z, at.angle);
+        made_.push_back(std::make_unique<Model>(path, cache_));
+        made_.back()->place(at.x, at.y, at.z, at.angle);
         poll();
-        return model;
+        return made_.back().get();
     }
 
     bool closing() const { return closing_; }
+
+    // The scene's models live to the end of the process, owned by no one.
+    void keepModels()
+    {
+        for (std::unique_ptr<Model>& model : made_) {
+            static_cast<void>(model.release());
+        }
+    }
 
 private:
     // Whether to go on.
@@ -98,6 +110,7 @@ private:
     const LoadingEvents& pollEvents_;
     bool closing_ = false;
     LoadCache cache_;
+    std::vector<std::unique_ptr<Model>> made_;
 };
 
 }  // namespace
@@ -122,11 +135,10 @@ bool composeScene(const LoadingEvents& pollEvents)
     alarmLightBlocker = loader.placeNew(kAlarmLightBlockerPath, alarmStart);
     alarmLightBlockerGrid = loader.placeNew(kAlarmLightBlockerGridPath, alarmStart);
     if (loader.closing()) {
-        // Nothing will be drawn; what was made is left, like every model,
-        // to the end of the process.
         alarmLight = alarmLightGrid = alarmLightBlocker = alarmLightBlockerGrid = nullptr;
         return false;
     }
+    loader.keepModels();
 
     // Its position is set by the animation before any pass reads it.
     PointLight* light = new PointLight;
