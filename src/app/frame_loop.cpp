@@ -51,8 +51,8 @@ void runPass(const RenderPass& pass, const ShaderPrograms& programs)
         setDepthAndCulling(pass);
         clearTarget(pass);
     }
-    if (pass.program == nullptr || pass.program(programs).linked()) {
-        pass.setUpAndDraw(programs);
+    if (const ShaderProgram& program = pass.program(programs); program.linked()) {
+        pass.setUpAndDraw(program);
     }
     if (pass.framebuffer != nullptr) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -117,12 +117,7 @@ GLuint LoadCache::imageTexture(const std::string& path)
         },
         [this] { pollIfDue(); }, kLoadingPollInterval);
     pollIfDue();
-    std::string refusal;
-    const GLuint name = uploadTexture2D(image, &refusal, [this] { pollIfDue(); });
-    const std::string& failure = image.failure.empty() ? refusal : image.failure;
-    if (!failure.empty()) {
-        reportTextureFailure(path, failure);
-    }
+    const GLuint name = uploadTexture2DReporting(path, image, [this] { pollIfDue(); });
     pollIfDue();
     imagesByPath_.emplace(path, name);
     return images_.emplace(key, name).first->second;

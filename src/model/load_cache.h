@@ -53,12 +53,12 @@ public:
     // Whether `keepLoading` has said stop.
     bool stopped() const { return stopped_; }
 
+private:
     // The texture `request` names for a model in `directory`: an image file
     // (a placeholder, with one line saying why, when it cannot be used) or a
     // single texel of the material's colour.
     MeshTexture texture(const TextureRequest& request, const std::string& directory);
 
-private:
     // A file's identity, or its path where it has none (a missing file),
     // so a failure is still reported once.
     using FileKey = std::variant<FileIdentity, std::string>;

@@ -48,14 +48,6 @@ bool startsMaterial(std::string_view text, std::size_t at)
     return at + 1 < text.size() && (text[at] == 'n' || text[at] == 'N') && text[at + 1] == 'e';
 }
 
-std::string_view trimmedRight(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string commentOutStatementsBeforeFirstMaterial(std::string text)

@@ -58,11 +58,11 @@ public:
     // Why the libraries were refused, in the import library's style; empty
     // while they were not. Once refused, nothing more opens.
     const std::string& refusal() const { return refusal_; }
-    // The estimated work of the model and the libraries read so far.
-    double workNs() const;
 
 private:
     Assimp::IOStream* screenLibrary(Assimp::IOStream* stream);
+    // The estimated work of the model and the libraries read so far.
+    double workNs() const;
     double foreseenWorkNs() const;
 
     std::unique_ptr<Assimp::IOSystem> inner_;

@@ -20,22 +20,20 @@ const glm::vec3 kVerticalAxis(0.0f, 1.0f, 0.0f);
 
 Model::Model(const std::string& path, LoadCache& cache)
 {
-    const StartupTimer timer(nullptr);
     importScene(path, cache);
-    recordModelImport(path, timer.elapsedMs());
 }
 
 Model::Model(const std::string& path)
 {
     LoadCache cache;
-    const StartupTimer timer(nullptr);
     importScene(path, cache);
-    recordModelImport(path, timer.elapsedMs());
 }
 
 void Model::importScene(const std::string& path, LoadCache& cache)
 {
+    const StartupTimer timer(nullptr);
     const LoadedModel& loaded = cache.model(path);
+    recordModelImport(path, timer.elapsedMs());
     if (!loaded.imported) {
         // A load cut short because the window is closing is no error.
         if (!cache.stopped()) {

@@ -4,6 +4,8 @@
 // spaces and tabs only.
 #pragma once
 
+#include <string_view>
+
 inline bool endsLine(char c)
 {
     return c == '\n' || c == '\r' || c == '\f' || c == '\0';
@@ -12,4 +14,13 @@ inline bool endsLine(char c)
 inline bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// `text` without the blanks that end it, as the readers take a name.
+inline std::string_view trimmedRight(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
 }

@@ -245,14 +245,6 @@ private:
     const std::string& text_;
 };
 
-std::string_view trimmedRight(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // What C's atoi makes of an index at `at`: a sign and digits, saturated as
 // strtol saturates, then cut to an int. Zero where no digit follows.
 int readerIndex(const Line& line, std::size_t at)

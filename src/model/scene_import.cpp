@@ -30,13 +30,18 @@ ObjImportCost modelFileCost(Assimp::IOSystem& files, const std::string& path)
 
 std::string sceneRefusal(const aiScene& scene)
 {
+    std::set<const aiMaterial*> materials;
+    for (unsigned int m = 0; scene.mMeshes != nullptr && m < scene.mNumMeshes; ++m) {
+        if (scene.mMeshes[m] != nullptr) {
+            materials.insert(meshMaterial(*scene.mMeshes[m], scene));
+        }
+    }
     // Keyed as the texture cache keys them before it looks for the file:
     // every byte of the path.
     std::set<std::string> paths;
-    for (const aiMesh* mesh : nodeMeshes(scene.mRootNode, scene)) {
+    for (const aiMaterial* material : materials) {
         for (const TextureSlot& slot : kTextureSlots) {
-            for (const TextureRequest& request :
-                 materialTextureRequests(meshMaterial(*mesh, scene), slot.type, slot.samplerUniform)) {
+            for (const TextureRequest& request : materialTextureRequests(material, slot.type, slot.samplerUniform)) {
                 paths.emplace(request.materialPath.data, request.materialPath.length);
             }
         }

@@ -301,6 +301,18 @@ void reportTextureFailure(const std::string& path, const std::string& reason)
     std::cout << (kReportPrefix + printable(path) + ": " + printable(reason) + "\n") << std::flush;
 }
 
+GLuint uploadTexture2DReporting(const std::string& path, const DecodedImage& image,
+                                const std::function<void()>& betweenSteps)
+{
+    std::string refusal;
+    const GLuint texture = uploadTexture2D(image, &refusal, betweenSteps);
+    const std::string& why = image.failure.empty() ? refusal : image.failure;
+    if (!why.empty()) {
+        reportTextureFailure(path, why);
+    }
+    return texture;
+}
+
 GLuint loadTexture2D(const std::string& fileName, const std::string& directory)
 {
     const std::string path = directory + "/" + fileName;
@@ -309,11 +321,5 @@ GLuint loadTexture2D(const std::string& fileName, const std::string& directory)
         const StartupTimer timer(&StartupProfile::textureDecodeMs);
         image = decodeRgbImage(path);
     }
-    std::string uploadFailure;
-    const GLuint texture = uploadTexture2D(image, &uploadFailure);
-    const std::string& why = image.failure.empty() ? uploadFailure : image.failure;
-    if (!why.empty()) {
-        reportTextureFailure(path, why);
-    }
-    return texture;
+    return uploadTexture2DReporting(path, image);
 }

@@ -63,6 +63,12 @@ GLuint uploadTexture2D(const DecodedImage& image, std::string* failure = nullptr
 // use: "ERROR::TEXTURE:: <path>: <reason>", flushed at once.
 void reportTextureFailure(const std::string& path, const std::string& reason);
 
+// uploadTexture2D of `image`, the decode of the file at `path`, reporting
+// it in that line when it could not be used, for want of pixels or because
+// the driver refused its size.
+GLuint uploadTexture2DReporting(const std::string& path, const DecodedImage& image,
+                                const std::function<void()>& betweenSteps = nullptr);
+
 // Loads `directory` + "/" + `fileName`, taken as given: no separator or case
 // changes. Never fails: an unusable file yields the placeholder texture, and
 // the line of reportTextureFailure.

@@ -34,9 +34,9 @@ const ShaderProgram& blurProgram(const ShaderPrograms& programs)
     return programs.blurShader;
 }
 
-void drawBloomBlur(const ShaderPrograms& programs)
+void drawBloomBlur(const ShaderProgram& blurShader)
 {
-    prepareBlurPass(programs.blurShader);
+    prepareBlurPass(blurShader);
     drawScreenQuad();
 }
 

@@ -24,20 +24,20 @@ void createBloomBrightTarget()
     bloomBrightTarget = createRenderTarget(kBloomWidth, kBloomHeight);
 }
 
-// Skipped while the scene has no light (before composition, or if it
-// failed): the target is still cleared, so nothing stale is sampled.
 const ShaderProgram& bloomProgram(const ShaderPrograms& programs)
 {
     return programs.bloomShader;
 }
 
-void drawBloomBright(const ShaderPrograms& programs)
+// Skipped while the scene has no light (before composition, or if it
+// failed): the target is still cleared, so nothing stale is sampled.
+void drawBloomBright(const ShaderProgram& bloomShader)
 {
     if (lights.empty()) {
         return;
     }
-    prepareBloomPass(programs.bloomShader, *firstLight());
-    drawList(bloomObjects, programs.bloomShader);
+    prepareBloomPass(bloomShader, *firstLight());
+    drawList(bloomObjects, bloomShader);
 }
 
 }  // namespace

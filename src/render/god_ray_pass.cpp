@@ -28,10 +28,10 @@ const ShaderProgram& godRayProgram(const ShaderPrograms& programs)
     return programs.godRayShader;
 }
 
-void drawGodRayOcclusion(const ShaderPrograms& programs)
+void drawGodRayOcclusion(const ShaderProgram& godRayShader)
 {
-    prepareGodRayPass(programs.godRayShader);
-    drawList(godRayObjects, programs.godRayShader);
+    prepareGodRayPass(godRayShader);
+    drawList(godRayObjects, godRayShader);
 }
 
 }  // namespace

@@ -142,9 +142,8 @@ const ShaderProgram& lightingProgram(const ShaderPrograms& programs)
     return programs.lightingVariants[lightingVariantIndex(activeLightingEffects())];
 }
 
-void drawLitScene(const ShaderPrograms& programs)
+void drawLitScene(const ShaderProgram& lightingShader)
 {
-    const ShaderProgram& lightingShader = lightingProgram(programs);
     prepareLightingPass(lightingShader);
     drawList(litObjects, lightingShader);
 }

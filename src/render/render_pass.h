@@ -41,8 +41,8 @@ struct RenderPass {
     // nothing: GL would refuse to make it current and the draws would run
     // with whatever program came before.
     const ShaderProgram& (*program)(const ShaderPrograms& programs) = nullptr;
-    // Makes the pass's program current, sets its uniforms and draws.
-    void (*setUpAndDraw)(const ShaderPrograms& programs) = nullptr;
+    // Makes that program current, sets its uniforms and draws.
+    void (*setUpAndDraw)(const ShaderProgram& program) = nullptr;
 };
 
 // Whether `pass` runs this frame: its switch is on, or it has none.

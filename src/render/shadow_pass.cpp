@@ -97,20 +97,20 @@ void createShadowTarget()
     }
 }
 
-// Skipped while the scene has no light (before composition, or if it
-// failed): the depth is still cleared, so nothing stale is sampled.
 const ShaderProgram& shadowProgram(const ShaderPrograms& programs)
 {
     return programs.shadowShader;
 }
 
-void drawShadowCubeMap(const ShaderPrograms& programs)
+// Skipped while the scene has no light (before composition, or if it
+// failed): the depth is still cleared, so nothing stale is sampled.
+void drawShadowCubeMap(const ShaderProgram& shadowShader)
 {
     if (lights.empty()) {
         return;
     }
-    prepareShadowPass(programs.shadowShader, *firstLight());
-    drawList(shadowCasters, programs.shadowShader);
+    prepareShadowPass(shadowShader, *firstLight());
+    drawList(shadowCasters, shadowShader);
 }
 
 }  // namespace
