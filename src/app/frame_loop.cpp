@@ -1,18 +1,20 @@
 #include "app/frame_loop.h"
 
+#include "app/frame_clock.h"
 #include "app/render_context.h"
 #include "app/scene.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "model/model.h"
+#include "render/pass_images.h"
 #include "render/pass_table.h"
+#include "render/screen_quad.h"
 #include "render/shader_program.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
-float deltaTime = 0.0f;
-float lastFrame = 0.0f;
-double (*frameClock)() = glfwGetTime;
+#include <algorithm>
 
 namespace {
 
@@ -38,6 +40,20 @@ void clearTarget(const RenderPass& pass)
 
 }  // namespace
 
+std::vector<SampledImage> passImages(const RenderPass& pass)
+{
+    const std::span<const RenderPass* const> table = passTable();
+    const auto row = std::find(table.begin(), table.end(), &pass);
+    return sampledImages(table.first(static_cast<std::size_t>(row - table.begin())), pass.samples);
+}
+
+void drawList(const DrawList& list, const ShaderProgram& program)
+{
+    for (const Model* model : list) {
+        model->draw(program);
+    }
+}
+
 void runPass(const RenderPass& pass, const ShaderPrograms& programs)
 {
     glViewport(0, 0, pass.viewportWidth, pass.viewportHeight);
@@ -51,8 +67,13 @@ void runPass(const RenderPass& pass, const ShaderPrograms& programs)
         setDepthAndCulling(pass);
         clearTarget(pass);
     }
-    if (const ShaderProgram& program = pass.program(programs); program.linked()) {
-        pass.setUpAndDraw(program);
+    if (const ShaderProgram& program = pass.program(programs);
+        program.linked() && pass.setUp(program, passImages(pass))) {
+        if (pass.drawList != nullptr) {
+            drawList(pass.drawList(), program);
+        } else {
+            drawScreenQuad();
+        }
     }
     if (pass.framebuffer != nullptr) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -86,11 +107,9 @@ void runFrame(const RenderContext& context, const ShaderPrograms& programs)
     presentFrame(context);
 }
 
-void runFrameLoop(GLFWwindow* window, const ShaderPrograms& programs)
+void runFrameLoop(const RenderContext& context, const ShaderPrograms& programs)
 {
-    RenderContext context;
-    context.window = window;
-    while (!glfwWindowShouldClose(window)) {
+    while (!glfwWindowShouldClose(context.window)) {
         runFrame(context, programs);
     }
 }

@@ -1,27 +1,29 @@
 // The running phase: per frame, measure time, handle input, advance the
 // tour and the animation, run the enabled passes in their fixed order and
-// present. Owns the frame times and the render toggles.
+// present.
 #pragma once
 
-#include "common/render_toggles.h"
+#include "render/draw_lists.h"
+#include "render/render_pass.h"
 
-struct GLFWwindow;
+#include <vector>
+
 struct RenderContext;
-struct RenderPass;
+struct ShaderProgram;
 struct ShaderPrograms;
 
-extern float deltaTime;
-extern float lastFrame;
+// Draws every model of `list` with `program`, which the pass made current.
+void drawList(const DrawList& list, const ShaderProgram& program);
 
-// Where a frame reads the time: the window system's clock (offscreen, the
-// context's own). A tool that renders scripted moments points it at its own
-// clock, so that the same script renders the same frames to the bit.
-extern double (*frameClock)();
+// The images `pass` samples, from the rows before it in the pass table (a
+// pass outside the table reads from all of them).
+std::vector<SampledImage> passImages(const RenderPass& pass);
 
 // Runs one pass: viewport, its framebuffer, depth test, culling, clear
-// colour and clear (in the order its row asks for), its set-up and draw
-// (skipped when its program failed to build, so its target keeps the clear),
-// and the window's framebuffer bound again after an off-screen pass.
+// colour and clear (in the order its row asks for), its set-up with the
+// images it samples, and its draw list or the screen quad (both skipped
+// when its program failed to build, so its target keeps the clear), and the
+// window's framebuffer bound again after an off-screen pass.
 void runPass(const RenderPass& pass, const ShaderPrograms& programs);
 
 // The frame's first steps: clock, events (the input handlers run here, so a
@@ -35,4 +37,4 @@ void renderFrame(const ShaderPrograms& programs);
 void runFrame(const RenderContext& context, const ShaderPrograms& programs);
 
 // Runs frames until the window is asked to close.
-void runFrameLoop(GLFWwindow* window, const ShaderPrograms& programs);
+void runFrameLoop(const RenderContext& context, const ShaderPrograms& programs);

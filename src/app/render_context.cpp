@@ -1,6 +1,6 @@
 #include "app/render_context.h"
 
-#include "app/frame_loop.h"
+#include "app/frame_clock.h"
 #include "app/startup.h"
 #include "common/startup_profile.h"
 
@@ -30,9 +30,11 @@ ContextKind chooseContextKind(bool offscreenRequested)
 
 std::optional<RenderContext> openRenderContext(ContextKind kind)
 {
+    const StartupTimer timer(&StartupProfile::contextMs);
     RenderContext context;
-    if (kind == ContextKind::HiddenWindow) {
-        context.window = openWindow(WindowVisibility::Hidden);
+    if (kind != ContextKind::Offscreen) {
+        context.window =
+            openWindow(kind == ContextKind::Window ? WindowVisibility::Shown : WindowVisibility::Hidden);
         if (context.window == nullptr) {
             return std::nullopt;
         }

@@ -11,7 +11,9 @@
 
 struct GLFWwindow;
 
-enum class ContextKind { HiddenWindow, Offscreen };
+// The viewer's own window, shown; a hidden one for tools and tests; or no
+// window at all.
+enum class ContextKind { Window, HiddenWindow, Offscreen };
 
 struct RenderContext {
     GLFWwindow* window = nullptr;  // the window path
@@ -21,7 +23,7 @@ struct RenderContext {
 // Offscreen when asked for, or when there is no X display to open a window on.
 ContextKind chooseContextKind(bool offscreenRequested);
 
-// A hidden window (openWindow) or an offscreen context, current and with the
+// A window (openWindow) or an offscreen context, current and with the
 // GL entry points loaded. Offscreen there is no window system to keep time,
 // so frameClock then counts seconds from here. On failure one line has been
 // printed and nothing is returned.

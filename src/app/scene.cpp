@@ -1,6 +1,7 @@
 #include "app/scene.h"
 
-#include "app/frame_loop.h"
+#include "app/frame_clock.h"
+#include "common/render_toggles.h"
 #include "model/load_cache.h"
 #include "model/model.h"
 #include "render/point_light.h"

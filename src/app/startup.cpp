@@ -3,8 +3,7 @@
 #include "camera/input.h"
 #include "common/startup_profile.h"
 #include "common/window.h"
-#include "render/lighting_pass.h"
-#include "render/render_targets.h"
+#include "render/pass_table.h"
 #include "render/shadow_pass.h"
 
 #include <GL/glew.h>
@@ -105,29 +104,13 @@ GLenum loadGlEntryPoints()
     return status;
 }
 
-ShaderPrograms buildShaderPrograms()
-{
-    const StartupTimer timer(&StartupProfile::shaderBuildMs);
-    ShaderPrograms programs;
-    // Read once: the seven other variants are built from the same texts.
-    const ShaderSources lightingSources = readShaderSources("data/shader/pointLightNormal.vs", nullptr,
-                                                            "data/shader/pointLightNormal.fs");
-    programs.lightingShader = ShaderProgram(lightingSources, lightingDefinitions(LightingEffects{}));
-    assignLightingDefaults(programs.lightingShader);
-    programs.shadowShader = ShaderProgram("data/shader/shadowDepth.vs", "data/shader/shadowDepth.gs",
-                                          "data/shader/shadowDepth.fs");
-    programs.godRayShader = ShaderProgram("data/shader/SimpleShader.vs", nullptr, "data/shader/SimpleShader.fs");
-    programs.bloomShader = ShaderProgram("data/shader/BloomShader.vs", nullptr, "data/shader/BloomShader.fs");
-    programs.blurShader = ShaderProgram("data/shader/BloomHorizontal.vs", nullptr,
-                                        "data/shader/BloomHorizontal.fs");
-    programs.lightingVariants = buildLightingVariants(lightingSources, programs.lightingShader);
-    return programs;
-}
-
 ShaderPrograms prepareRendering()
 {
-    createRenderTargets();
-    farPlane = kShadowFarPlane;
-    shadowProjection = makeShadowProjection();
+    {
+        const StartupTimer timer(&StartupProfile::renderTargetsMs);
+        createRenderTargets();
+        farPlane = kShadowFarPlane;
+        shadowProjection = makeShadowProjection();
+    }
     return buildShaderPrograms();
 }

@@ -23,8 +23,6 @@ GLFWwindow* openWindow(WindowVisibility visibility = WindowVisibility::Shown);
 // when they loaded, else GLEW's error.
 GLenum loadGlEntryPoints();
 
-ShaderPrograms buildShaderPrograms();
-
 // Render targets, shadow projection and programs: what follows a successful
 // openWindow and precedes scene composition.
 ShaderPrograms prepareRendering();

@@ -6,3 +6,11 @@ bool godRaysOn = true;
 bool bloomOn = true;
 bool shadowOn = true;
 bool lightAnimationPaused = false;
+
+void setRenderToggles(const RenderToggles& toggles)
+{
+    shadowOn = toggles.shadows;
+    godRaysOn = toggles.godRays;
+    bloomOn = toggles.bloom;
+    lightAnimationPaused = !toggles.lightAnimation;
+}

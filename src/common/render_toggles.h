@@ -8,3 +8,14 @@ extern bool godRaysOn;
 extern bool bloomOn;
 extern bool shadowOn;
 extern bool lightAnimationPaused;
+
+// The four switches as one value, for a tool or test that renders a frame
+// with chosen effects.
+struct RenderToggles {
+    bool shadows = true;
+    bool godRays = true;
+    bool bloom = true;
+    bool lightAnimation = true;
+};
+
+void setRenderToggles(const RenderToggles& toggles);

@@ -8,7 +8,10 @@
 #include <string>
 
 struct StartupProfile {
+    double contextMs = 0.0;        // window or offscreen context, GL entry points
+    double renderTargetsMs = 0.0;  // with the shadow projection
     double shaderBuildMs = 0.0;
+    double sceneMs = 0.0;          // composition, loading included
     double textureDecodeMs = 0.0;
     double textureUploadMs = 0.0;
     int texturesLoaded = 0;

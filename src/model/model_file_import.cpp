@@ -17,9 +17,7 @@ ImportedModelFile importModelFile(const std::string& path)
             return file;
         }
         file.directory = modelDirectory(path);
-        for (const aiMesh* mesh : nodeMeshes(scene->mRootNode, *scene)) {
-            file.meshes.push_back(convertSceneMesh(*mesh, *scene));
-        }
+        file.meshes = convertSceneMeshes(*scene);
         file.imported = true;
     } catch (const std::bad_alloc&) {
         file = ImportedModelFile{};

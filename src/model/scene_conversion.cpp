@@ -176,3 +176,12 @@ std::vector<const aiMesh*> nodeMeshes(const aiNode* node, const aiScene& scene)
     appendNodeMeshes(node, scene, found);
     return found;
 }
+
+std::vector<ConvertedMesh> convertSceneMeshes(const aiScene& scene)
+{
+    std::vector<ConvertedMesh> meshes;
+    for (const aiMesh* mesh : nodeMeshes(scene.mRootNode, scene)) {
+        meshes.push_back(convertSceneMesh(*mesh, scene));
+    }
+    return meshes;
+}

@@ -91,3 +91,8 @@ ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene);
 // before children, once per reference; indices the scene holds no mesh for
 // are skipped.
 std::vector<const aiMesh*> nodeMeshes(const aiNode* node, const aiScene& scene);
+
+// The whole scene as a model draws it: every mesh its node tree names, in
+// that order, converted. The one conversion the model, the fuzzer and the
+// import benchmark all run.
+std::vector<ConvertedMesh> convertSceneMeshes(const aiScene& scene);

@@ -2,7 +2,7 @@
 
 #include "common/render_toggles.h"
 #include "render/bloom_pass.h"
-#include "render/screen_quad.h"
+#include "render/pass_images.h"
 #include "render/shader_programs.h"
 #include "render/uniforms.h"
 
@@ -14,12 +14,12 @@ namespace {
 constexpr GLint kBrightImageUnit = 0;
 }  // namespace
 
-void prepareBlurPass(const ShaderProgram& blurShader)
+void prepareBlurPass(const ShaderProgram& blurShader, const SampledImage& brightImage)
 {
     glUseProgram(blurShader.program);
     glActiveTexture(GL_TEXTURE0 + kBrightImageUnit);
     setUniformInt(blurShader.program, "bloomMap", kBrightImageUnit);
-    glBindTexture(GL_TEXTURE_2D, bloomBrightTarget.colourTexture);
+    glBindTexture(brightImage.textureTarget, brightImage.texture);
 }
 
 namespace {
@@ -34,10 +34,12 @@ const ShaderProgram& blurProgram(const ShaderPrograms& programs)
     return programs.blurShader;
 }
 
-void drawBloomBlur(const ShaderProgram& blurShader)
+constexpr const char* kBlurSamples[] = {kBloomBrightImage};
+
+bool setUpBloomBlur(const ShaderProgram& blurShader, std::span<const SampledImage> images)
 {
-    prepareBlurPass(blurShader);
-    drawScreenQuad();
+    prepareBlurPass(blurShader, images.front());
+    return true;
 }
 
 }  // namespace
@@ -52,6 +54,8 @@ constinit const RenderPass bloomBlurPass{
     .framebuffer = &bloomBlurTarget.framebuffer,
     .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
     .createTarget = createBloomBlurTarget,
+    .produces = PassImage{kBloomImage, GL_TEXTURE_2D, &bloomBlurTarget.colourTexture},
+    .samples = kBlurSamples,
     .program = blurProgram,
-    .setUpAndDraw = drawBloomBlur,
+    .setUp = setUpBloomBlur,
 };

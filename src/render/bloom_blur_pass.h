@@ -1,5 +1,5 @@
 // Bloom's blur: one horizontal pass over the bright image, at its size,
-// into the image the lighting pass adds.
+// into the finished bloom image that the lighting pass adds.
 #pragma once
 
 #include "render/render_pass.h"
@@ -9,4 +9,5 @@
 extern RenderTarget bloomBlurTarget;
 extern const RenderPass bloomBlurPass;
 
-void prepareBlurPass(const ShaderProgram& blurShader);
+// `brightImage` is the bright pass's image, as the pass table gives it.
+void prepareBlurPass(const ShaderProgram& blurShader, const SampledImage& brightImage);

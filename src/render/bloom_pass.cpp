@@ -3,6 +3,7 @@
 #include "camera/camera.h"
 #include "common/render_toggles.h"
 #include "render/draw_lists.h"
+#include "render/pass_images.h"
 #include "render/point_light.h"
 #include "render/shader_programs.h"
 #include "render/uniforms.h"
@@ -29,15 +30,15 @@ const ShaderProgram& bloomProgram(const ShaderPrograms& programs)
     return programs.bloomShader;
 }
 
-// Skipped while the scene has no light (before composition, or if it
-// failed): the target is still cleared, so nothing stale is sampled.
-void drawBloomBright(const ShaderProgram& bloomShader)
+// Nothing to draw while the scene has no light (before composition, or if
+// it failed): the target is still cleared, so nothing stale is sampled.
+bool setUpBloomBright(const ShaderProgram& bloomShader, std::span<const SampledImage> /*images*/)
 {
     if (lights.empty()) {
-        return;
+        return false;
     }
     prepareBloomPass(bloomShader, *firstLight());
-    drawList(bloomObjects, bloomShader);
+    return true;
 }
 
 }  // namespace
@@ -50,6 +51,8 @@ constinit const RenderPass bloomBrightPass{
     .framebuffer = &bloomBrightTarget.framebuffer,
     .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
     .createTarget = createBloomBrightTarget,
+    .produces = PassImage{kBloomBrightImage, GL_TEXTURE_2D, &bloomBrightTarget.colourTexture},
     .program = bloomProgram,
-    .setUpAndDraw = drawBloomBright,
+    .setUp = setUpBloomBright,
+    .drawList = []() -> const DrawList& { return bloomObjects; },
 };

@@ -1,7 +1,5 @@
 #include "render/draw_lists.h"
 
-#include "model/model.h"
-
 // The lists live as long as the models they point to, past the end of main:
 // destroyed with the other globals at exit, they would leave the models
 // unreferenced while the exit handlers still run, which is exactly what the
@@ -10,10 +8,3 @@ DrawList& litObjects = *new DrawList;
 DrawList& shadowCasters = *new DrawList;
 DrawList& godRayObjects = *new DrawList;
 DrawList& bloomObjects = *new DrawList;
-
-void drawList(const DrawList& list, const ShaderProgram& program)
-{
-    for (const Model* model : list) {
-        model->draw(program);
-    }
-}

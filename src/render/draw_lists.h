@@ -1,8 +1,8 @@
 // The four lists that say which pass draws which models. Scene composition
-// fills them; each pass draws its own.
+// fills them; each pass's row names its own, and the frame loop draws it.
+// Models are only pointed to here: drawing them is the application's, so
+// the passes need nothing of the model code.
 #pragma once
-
-#include "render/shader_program.h"
 
 #include <vector>
 
@@ -12,10 +12,12 @@ class Model;
 using DrawList = std::vector<Model*>;
 
 // Never destroyed, like the models they point to (see draw_lists.cpp).
+// Being references, they have no address a constant could hold, so a pass
+// row names its list through a function that returns it.
 extern DrawList& litObjects;
 extern DrawList& shadowCasters;
 extern DrawList& godRayObjects;
 extern DrawList& bloomObjects;
 
-// Draws every model of `list` with `program`, which the pass made current.
-void drawList(const DrawList& list, const ShaderProgram& program);
+// A pass row's list, as `[]() -> const DrawList& { return shadowCasters; }`.
+using DrawListOfPass = const DrawList& (*)();

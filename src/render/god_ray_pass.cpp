@@ -4,6 +4,7 @@
 #include "common/render_toggles.h"
 #include "common/window.h"
 #include "render/draw_lists.h"
+#include "render/pass_images.h"
 #include "render/shader_programs.h"
 #include "render/uniforms.h"
 
@@ -28,10 +29,10 @@ const ShaderProgram& godRayProgram(const ShaderPrograms& programs)
     return programs.godRayShader;
 }
 
-void drawGodRayOcclusion(const ShaderProgram& godRayShader)
+bool setUpGodRayOcclusion(const ShaderProgram& godRayShader, std::span<const SampledImage> /*images*/)
 {
     prepareGodRayPass(godRayShader);
-    drawList(godRayObjects, godRayShader);
+    return true;
 }
 
 }  // namespace
@@ -49,6 +50,8 @@ constinit const RenderPass godRayOcclusionPass{
     .depthTest = false,
     .clearColour = ClearColour{0.9f, 0.5f, 0.5f, 1.0f},
     .createTarget = createGodRayTarget,
+    .produces = PassImage{kGodRayImage, GL_TEXTURE_2D, &godRayTarget.colourTexture},
     .program = godRayProgram,
-    .setUpAndDraw = drawGodRayOcclusion,
+    .setUp = setUpGodRayOcclusion,
+    .drawList = []() -> const DrawList& { return godRayObjects; },
 };

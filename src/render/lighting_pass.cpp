@@ -3,9 +3,8 @@
 #include "camera/camera.h"
 #include "common/render_toggles.h"
 #include "common/window.h"
-#include "render/bloom_blur_pass.h"
 #include "render/draw_lists.h"
-#include "render/god_ray_pass.h"
+#include "render/pass_images.h"
 #include "render/point_light.h"
 #include "render/shader_programs.h"
 #include "render/shadow_pass.h"
@@ -24,37 +23,6 @@ std::optional<glm::vec2> lightScreenPosition(const glm::mat4& viewProjection, co
         return std::nullopt;
     }
     return ndc;
-}
-
-int lightingVariantIndex(const LightingEffects& effects)
-{
-    return (effects.shadows ? 1 : 0) | (effects.godRays ? 2 : 0) | (effects.bloom ? 4 : 0);
-}
-
-LightingEffects lightingEffectsAt(int index)
-{
-    return LightingEffects{(index & 1) != 0, (index & 2) != 0, (index & 4) != 0};
-}
-
-std::string lightingDefinitions(const LightingEffects& effects)
-{
-    const auto line = [](const char* name, bool on) { return std::string("#define ") + name + (on ? " 1\n" : " 0\n"); };
-    return line("SHADOWS", effects.shadows) + line("GOD_RAYS", effects.godRays) + line("BLOOM", effects.bloom);
-}
-
-LightingVariants buildLightingVariants(const ShaderSources& sources, const ShaderProgram& allEffects)
-{
-    LightingVariants variants;
-    const int allEffectsIndex = lightingVariantIndex(LightingEffects{});
-    for (int index = 0; index < kLightingVariantCount; ++index) {
-        if (index == allEffectsIndex || !allEffects.linked()) {
-            variants[index] = allEffects;
-            continue;
-        }
-        variants[index] = ShaderProgram(sources, lightingDefinitions(lightingEffectsAt(index)));
-        assignLightingDefaults(variants[index]);
-    }
-    return variants;
 }
 
 namespace {
@@ -77,19 +45,7 @@ LightingEffects activeLightingEffects()
     return LightingEffects{shadowOn, godRaySource(viewProjection).has_value(), bloomOn};
 }
 
-void assignLightingDefaults(const ShaderProgram& lightingShader)
-{
-    const GLuint program = lightingShader.program;
-    glUseProgram(program);
-    setUniformFloat(program, "screen.width", static_cast<float>(kWindowWidth));
-    setUniformFloat(program, "screen.height", static_cast<float>(kWindowHeight));
-    setUniformInt(program, "shadow.map", kShadowMapUnit);
-    setUniformInt(program, "godRays.map", kGodRayMapUnit);
-    setUniformInt(program, "bloom.map", kBloomMapUnit);
-    glUseProgram(0);
-}
-
-void prepareLightingPass(const ShaderProgram& lightingShader)
+void prepareLightingPass(const ShaderProgram& lightingShader, std::span<const SampledImage> images)
 {
     const GLuint program = lightingShader.program;
     glUseProgram(program);
@@ -103,14 +59,20 @@ void prepareLightingPass(const ShaderProgram& lightingShader)
         light->setUniforms(program);
     }
 
+    // Each image goes on its unit, the sampler is pointed at it, then the
+    // texture is bound.
+    const auto bindImage = [program](GLint unit, const char* sampler, const SampledImage& image) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        setUniformInt(program, sampler, unit);
+        glBindTexture(image.textureTarget, image.texture);
+    };
+
     setUniformInt(program, "shadow.on", shadowOn ? 1 : 0);
     if (shadowOn) {
         setUniformFloat(program, "shadow.far", farPlane);
         setUniformFloat(program, "screen.width", static_cast<float>(kWindowWidth));
         setUniformFloat(program, "screen.height", static_cast<float>(kWindowHeight));
-        glActiveTexture(GL_TEXTURE0 + kShadowMapUnit);
-        setUniformInt(program, "shadow.map", kShadowMapUnit);
-        glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeMap);
+        bindImage(kShadowMapUnit, "shadow.map", images[kLightingShadowMap]);
     }
 
     const std::optional<glm::vec2> lightOnScreen = godRaySource(projection * view);
@@ -121,20 +83,18 @@ void prepareLightingPass(const ShaderProgram& lightingShader)
         setUniformFloat(program, "godRays.decay", kGodRayDecay);
         setUniformFloat(program, "godRays.density", kGodRayDensity);
         setUniformFloat(program, "godRays.weight", kGodRayWeight);
-        glActiveTexture(GL_TEXTURE0 + kGodRayMapUnit);
-        setUniformInt(program, "godRays.map", kGodRayMapUnit);
-        glBindTexture(GL_TEXTURE_2D, godRayTarget.colourTexture);
+        bindImage(kGodRayMapUnit, "godRays.map", images[kLightingGodRays]);
     }
 
     setUniformInt(program, "bloom.on", bloomOn ? 1 : 0);
     if (bloomOn) {
-        glActiveTexture(GL_TEXTURE0 + kBloomMapUnit);
-        setUniformInt(program, "bloom.map", kBloomMapUnit);
-        glBindTexture(GL_TEXTURE_2D, bloomBlurTarget.colourTexture);
+        bindImage(kBloomMapUnit, "bloom.map", images[kLightingBloom]);
     }
 }
 
 namespace {
+
+constexpr const char* kLightingSamples[kLightingImageCount] = {kShadowMapImage, kGodRayImage, kBloomImage};
 
 // The program that has just the effects this frame uses compiled in.
 const ShaderProgram& lightingProgram(const ShaderPrograms& programs)
@@ -142,10 +102,10 @@ const ShaderProgram& lightingProgram(const ShaderPrograms& programs)
     return programs.lightingVariants[lightingVariantIndex(activeLightingEffects())];
 }
 
-void drawLitScene(const ShaderProgram& lightingShader)
+bool setUpLighting(const ShaderProgram& lightingShader, std::span<const SampledImage> images)
 {
-    prepareLightingPass(lightingShader);
-    drawList(litObjects, lightingShader);
+    prepareLightingPass(lightingShader, images);
+    return true;
 }
 
 }  // namespace
@@ -157,6 +117,8 @@ constinit const RenderPass lightingPass{
     .viewportWidth = kWindowWidth,
     .viewportHeight = kWindowHeight,
     .clearColour = ClearColour{0.45f, 0.85f, 0.45f, 1.0f},
+    .samples = kLightingSamples,
     .program = lightingProgram,
-    .setUpAndDraw = drawLitScene,
+    .setUp = setUpLighting,
+    .drawList = []() -> const DrawList& { return litObjects; },
 };

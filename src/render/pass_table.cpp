@@ -18,3 +18,13 @@ std::span<const RenderPass* const> passTable()
 {
     return kPassTable;
 }
+
+void createRenderTargets()
+{
+    for (const RenderPass* pass : passTable()) {
+        if (pass->createTarget != nullptr) {
+            pass->createTarget();
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}

@@ -8,3 +8,7 @@
 #include <span>
 
 std::span<const RenderPass* const> passTable();
+
+// Makes every pass's target, in the passes' order, and leaves the window's
+// framebuffer bound.
+void createRenderTargets();

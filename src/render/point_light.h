@@ -23,7 +23,7 @@ struct PointLight {
 
 // Owned by no one: lights are made once at start-up and live for the run.
 // The list itself is never destroyed either, so the lights stay referenced
-// until the process is gone (see the draw lists in app/scene.cpp).
+// until the process is gone (see render/draw_lists.cpp).
 extern std::vector<PointLight*>& lights;
 
 // The light that casts the shadow, feeds the bloom pass and the god rays.

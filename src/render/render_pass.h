@@ -1,19 +1,39 @@
 // One pass of the frame as a row of data: the GL state it starts from, the
-// framebuffer it draws into, the switch that runs it, and the two steps that
-// are its own (making its target at start-up; setting up and drawing each
-// frame). The frame loop runs every row the same way, so all that differs
-// between passes is written down in the pass's own file.
+// framebuffer it draws into, the switch that runs it, the images it makes
+// and reads, the models it draws, and the steps that are its own (making its
+// target at start-up; setting up its program each frame). The frame loop
+// runs every row the same way, so all that differs between passes is
+// written down in the pass's own file.
 #pragma once
+
+#include "render/draw_lists.h"
 
 #include <GL/glew.h>
 
 #include <optional>
+#include <span>
 
 struct ShaderProgram;
 struct ShaderPrograms;
 
 struct ClearColour {
     float r, g, b, a;
+};
+
+// An image a pass leaves for later passes, under a name the readers use.
+// Several rows may make an image of one name (a second blur after the
+// first); a reader takes the latest one before it in the table.
+struct PassImage {
+    const char* name;
+    GLenum textureTarget;  // GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP
+    // The pass's own texture, made with its target at start-up.
+    const GLuint* texture;
+};
+
+// An image as a pass's set-up binds it.
+struct SampledImage {
+    GLenum textureTarget = GL_TEXTURE_2D;
+    GLuint texture = 0;
 };
 
 struct RenderPass {
@@ -37,12 +57,22 @@ struct RenderPass {
     GLbitfield clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
     // Makes the pass's target at start-up; null for a pass without one.
     void (*createTarget)() = nullptr;
+    // What its target holds once it has run; none for a pass that draws
+    // into the window.
+    std::optional<PassImage> produces = std::nullopt;
+    // The names of the images it reads, in the order its set-up takes them.
+    std::span<const char* const> samples = {};
     // The program it draws with this frame. One that failed to build draws
     // nothing: GL would refuse to make it current and the draws would run
     // with whatever program came before.
     const ShaderProgram& (*program)(const ShaderPrograms& programs) = nullptr;
-    // Makes that program current, sets its uniforms and draws.
-    void (*setUpAndDraw)(const ShaderProgram& program) = nullptr;
+    // Makes that program current and sets its uniforms and images (`images`
+    // in the order of `samples`). False when there is nothing to draw this
+    // frame (no light yet): the target keeps only its clear.
+    bool (*setUp)(const ShaderProgram& program, std::span<const SampledImage> images) = nullptr;
+    // The models it then draws; null draws the screen quad instead (a pass
+    // that processes an image).
+    DrawListOfPass drawList = nullptr;
 };
 
 // Whether `pass` runs this frame: its switch is on, or it has none.

@@ -1,7 +1,5 @@
 #include "render/render_targets.h"
 
-#include "render/pass_table.h"
-
 namespace {
 
 // The seven framebuffer-object calls a colour target is made with. The
@@ -63,14 +61,4 @@ RenderTarget createRenderTarget(GLint width, GLint height)
     gl.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                target.depthRenderbuffer);
     return target;
-}
-
-void createRenderTargets()
-{
-    for (const RenderPass* pass : passTable()) {
-        if (pass->createTarget != nullptr) {
-            pass->createTarget();
-        }
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }

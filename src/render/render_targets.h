@@ -16,7 +16,3 @@ struct RenderTarget {
 // Made through the framebuffer-object extension's entry points, or through
 // the core ones where the driver does not export all seven of those.
 RenderTarget createRenderTarget(GLint width, GLint height);
-
-// Makes every pass's target, in the passes' order, and leaves the window's
-// framebuffer bound.
-void createRenderTargets();

@@ -1,8 +1,11 @@
-// The passes' shader programs, built once at start-up and kept for the run.
+// The passes' shader programs, built once at start-up and kept for the run,
+// and the files each is built from: one line per program.
 #pragma once
 
-#include "render/lighting_pass.h"
+#include "render/lighting_program.h"
 #include "render/shader_program.h"
+
+#include <span>
 
 struct ShaderPrograms {
     ShaderProgram lightingShader;  // the variant with every effect
@@ -13,3 +16,33 @@ struct ShaderPrograms {
     // One lighting program per combination of effects, lightingShader among them.
     LightingVariants lightingVariants;
 };
+
+// A program's stage files; the geometry stage may be null.
+struct ShaderFiles {
+    const char* vertex;
+    const char* geometry;
+    const char* fragment;
+};
+
+// A program built once from its files.
+struct ProgramLine {
+    ShaderProgram ShaderPrograms::*program;
+    ShaderFiles files;
+};
+
+// The lighting program is built in kLightingVariantCount forms of these two
+// files (see lighting_program.h).
+inline constexpr ShaderFiles kLightingShaderFiles{"data/shader/pointLightNormal.vs", nullptr,
+                                                  "data/shader/pointLightNormal.fs"};
+
+// The other programs, in the order they are built, right after the lighting
+// program's first form and before its other seven.
+inline constexpr ProgramLine kProgramLines[] = {
+    {&ShaderPrograms::shadowShader,
+     {"data/shader/shadowDepth.vs", "data/shader/shadowDepth.gs", "data/shader/shadowDepth.fs"}},
+    {&ShaderPrograms::godRayShader, {"data/shader/SimpleShader.vs", nullptr, "data/shader/SimpleShader.fs"}},
+    {&ShaderPrograms::bloomShader, {"data/shader/BloomShader.vs", nullptr, "data/shader/BloomShader.fs"}},
+    {&ShaderPrograms::blurShader, {"data/shader/BloomHorizontal.vs", nullptr, "data/shader/BloomHorizontal.fs"}},
+};
+
+ShaderPrograms buildShaderPrograms();

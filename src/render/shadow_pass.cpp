@@ -2,6 +2,7 @@
 
 #include "common/render_toggles.h"
 #include "render/draw_lists.h"
+#include "render/pass_images.h"
 #include "render/point_light.h"
 #include "render/shader_programs.h"
 #include "render/uniforms.h"
@@ -102,15 +103,15 @@ const ShaderProgram& shadowProgram(const ShaderPrograms& programs)
     return programs.shadowShader;
 }
 
-// Skipped while the scene has no light (before composition, or if it
-// failed): the depth is still cleared, so nothing stale is sampled.
-void drawShadowCubeMap(const ShaderProgram& shadowShader)
+// Nothing to draw while the scene has no light (before composition, or if
+// it failed): the depth is still cleared, so nothing stale is sampled.
+bool setUpShadowCubeMap(const ShaderProgram& shadowShader, std::span<const SampledImage> /*images*/)
 {
     if (lights.empty()) {
-        return;
+        return false;
     }
     prepareShadowPass(shadowShader, *firstLight());
-    drawList(shadowCasters, shadowShader);
+    return true;
 }
 
 }  // namespace
@@ -128,6 +129,8 @@ constinit const RenderPass shadowCubeMapPass{
     .culledFace = GL_FRONT,
     .clearMask = GL_DEPTH_BUFFER_BIT,
     .createTarget = createShadowTarget,
+    .produces = PassImage{kShadowMapImage, GL_TEXTURE_CUBE_MAP, &shadowCubeMap},
     .program = shadowProgram,
-    .setUpAndDraw = drawShadowCubeMap,
+    .setUp = setUpShadowCubeMap,
+    .drawList = []() -> const DrawList& { return shadowCasters; },
 };

@@ -1,7 +1,9 @@
 // Scene composition with the repository's data and the per-frame animation
 // of the alarm-light assembly and the light.
+#include "app/frame_clock.h"
 #include "app/frame_loop.h"
 #include "app/scene.h"
+#include "common/render_toggles.h"
 #include "model/model.h"
 #include "render/point_light.h"
 #include "support/captured_output.h"

@@ -1,9 +1,7 @@
 // Start-up against the real driver: the render targets as GL holds them and a
 // quiet build of the five programs (the window itself: window_e2etest.cpp).
-#include "render/bloom_blur_pass.h"
-#include "render/bloom_pass.h"
-#include "render/god_ray_pass.h"
-#include "render/render_targets.h"
+#include "render/pass_table.h"
+#include "render/shader_programs.h"
 #include "render/shadow_pass.h"
 #include "support/started_viewer.h"
 
@@ -37,21 +35,24 @@ GLint attachmentParameter(GLenum attachment, GLenum parameter)
     return value;
 }
 
-TEST_F(StartupTest, BuildsAllFiveProgramsWithoutPrintingAnything)
+TEST_F(StartupTest, BuildsEveryProgramFromItsFilesWithoutPrintingAnything)
 {
     EXPECT_EQ(viewer.startupOutput, "");
-    const ShaderPrograms& p = viewer.programs;
-    for (GLuint program : {p.lightingShader.program, p.shadowShader.program, p.godRayShader.program,
-                           p.bloomShader.program, p.blurShader.program}) {
+    const auto expectLinked = [](const ShaderProgram& program, const ShaderFiles& files) {
+        SCOPED_TRACE(files.vertex);
         GLint linked = 0;
-        glGetProgramiv(program, GL_LINK_STATUS, &linked);
-        EXPECT_EQ(linked, GL_TRUE) << "program " << program;
+        GLint shaders = 0;
+        glGetProgramiv(program.program, GL_LINK_STATUS, &linked);
+        glGetProgramiv(program.program, GL_ATTACHED_SHADERS, &shaders);
+        EXPECT_EQ(linked, GL_TRUE);
+        EXPECT_EQ(shaders, files.geometry != nullptr ? 3 : 2);
+    };
+    for (const ShaderProgram& variant : viewer.programs.lightingVariants) {
+        expectLinked(variant, kLightingShaderFiles);
     }
-    GLint shaders = 0;
-    glGetProgramiv(p.shadowShader.program, GL_ATTACHED_SHADERS, &shaders);
-    EXPECT_EQ(shaders, 3);
-    glGetProgramiv(p.lightingShader.program, GL_ATTACHED_SHADERS, &shaders);
-    EXPECT_EQ(shaders, 2);
+    for (const ProgramLine& line : kProgramLines) {
+        expectLinked(viewer.programs.*line.program, line.files);
+    }
 }
 
 TEST_F(StartupTest, LeavesTheWindowsFramebufferBound)
@@ -61,22 +62,21 @@ TEST_F(StartupTest, LeavesTheWindowsFramebufferBound)
     EXPECT_EQ(bound, 0);
 }
 
-TEST_F(StartupTest, ColourTargetsHaveTheirSizesFormatsAndDepth)
+// Every pass that hands on a colour image draws it at its own viewport's
+// size, with a depth buffer of the same size.
+TEST_F(StartupTest, ColourTargetsHaveTheirPassSizesFormatsAndDepth)
 {
-    struct Expected {
-        const RenderTarget* target;
-        int width;
-        int height;
-    };
-    for (const Expected& e : {Expected{&godRayTarget, 1280, 720}, Expected{&bloomBrightTarget, 640, 360},
-                              Expected{&bloomBlurTarget, 640, 360}}) {
-        SCOPED_TRACE(e.width);
-        EXPECT_EQ(e.target->width, e.width);
-        EXPECT_EQ(e.target->height, e.height);
-
-        glBindTexture(GL_TEXTURE_2D, e.target->colourTexture);
-        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), e.width);
-        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_HEIGHT), e.height);
+    int checked = 0;
+    for (const RenderPass* pass : passTable()) {
+        if (!pass->produces || pass->produces->textureTarget != GL_TEXTURE_2D) {
+            continue;
+        }
+        SCOPED_TRACE(pass->name);
+        ++checked;
+        const GLuint colour = *pass->produces->texture;
+        glBindTexture(GL_TEXTURE_2D, colour);
+        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), pass->viewportWidth);
+        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_HEIGHT), pass->viewportHeight);
         EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
         EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
         EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
@@ -84,22 +84,24 @@ TEST_F(StartupTest, ColourTargetsHaveTheirSizesFormatsAndDepth)
         EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T), GL_REPEAT);
         glBindTexture(GL_TEXTURE_2D, 0);
 
+        ASSERT_NE(pass->framebuffer, nullptr);
+        glBindFramebuffer(GL_FRAMEBUFFER, *pass->framebuffer);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+        EXPECT_EQ(attachmentParameter(GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME),
+                  static_cast<GLint>(colour));
+        EXPECT_EQ(attachmentParameter(GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE), GL_RENDERBUFFER);
+        const GLint depth = attachmentParameter(GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
         GLint depthFormat = 0;
         GLint depthWidth = 0;
-        glBindRenderbuffer(GL_RENDERBUFFER, e.target->depthRenderbuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(depth));
         glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &depthFormat);
         glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &depthWidth);
         EXPECT_EQ(depthFormat, GL_DEPTH_COMPONENT24);
-        EXPECT_EQ(depthWidth, e.width);
-
-        glBindFramebuffer(GL_FRAMEBUFFER, e.target->framebuffer);
-        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
-        EXPECT_EQ(attachmentParameter(GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME),
-                  static_cast<GLint>(e.target->colourTexture));
-        EXPECT_EQ(attachmentParameter(GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME),
-                  static_cast<GLint>(e.target->depthRenderbuffer));
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        EXPECT_EQ(depthWidth, pass->viewportWidth);
     }
+    EXPECT_EQ(checked, 3) << "god rays, bloom bright, bloom";
 }
 
 TEST_F(StartupTest, ShadowCubeMapIsCompleteLayeredDepthWithoutColour)

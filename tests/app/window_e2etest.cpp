@@ -1,8 +1,10 @@
 // The viewer's window itself, on the virtual display: the window and context
 // start-up asks for, the handlers it installs, the close flag that ends the
 // loop and the clock frames read. The GL tests check the rest offscreen.
+#include "app/frame_clock.h"
 #include "app/frame_loop.h"
 #include "camera/input.h"
+#include "common/render_toggles.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 
@@ -45,7 +47,7 @@ TEST_F(WindowTest, EscapeSetsTheWindowsCloseFlagAndEndsTheLoop)
     EXPECT_FALSE(glfwWindowShouldClose(window));
     onKey(window, GLFW_KEY_ESCAPE, 0, GLFW_PRESS, 0);
     EXPECT_TRUE(glfwWindowShouldClose(window));
-    runFrameLoop(window, viewer.programs);  // returns at once
+    runFrameLoop(viewer.context, viewer.programs);  // returns at once
     glfwSetWindowShouldClose(window, 0);
 }
 

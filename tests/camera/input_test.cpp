@@ -1,9 +1,9 @@
 // The key and cursor handlers' state machine: what each event changes, and
 // what it must leave alone.
-#include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "camera/input.h"
+#include "common/render_toggles.h"
 #include "support/global_state.h"
 
 #include <GLFW/glfw3.h>

@@ -95,9 +95,9 @@ struct ImportOutcome {
     std::vector<ConvertedMesh> meshes;
 };
 
-// Model import as the viewer makes it (src/model/model.cpp), with the files
-// in memory and the GL work left out: the same import and failure test, the
-// same node walk, and the GL-free conversion of each mesh, whose texture
+// Model import as the viewer makes it (src/model/model_file_import.cpp),
+// with the files in memory and the GL work left out: the same import and
+// failure test and the same conversion of the whole scene, whose texture
 // requests are those the model's texture gathering resolves.
 inline ImportOutcome importFromMemory(const ObjInput& input)
 {
@@ -109,9 +109,7 @@ inline ImportOutcome importFromMemory(const ObjInput& input)
         outcome.failed = true;
         return outcome;
     }
-    for (const aiMesh* mesh : nodeMeshes(scene->mRootNode, *scene)) {
-        outcome.meshes.push_back(convertSceneMesh(*mesh, *scene));
-    }
+    outcome.meshes = convertSceneMeshes(*scene);
     return outcome;
 }
 

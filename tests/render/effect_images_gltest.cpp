@@ -7,13 +7,13 @@
 #include "app/scene.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/render_toggles.h"
 #include "common/window.h"
 #include "model/model.h"
-#include "render/bloom_blur_pass.h"
 #include "render/bloom_pass.h"
-#include "render/god_ray_pass.h"
+#include "render/lighting_pass.h"
+#include "render/pass_table.h"
 #include "render/point_light.h"
-#include "render/render_targets.h"
 #include "support/captured_output.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
@@ -112,12 +112,12 @@ TEST_F(EffectImagesTest, ColourTargetsMadeWithoutTheExtEntryPointsAreCompleteAnd
     const auto restoreExt = nulled(glGenFramebuffersEXT, glBindFramebufferEXT, glFramebufferTexture2DEXT,
                                    glGenRenderbuffersEXT, glBindRenderbufferEXT, glRenderbufferStorageEXT,
                                    glFramebufferRenderbufferEXT);
-    godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
-    bloomBrightTarget = createRenderTarget(kBloomWidth, kBloomHeight);
-    bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
-    for (const RenderTarget* target : {&godRayTarget, &bloomBrightTarget, &bloomBlurTarget}) {
-        glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
-        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    createRenderTargets();
+    for (const RenderPass* pass : passTable()) {
+        if (pass->framebuffer != nullptr) {
+            glBindFramebuffer(GL_FRAMEBUFFER, *pass->framebuffer);
+            EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE)) << pass->name;
+        }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     EXPECT_TRUE(render() == withExtTargets) << "the frame changed with the targets";
@@ -173,7 +173,8 @@ TEST_F(EffectImagesTest, BloomImageGlowsOnlyAroundTheSlimes)
     render();
 
     std::vector<unsigned char> blurred(static_cast<size_t>(kBloomWidth) * kBloomHeight * 4);
-    glBindTexture(GL_TEXTURE_2D, bloomBlurTarget.colourTexture);
+    // The finished bloom, as the lighting pass reads it.
+    glBindTexture(GL_TEXTURE_2D, passImages(lightingPass)[kLightingBloom].texture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, blurred.data());
     glBindTexture(GL_TEXTURE_2D, 0);
 

@@ -1,5 +1,6 @@
 // Set-ups of the shadow, god-ray, bloom and blur passes as GL receives them,
 // and the full-screen quad the blur draws.
+#include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "render/bloom_blur_pass.h"
 #include "render/bloom_pass.h"
@@ -148,7 +149,7 @@ TEST_F(EffectPassesTest, GodRayAndBloomPassesSendTheCameraAndTheLight)
 TEST_F(EffectPassesTest, BlurPassReadsTheBrightImageOnUnitZero)
 {
     glActiveTexture(GL_TEXTURE4);
-    prepareBlurPass(viewer.programs.blurShader);
+    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass).front());
     GLint active = 0;
     GLint bound = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
@@ -173,7 +174,7 @@ TEST_F(EffectPassesTest, ScreenQuadIsMadeOnceAndCoversTheWholeBlurTarget)
     glCullFace(GL_BACK);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    prepareBlurPass(viewer.programs.blurShader);
+    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass).front());
     drawScreenQuad();
     const GLuint vertexArray = screenQuadVertexArray;
     const GLuint vertexBuffer = screenQuadVertexBuffer;

@@ -4,15 +4,14 @@
 // And the real lighting program's output for a mesh without normals, read
 // back from a float target, which keeps a NaN as the shader wrote it.
 #include "app/frame_loop.h"
-#include "app/startup.h"
 #include "camera/camera.h"
+#include "common/render_toggles.h"
 #include "model/gl_probes.h"
-#include "render/bloom_blur_pass.h"
-#include "render/god_ray_pass.h"
 #include "render/lighting_pass.h"
+#include "render/pass_images.h"
+#include "render/pass_table.h"
 #include "render/point_light.h"
-#include "render/render_targets.h"
-#include "render/shadow_pass.h"
+#include "render/shader_programs.h"
 #include "support/captured_output.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
@@ -75,6 +74,9 @@ struct LightingPassTest : testing::Test {
     ShaderProgram program;
     PointLight first;
     PointLight second;
+    // What the frame would hand the pass: the images the table's earlier
+    // rows make.
+    const std::vector<SampledImage> images = passImages(lightingPass);
 
     void SetUp() override
     {
@@ -121,7 +123,7 @@ void expectLightUniforms(GLuint program, const PointLight& light)
 
 TEST_F(LightingPassTest, SendsEveryLightIntoItsOwnSlot)
 {
-    prepareLightingPass(program);
+    prepareLightingPass(program, images);
     expectLightUniforms(program.program, first);
     expectLightUniforms(program.program, second);
 }
@@ -129,7 +131,7 @@ TEST_F(LightingPassTest, SendsEveryLightIntoItsOwnSlot)
 TEST_F(LightingPassTest, LightWithIndexTwelveFillsSlotTwelve)
 {
     second.index = 12;
-    prepareLightingPass(program);
+    prepareLightingPass(program, images);
     expectLightUniforms(program.program, second);
     EXPECT_EQ(uniformVec3(program.program, "pointLights[1].position"), glm::vec3(0.0f));
 }
@@ -137,7 +139,7 @@ TEST_F(LightingPassTest, LightWithIndexTwelveFillsSlotTwelve)
 TEST_F(LightingPassTest, AllEffectsOnSendCameraConstantsAndBindTheirImages)
 {
     camera.position = {-3.0f, 1.0f, 0.0f};
-    prepareLightingPass(program);
+    prepareLightingPass(program, images);
     const GLuint p = program.program;
 
     GLint current = 0;
@@ -167,16 +169,18 @@ TEST_F(LightingPassTest, AllEffectsOnSendCameraConstantsAndBindTheirImages)
     GLint active = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
     EXPECT_EQ(active, GL_TEXTURE5);
-    EXPECT_EQ(boundTexture(3, GL_TEXTURE_BINDING_CUBE_MAP), shadowCubeMap);
-    EXPECT_EQ(boundTexture(4, GL_TEXTURE_BINDING_2D), godRayTarget.colourTexture);
-    EXPECT_EQ(boundTexture(5, GL_TEXTURE_BINDING_2D), bloomBlurTarget.colourTexture);
+    // Each unit holds the image of that name that the table's passes make.
+    const auto made = [](const char* name) { return *findProducer(passTable(), name)->texture; };
+    EXPECT_EQ(boundTexture(3, GL_TEXTURE_BINDING_CUBE_MAP), made(kShadowMapImage));
+    EXPECT_EQ(boundTexture(4, GL_TEXTURE_BINDING_2D), made(kGodRayImage));
+    EXPECT_EQ(boundTexture(5, GL_TEXTURE_BINDING_2D), made(kBloomImage));
 }
 
 TEST_F(LightingPassTest, LightAheadOfTheCameraSitsAtTheCentreOfTheScreen)
 {
     camera.position = {-3.0f, 2.0f, 0.0f};
     first.position = {0.0f, 2.0f, 0.0f};
-    prepareLightingPass(program);
+    prepareLightingPass(program, images);
     const glm::vec2 onScreen = uniformVec2(program.program, "godRays.lightScreenPosition");
     EXPECT_NEAR(onScreen.x, 0.0f, 1e-5f);
     EXPECT_NEAR(onScreen.y, 0.0f, 1e-5f);
@@ -186,7 +190,7 @@ TEST_F(LightingPassTest, LightBehindTheCameraOrOnItsEyePlaneCastsNoGodRays)
 {
     for (const glm::vec3& lightAt : {glm::vec3(-9.0f, 2.0f, 0.0f), glm::vec3(-7.0f, 1.0f, 3.0f)}) {
         first.position = lightAt;
-        prepareLightingPass(program);
+        prepareLightingPass(program, images);
         EXPECT_EQ(uniformInt(program.program, "godRays.on"), 0);
     }
     EXPECT_FALSE(lightScreenPosition(camera.projectionMatrix() * camera.viewMatrix(), {-9.0f, 2.0f, 0.0f}));
@@ -216,7 +220,7 @@ TEST_F(LightingPassTest, SwitchedOffEffectsLeaveTheirUniformsAndUnitsUntouched)
     shadowOn = false;
     godRaysOn = false;
     bloomOn = false;
-    prepareLightingPass(program);
+    prepareLightingPass(program, images);
 
     EXPECT_EQ(uniformInt(p, "shadow.on"), 0);
     EXPECT_EQ(uniformInt(p, "godRays.on"), 0);
@@ -260,7 +264,7 @@ TEST_F(LightingPassTest, MeshWithoutNormalsOrTangentsGetsTheAmbientTermAloneAndN
                       {0, 1, 2, 0, 2, 3},
                       {{probes::solidTexture(255, 255, 255), "material.diffuse", {}},
                        {probes::solidTexture(128, 128, 255), "material.normal", {}}});
-    prepareLightingPass(viewer.programs.lightingShader);
+    prepareLightingPass(viewer.programs.lightingShader, passImages(lightingPass));
     setUniformMat4(viewer.programs.lightingShader.program, "model", glm::mat4(1.0f));
     square.draw(viewer.programs.lightingShader);
 

@@ -1,7 +1,7 @@
 // Every shader stage must also satisfy the Khronos reference compiler, not
 // only Mesa's: GPU drivers stricter than Mesa reject what it lets through.
-#include "render/lighting_pass.h"
 #include "render/shader_program.h"
+#include "render/shader_programs.h"
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -15,19 +15,22 @@
 namespace {
 
 // Files built in several forms: the definitions of each form, as the
-// viewer inserts them.
-std::vector<std::string> lightingForms()
+// viewer inserts them, by file name.
+std::map<std::string, std::vector<std::string>> variantDefinitions()
 {
     std::vector<std::string> forms;
     for (int index = 0; index < kLightingVariantCount; ++index) {
         forms.push_back(lightingDefinitions(lightingEffectsAt(index)));
     }
-    return forms;
+    std::map<std::string, std::vector<std::string>> byFile;
+    for (const char* path : {kLightingShaderFiles.vertex, kLightingShaderFiles.geometry, kLightingShaderFiles.fragment}) {
+        if (path != nullptr) {
+            byFile[std::filesystem::path(path).filename().string()] = forms;
+        }
+    }
+    return byFile;
 }
-const std::map<std::string, std::vector<std::string>> kVariantDefines = {
-    {"pointLightNormal.vs", lightingForms()},
-    {"pointLightNormal.fs", lightingForms()},
-};
+const std::map<std::string, std::vector<std::string>> kVariantDefines = variantDefinitions();
 const std::map<std::string, std::string> kStages = {{".vs", "vert"}, {".gs", "geom"}, {".fs", "frag"}};
 
 TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarnings)

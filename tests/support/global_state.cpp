@@ -1,10 +1,11 @@
 #include "support/global_state.h"
 
-#include "app/frame_loop.h"
+#include "app/frame_clock.h"
 #include "app/scene.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "camera/input.h"
+#include "common/render_toggles.h"
 #include "render/point_light.h"
 
 void resetGlobalState()

@@ -12,7 +12,7 @@ namespace {
 
 ContextKind startedKind;
 
-StartedViewer startViewer(ContextKind kind)
+StartedViewer startOnce(ContextKind kind)
 {
     if (chdir(VORLUNE_SOURCE_DIR) != 0) {
         throw std::runtime_error("cannot enter the source directory");
@@ -20,10 +20,9 @@ StartedViewer startViewer(ContextKind kind)
     StartedViewer started;
     bool opened = false;
     started.startupOutput = captureStdout([&] {
-        const std::optional<RenderContext> context = openRenderContext(kind);
-        if (context) {
-            started.context = *context;
-            started.programs = prepareRendering();
+        std::optional<Viewer> viewer = ::startViewer(kind);
+        if (viewer) {
+            static_cast<Viewer&>(started) = std::move(*viewer);
             opened = true;
         }
     });
@@ -38,9 +37,9 @@ StartedViewer startViewer(ContextKind kind)
 
 StartedViewer& startedViewer(ContextKind kind)
 {
-    static StartedViewer viewer = startViewer(kind);
+    static StartedViewer viewer = startOnce(kind);
     // Torn down before exit, as the viewer does (see testGLContext).
-    static const bool closesAtExit = [] { return std::atexit([] { closeRenderContext(viewer.context); }) == 0; }();
+    static const bool closesAtExit = [] { return std::atexit([] { closeViewer(viewer); }) == 0; }();
     (void)closesAtExit;
     if (kind != startedKind) {
         throw std::logic_error("the viewer already runs on the other kind of context in this process");

@@ -3,12 +3,11 @@
 // programs, with the repository root as working directory so data/ resolves.
 #pragma once
 
-#include "app/render_context.h"
-#include "app/startup.h"
+#include "app/viewer.h"
 
-struct StartedViewer {
-    RenderContext context;
-    ShaderPrograms programs;
+#include <string>
+
+struct StartedViewer : Viewer {
     std::string startupOutput;  // what start-up printed
 };
 

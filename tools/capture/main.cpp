@@ -4,18 +4,12 @@
 #include "capture_options.h"
 
 #include "app/data_folder.h"
-#include "app/frame_loop.h"
-#include "app/render_context.h"
-#include "app/scene.h"
-#include "app/startup.h"
-#include "camera/camera.h"
-#include "camera/camera_tour.h"
+#include "app/viewer.h"
 #include "common/window.h"
 
 #include <GL/glew.h>
 #include <stb_image_write.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -27,27 +21,17 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kRgbaChannels = 4;
 
-// The scripted moment of the frame being rendered.
-double scriptedTime = 0.0;
-double readScriptedTime()
+// Frame `index` as the options script it. Free look, when asked for, holds
+// from the first frame on.
+ScriptedFrame scriptedFrame(const CaptureOptions& options, size_t index)
 {
-    return scriptedTime;
-}
-
-void applyToggles(const CaptureOptions& options)
-{
-    shadowOn = options.shadows;
-    godRaysOn = options.godRays;
-    bloomOn = options.bloom;
-    lightAnimationPaused = !options.lightAnimation;
-}
-
-void enterFreeLook(const CaptureOptions& options)
-{
-    cameraTour.freeLook = true;
-    camera.yaw = options.freeLookYaw;
-    camera.pitch = std::clamp(options.freeLookPitch, -kMaxPitch, kMaxPitch);
-    camera.updateVectors();
+    ScriptedFrame frame;
+    frame.clockTime = options.times[index];
+    frame.toggles = RenderToggles{options.shadows, options.godRays, options.bloom, options.lightAnimation};
+    if (options.freeLook) {
+        frame.freeLook = FreeLookHeading{options.freeLookYaw, options.freeLookPitch};
+    }
+    return frame;
 }
 
 std::string framePath(const CaptureOptions& options, size_t index)
@@ -103,34 +87,25 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
 
-    std::optional<RenderContext> context = openRenderContext(chooseContextKind(options->offscreen));
-    if (!context) {
+    std::optional<Viewer> viewer = startViewer(chooseContextKind(options->offscreen));
+    if (!viewer) {
         return kExitFailure;
     }
-    const ShaderPrograms programs = prepareRendering();
-    if (!composeScene([&context] { return pollLoadingEvents(*context); })) {
+    if (!loadScene(*viewer)) {
         return kExitFailure;
     }
-    applyToggles(*options);
-    frameClock = readScriptedTime;
-
     for (size_t i = 0; i < options->times.size(); ++i) {
         // The clock is ours: every run sees exactly the same frame times.
-        scriptedTime = options->times[i];
-        advanceFrame(*context);
-        if (i == 0 && options->freeLook) {
-            enterFreeLook(*options);
-        }
-        renderFrame(programs);
+        renderScriptedFrame(*viewer, scriptedFrame(*options, i));
         const std::string path = framePath(*options, i);
         if (!writeFrame(path)) {
             std::cerr << "capture: cannot write " << path << "\n";
-            closeRenderContext(*context);
+            closeViewer(*viewer);
             return kExitFailure;
         }
         std::cout << path << "\n";
-        presentFrame(*context);
+        presentFrame(viewer->context);
     }
-    closeRenderContext(*context);
+    closeViewer(*viewer);
     return 0;
 }

@@ -10,10 +10,7 @@
 //   for timing the loading of heavy models and textures)
 #include "app/data_folder.h"
 #include "app/frame_loop.h"
-#include "app/render_context.h"
-#include "app/scene.h"
-#include "app/startup.h"
-#include "camera/camera.h"
+#include "app/viewer.h"
 #include "camera/camera_tour.h"
 #include "common/startup_profile.h"
 #include "render/pass_table.h"
@@ -43,17 +40,15 @@ constexpr int kLongRunWarmUpFrames = 300;
 
 struct Configuration {
     const char* name;
-    bool godRays;
-    bool bloom;
-    bool shadows;
+    RenderToggles toggles;
 };
 
 constexpr Configuration kConfigurations[] = {
-    {"all effects on", true, true, true},
-    {"shadows off", true, true, false},
-    {"god rays off", false, true, true},
-    {"bloom off", true, false, true},
-    {"all effects off", false, false, false},
+    {"all effects on", {.shadows = true, .godRays = true, .bloom = true}},
+    {"shadows off", {.shadows = false, .godRays = true, .bloom = true}},
+    {"god rays off", {.shadows = true, .godRays = false, .bloom = true}},
+    {"bloom off", {.shadows = true, .godRays = true, .bloom = false}},
+    {"all effects off", {.shadows = false, .godRays = false, .bloom = false}},
 };
 
 double millisecondsSince(Clock::time_point start)
@@ -80,34 +75,12 @@ double median(std::vector<double> values)
     return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
-void applyToggles(const Configuration& c)
+// Frame i of n, spread evenly over one tour cycle, so the views do not
+// depend on speed.
+void runTourFrame(const Viewer& viewer, const Configuration& c, int i, int n)
 {
-    godRaysOn = c.godRays;
-    bloomOn = c.bloom;
-    shadowOn = c.shadows;
-}
-
-// Back to the first frame of the run: every configuration sees the same
-// views, so their times compare.
-void restartTour()
-{
-    camera = Camera();
-    cameraTour = CameraTour();
-    animationTime = 0.0f;
-    lastFrame = 0.0f;
-}
-
-// The scene's clock, set per frame so the views do not depend on speed.
-double tourTime = 0.0;
-double readTourTime()
-{
-    return tourTime;
-}
-
-// Frame i of n, spread evenly over one tour cycle.
-void setTourClock(int i, int n)
-{
-    tourTime = kTourCycleEnd * ((i % n) + 0.5) / n;
+    renderScriptedFrame(viewer, ScriptedFrame{kTourCycleEnd * ((i % n) + 0.5) / n, c.toggles, std::nullopt});
+    presentFrame(viewer.context);
 }
 
 struct FrameTimes {
@@ -116,17 +89,16 @@ struct FrameTimes {
 };
 
 // Median wall time of whole frames, each finished before the clock stops so
-// the figure is the frame's real cost. The scene clock is set per frame, so
-// the views do not depend on speed.
-FrameTimes frameMilliseconds(const RenderContext& context, const ShaderPrograms& programs, int frames)
+// the figure is the frame's real cost. Every configuration starts the tour
+// afresh and sees the same views, so their times compare.
+FrameTimes frameMilliseconds(const Viewer& viewer, const Configuration& c, int frames)
 {
     restartTour();
     FrameTimes result{};
     std::vector<double> times;
     for (int i = -kWarmUpFrames; i < frames; ++i) {
-        setTourClock(std::max(i, 0), frames);
         const auto start = Clock::now();
-        runFrame(context, programs);
+        runTourFrame(viewer, c, std::max(i, 0), frames);
         glFinish();
         if (i == -kWarmUpFrames) {
             result.first = millisecondsSince(start);
@@ -182,14 +154,13 @@ double medianPresentMilliseconds(const RenderContext& context)
     return median(wall);
 }
 
-void printStartup(const StartupProfile& profile, double windowMs, double targetsMs, double sceneMs,
-                  double firstFrameMs, double totalMs)
+void printStartup(const StartupProfile& profile, double firstFrameMs, double totalMs)
 {
     std::printf("start-up, process start to first presented frame: %.0f ms\n", totalMs);
-    std::printf("  %-34s %8.1f ms\n", "context, GL entry points", windowMs);
-    std::printf("  %-34s %8.1f ms\n", "render targets", targetsMs);
+    std::printf("  %-34s %8.1f ms\n", "context, GL entry points", profile.contextMs);
+    std::printf("  %-34s %8.1f ms\n", "render targets", profile.renderTargetsMs);
     std::printf("  %-34s %8.1f ms\n", "shader builds (12 programs)", profile.shaderBuildMs);
-    std::printf("  %-34s %8.1f ms\n", "scene composition (16 models)", sceneMs);
+    std::printf("  %-34s %8.1f ms\n", "scene composition (16 models)", profile.sceneMs);
     // The first model of a file imports it; the others share that import.
     for (const auto& [path, file] : profile.modelImports) {
         std::printf("    %-32s %8.1f ms  (%d models)\n", path.c_str(), file.totalMs, file.instances);
@@ -201,9 +172,8 @@ void printStartup(const StartupProfile& profile, double windowMs, double targets
     std::printf("  %-34s %8.1f ms\n", "longest wait between event polls", profile.longestEventPollGapMs);
 }
 
-void longRun(const RenderContext& context, const ShaderPrograms& programs, int frames)
+void longRun(const Viewer& viewer, int frames)
 {
-    applyToggles(kConfigurations[0]);
     restartTour();
     const int cycle = 300;  // frames per tour cycle: every view comes back
     // A run shorter than the warm-up measures from its middle instead, so
@@ -212,11 +182,10 @@ void longRun(const RenderContext& context, const ShaderPrograms& programs, int f
     long afterWarmUp = memoryKiB("VmRSS:");
     const auto start = Clock::now();
     for (int i = 0; i < frames; ++i) {
-        setTourClock(i, cycle);
         if (i % cycle == 0) {
             restartTour();
         }
-        runFrame(context, programs);
+        runTourFrame(viewer, kConfigurations[0], i, cycle);
         if (i + 1 == warmUpFrames) {
             afterWarmUp = memoryKiB("VmRSS:");
         }
@@ -254,65 +223,56 @@ int main(int argc, char** argv)
 
     StartupProfile profile;
     startupProfile = &profile;
-    auto step = Clock::now();
-    std::optional<RenderContext> context = openRenderContext(chooseContextKind(offscreen));
-    if (!context) {
+    std::optional<Viewer> viewer = startViewer(chooseContextKind(offscreen));
+    if (!viewer) {
         return 1;
     }
-    const double windowMs = millisecondsSince(step);
-    if (context->window != nullptr) {
+    if (viewer->context.window != nullptr) {
         // Unpaced: the benchmark measures the work, not the display's refresh.
         glfwSwapInterval(0);
     }
-    step = Clock::now();
-    const ShaderPrograms programs = prepareRendering();
-    const double targetsMs = millisecondsSince(step) - profile.shaderBuildMs;
-    step = Clock::now();
-    if (!composeScene([&context] { return pollLoadingEvents(*context); })) {
+    if (!loadScene(*viewer)) {
         return 1;
     }
-    const double sceneMs = millisecondsSince(step);
-    step = Clock::now();
-    runFrame(*context, programs);
+    const auto firstFrameStart = Clock::now();
+    runFrame(viewer->context, viewer->programs);
     glFinish();
-    const double firstFrameMs = millisecondsSince(step);
+    const double firstFrameMs = millisecondsSince(firstFrameStart);
     const double totalMs = millisecondsSince(processStart);
     startupProfile = nullptr;
-    frameClock = readTourTime;
 
-    std::printf("%s | %s | 1280x720\n\n", describeRenderContext(*context).c_str(), glGetString(GL_VERSION));
-    printStartup(profile, windowMs, targetsMs, sceneMs, firstFrameMs, totalMs);
+    std::printf("%s | %s | 1280x720\n\n", describeRenderContext(viewer->context).c_str(), glGetString(GL_VERSION));
+    printStartup(profile, firstFrameMs, totalMs);
     if (startupOnly) {
         std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
-        closeRenderContext(*context);
+        closeViewer(*viewer);
         return 0;
     }
 
     std::printf("\n%d frames per configuration, spread over one tour cycle\n", frames);
     std::printf("%-18s %12s %12s\n", "configuration", "median ms", "first ms");
     for (const Configuration& c : kConfigurations) {
-        applyToggles(c);
-        const FrameTimes times = frameMilliseconds(*context, programs, frames);
+        const FrameTimes times = frameMilliseconds(*viewer, c, frames);
         std::printf("%-18s %12.2f %12.2f\n", c.name, times.median, times.first);
     }
 
     for (const Configuration& c : {kConfigurations[0], kConfigurations[4]}) {
-        applyToggles(c);
+        setRenderToggles(c.toggles);
         std::printf("\n%-18s %12s %12s\n", c.name, "GPU ms", "wall ms");
         for (const RenderPass* pass : passTable()) {
             if (passRuns(*pass)) {
-                const PassTimes times = medianPassMilliseconds(*pass, programs);
+                const PassTimes times = medianPassMilliseconds(*pass, viewer->programs);
                 std::printf("%-18s %12.2f %12.2f\n", pass->name, times.gpu, times.wall);
             }
         }
     }
-    std::printf("\n%-18s %12s %12.2f\n", context->window != nullptr ? "present (swap)" : "present (flush)", "",
-                medianPresentMilliseconds(*context));
+    std::printf("\n%-18s %12s %12.2f\n", viewer->context.window != nullptr ? "present (swap)" : "present (flush)", "",
+                medianPresentMilliseconds(viewer->context));
     std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
 
     if (longRunFrames > 0) {
-        longRun(*context, programs, longRunFrames);
+        longRun(*viewer, longRunFrames);
     }
-    closeRenderContext(*context);
+    closeViewer(*viewer);
     return 0;
 }

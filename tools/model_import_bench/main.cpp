@@ -1,6 +1,8 @@
-// Times the stages of loading one model on a hidden GL window: Assimp's
-// import, our conversion, the mesh upload, and texture decoding and upload,
-// each the median and minimum of several runs, so a slow start-up can be pinned on a stage.
+// Times the stages of loading one model, offscreen: Assimp's import, our
+// conversion, the mesh upload, and texture decoding and upload, each the
+// median and minimum of several runs, so a slow start-up can be pinned on a
+// stage.
+#include "app/render_context.h"
 #include "bench_fixture.h"
 #include "model/mesh.h"
 #include "model/model.h"
@@ -9,7 +11,6 @@
 #include "model/texture_loader.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <assimp/Importer.hpp>
 
 #include <algorithm>
@@ -29,9 +30,6 @@ namespace {
 // minimum beside the median.
 constexpr int kWarmUpRuns = 1;
 constexpr int kRuns = 15;
-constexpr int kGlMajor = 3;
-constexpr int kGlMinor = 3;
-constexpr int kWindowSize = 64;
 
 double millisecondsOf(const std::function<void()>& stage)
 {
@@ -50,32 +48,19 @@ std::vector<double> sorted(std::vector<double> samples)
     return samples;
 }
 
-bool openHiddenContext()
-{
-    if (!glfwInit()) {
-        return false;
-    }
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, kGlMajor);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, kGlMinor);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWwindow* window = glfwCreateWindow(kWindowSize, kWindowSize, "bench", nullptr, nullptr);
-    if (window == nullptr) {
-        return false;
-    }
-    glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    return glewInit() == GLEW_OK;
-}
-
 }  // namespace
 
 int main()
 {
+    std::optional<RenderContext> context = openRenderContext(ContextKind::Offscreen);
+    if (!context) {
+        return 1;
+    }
     std::string pattern =
         (std::filesystem::temp_directory_path() / "vorlune-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr || !openHiddenContext()) {
-        std::puts("model_import_bench: needs a writable temp folder and a display");
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::puts("model_import_bench: needs a writable temp folder");
+        closeRenderContext(*context);
         return 1;
     }
     const BenchFixture fixture = writeBenchFixture(pattern);
@@ -93,11 +78,7 @@ int main()
         }
 
         std::vector<ConvertedMesh> converted;
-        conversionMs.push_back(millisecondsOf([&] {
-            for (unsigned int m = 0; m < scene->mNumMeshes; ++m) {
-                converted.push_back(convertSceneMesh(*scene->mMeshes[m], *scene));
-            }
-        }));
+        conversionMs.push_back(millisecondsOf([&] { converted = convertSceneMeshes(*scene); }));
         meshUploadMs.push_back(millisecondsOf([&] {
             for (ConvertedMesh& mesh : converted) {
                 Mesh(std::move(mesh.vertices), std::move(mesh.indices), {});
@@ -136,6 +117,6 @@ int main()
                     ordered.front());
     }
     std::filesystem::remove_all(fixture.directory);
-    glfwTerminate();
+    closeRenderContext(*context);
     return 0;
 }

@@ -1,0 +1,71 @@
+#include "app/viewer.h"
+
+#include "app/frame_clock.h"
+#include "app/frame_loop.h"
+#include "app/scene.h"
+#include "app/startup.h"
+#include "camera/camera.h"
+#include "camera/camera_tour.h"
+#include "common/startup_profile.h"
+
+#include <algorithm>
+
+namespace {
+
+// The moment the scripted frame being rendered shows.
+double scriptedTime = 0.0;
+
+double readScriptedTime()
+{
+    return scriptedTime;
+}
+
+void holdFreeLook(const FreeLookHeading& heading)
+{
+    cameraTour.freeLook = true;
+    camera.yaw = heading.yaw;
+    camera.pitch = std::clamp(heading.pitch, -kMaxPitch, kMaxPitch);
+    camera.updateVectors();
+}
+
+}  // namespace
+
+std::optional<Viewer> startViewer(ContextKind kind)
+{
+    std::optional<RenderContext> context = openRenderContext(kind);
+    if (!context) {
+        return std::nullopt;
+    }
+    return Viewer{*context, prepareRendering()};
+}
+
+bool loadScene(const Viewer& viewer)
+{
+    const StartupTimer timer(&StartupProfile::sceneMs);
+    return composeScene([&viewer] { return pollLoadingEvents(viewer.context); });
+}
+
+void closeViewer(Viewer& viewer)
+{
+    closeRenderContext(viewer.context);
+}
+
+void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame)
+{
+    setRenderToggles(frame.toggles);
+    scriptedTime = frame.clockTime;
+    frameClock = readScriptedTime;
+    advanceFrame(viewer.context);
+    if (frame.freeLook) {
+        holdFreeLook(*frame.freeLook);
+    }
+    renderFrame(viewer.programs);
+}
+
+void restartTour()
+{
+    camera = Camera();
+    cameraTour = CameraTour();
+    animationTime = 0.0f;
+    lastFrame = 0.0f;
+}

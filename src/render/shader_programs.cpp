@@ -1,0 +1,19 @@
+#include "render/shader_programs.h"
+
+#include "common/startup_profile.h"
+
+ShaderPrograms buildShaderPrograms()
+{
+    const StartupTimer timer(&StartupProfile::shaderBuildMs);
+    ShaderPrograms programs;
+    // Read once: the seven other variants are built from the same texts.
+    const ShaderSources lightingSources = readShaderSources(
+        kLightingShaderFiles.vertex, kLightingShaderFiles.geometry, kLightingShaderFiles.fragment);
+    programs.lightingShader = ShaderProgram(lightingSources, lightingDefinitions(LightingEffects{}));
+    assignLightingDefaults(programs.lightingShader);
+    for (const ProgramLine& line : kProgramLines) {
+        programs.*line.program = ShaderProgram(line.files.vertex, line.files.geometry, line.files.fragment);
+    }
+    programs.lightingVariants = buildLightingVariants(lightingSources, programs.lightingShader);
+    return programs;
+}
