@@ -2,6 +2,7 @@
 // import, our conversion, the mesh upload, and texture decoding and upload,
 // each the median and minimum of several runs, so a slow start-up can be pinned on a stage.
 #include "bench_fixture.h"
+#include "import_bench_options.h"
 #include "model/mesh.h"
 #include "model/model.h"
 #include "model/scene_conversion.h"
@@ -70,8 +71,12 @@ bool openHiddenContext()
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    CommandLineStop stop;
+    if (!parseImportBenchOptions(argc, argv, stop)) {
+        return reportCommandLineStop("model_import_bench", stop, kImportBenchUsage);
+    }
     std::string pattern =
         (std::filesystem::temp_directory_path() / "vorlune-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr || !openHiddenContext()) {
