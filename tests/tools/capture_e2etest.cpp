@@ -1,5 +1,5 @@
 // The capture program as a user meets it: clear refusals for bad arguments,
-// no data/ folder anywhere, an unusable output folder or no way to a GL
+// no data/ folder anywhere, frames that cannot be written or no way to a GL
 // context, images with or without a display, and identical images from
 // identical runs that touch nothing but its own files.
 #include "support/files.h"
@@ -46,13 +46,34 @@ TEST(CaptureProgram, RefusesToRunWithNoDataAnywhere)
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path));
 }
 
-TEST(CaptureProgram, OutputFolderThatCannotBeMadeIsAnError)
+// Each failure is one line naming the path and the system's reason, with
+// status 1: no abort, and no frame path printed for a file cut short.
+TEST(CaptureProgram, FramesThatCannotBeWrittenFailWithOneLine)
 {
     TempDir dir;
     dir.write("plain-file", "not a folder");
-    const ProcessResult run = capture(VORLUNE_SOURCE_DIR, "--out '" + dir.file("plain-file/frames") + "' 1.0");
-    EXPECT_EQ(run.status, kFailure);
-    EXPECT_NE(run.output.find("cannot create the output folder"), std::string::npos) << run.output;
+    std::filesystem::create_directory(dir.file("full"));
+    std::filesystem::create_symlink("/dev/full", dir.file("full/frame-000.png"));
+    std::filesystem::create_directory(dir.file("gone"));
+    const struct {
+        std::string workingDirectory;
+        std::string arguments;
+        std::string environment;
+        std::string line;
+    } cases[] = {
+        {VORLUNE_SOURCE_DIR, "--out '" + dir.file("plain-file/frames") + "' 1.0", "",
+         "capture: cannot create the output folder " + dir.file("plain-file/frames") + ": Not a directory"},
+        {VORLUNE_SOURCE_DIR, "--out '" + dir.file("full") + "' 1.0", "",
+         "capture: cannot write " + dir.file("full/frame-000.png") + ": No space left on device"},
+        // Started in a folder since removed, the default output folder has no place.
+        {dir.file("gone"), "1.0", "rmdir \"$PWD\" &&",
+         "capture: cannot place the output folder capture: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult run = capture(c.workingDirectory, c.arguments, c.environment);
+        EXPECT_EQ(run.status, kFailure);
+        EXPECT_EQ(run.output, c.line + "\n");
+    }
     EXPECT_EQ(readFile(dir.file("plain-file")), "not a folder");
 }
 

@@ -1,8 +1,6 @@
 #include "capture_options.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
+#include "camera/camera.h"
 
 const char* const kCaptureUsage =
     "usage: capture [options] TIME [TIME...]\n"
@@ -16,33 +14,17 @@ const char* const kCaptureUsage =
     "  --bloom on|off             bloom passes (default: on)\n"
     "  --light-animation on|off   light animation; off pauses it (default: on)\n"
     "  --free-look YAW,PITCH      enter free-look at the first frame, looking this way (degrees)\n"
-    "  --offscreen                render offscreen even when there is a display\n";
+    "  --offscreen                render offscreen even when there is a display\n"
+    "  -h, --help                 print this and exit\n";
 
 namespace {
 
-bool parseSwitch(const std::string& text, bool& value)
-{
-    if (text == "on") {
-        value = true;
-        return true;
-    }
-    if (text == "off") {
-        value = false;
-        return true;
-    }
-    return false;
-}
-
-bool parseNumber(const std::string& text, double& value)
-{
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
-}
+// An hour of clock: the tour repeats every few seconds, and the scene's
+// float clock loses the frame-to-frame precision long before a day.
+constexpr DecimalRange kTimeRange{0.0, 3600.0};
+// One turn either way; the camera itself stops short of straight up or down.
+constexpr DecimalRange kYawRange{-360.0, 360.0};
+constexpr DecimalRange kPitchRange{-kMaxPitch, kMaxPitch};
 
 bool validPrefix(const std::string& prefix)
 {
@@ -59,71 +41,116 @@ bool validPrefix(const std::string& prefix)
     return true;
 }
 
+bool* effectSwitch(CaptureOptions& options, const std::string& argument)
+{
+    if (argument == "--shadows") {
+        return &options.shadows;
+    }
+    if (argument == "--god-rays") {
+        return &options.godRays;
+    }
+    if (argument == "--bloom") {
+        return &options.bloom;
+    }
+    if (argument == "--light-animation") {
+        return &options.lightAnimation;
+    }
+    return nullptr;
+}
+
+bool parseFreeLook(const std::string& value, CaptureOptions& options, std::string& refusal)
+{
+    const size_t comma = value.find(',');
+    if (comma == std::string::npos) {
+        refusal = "--free-look takes YAW,PITCH in degrees, not " + value;
+        return false;
+    }
+    const std::string yawText = value.substr(0, comma);
+    const std::string pitchText = value.substr(comma + 1);
+    const std::optional<double> yaw = parseDecimal(yawText, kYawRange);
+    const std::optional<double> pitch = parseDecimal(pitchText, kPitchRange);
+    if (!yaw) {
+        refusal = rangeRefusal("--free-look's yaw", "degrees", kYawRange, yawText);
+        return false;
+    }
+    if (!pitch) {
+        refusal = rangeRefusal("--free-look's pitch", "degrees", kPitchRange, pitchText);
+        return false;
+    }
+    options.freeLook = true;
+    options.freeLookYaw = static_cast<float>(*yaw);
+    options.freeLookPitch = static_cast<float>(*pitch);
+    return true;
+}
+
+// One option and its value; false with `refusal` set when either is wrong.
+bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOptions& options, std::string& refusal)
+{
+    if (option == "--offscreen") {
+        options.offscreen = true;
+        return true;
+    }
+    bool* effect = effectSwitch(options, option);
+    if (effect == nullptr && option != "--out" && option != "--prefix" && option != "--free-look") {
+        refusal = unknownArgumentRefusal(option);
+        return false;
+    }
+    const std::optional<std::string> value = arguments.takeValue(option, refusal);
+    if (!value) {
+        return false;
+    }
+    if (effect != nullptr) {
+        const std::optional<bool> on = parseSwitch(*value);
+        if (!on) {
+            refusal = option + " takes on or off, not " + *value;
+            return false;
+        }
+        *effect = *on;
+    } else if (option == "--out") {
+        options.outputDirectory = *value;
+    } else if (option == "--prefix") {
+        if (!validPrefix(*value)) {
+            refusal = "--prefix takes letters, digits, '-' or '_', not " + *value;
+            return false;
+        }
+        options.prefix = *value;
+    } else {
+        return parseFreeLook(*value, options, refusal);
+    }
+    return true;
+}
+
 }  // namespace
 
-std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, std::string& error)
+std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, CommandLineStop& stop)
 {
     CaptureOptions options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--offscreen") {
-            options.offscreen = true;
+    ArgumentList arguments(argc, argv);
+    while (!arguments.done()) {
+        const std::string argument = arguments.take();
+        if (isHelpRequest(argument)) {
+            stop.helpAsked = true;
+            return std::nullopt;
+        }
+        if (argument.rfind("--", 0) == 0) {
+            if (!parseOption(argument, arguments, options, stop.refusal)) {
+                return std::nullopt;
+            }
             continue;
         }
-        const bool isOption = argument.rfind("--", 0) == 0;
-        if (isOption && i + 1 >= argc) {
-            error = "option " + argument + " needs a value";
+        const std::optional<double> time = parseDecimal(argument, kTimeRange);
+        if (!time) {
+            stop.refusal = rangeRefusal("TIME", "seconds", kTimeRange, argument);
             return std::nullopt;
         }
-        const std::string value = isOption ? argv[++i] : "";
-        if (argument == "--out") {
-            options.outputDirectory = value;
-        } else if (argument == "--prefix") {
-            if (!validPrefix(value)) {
-                error = "prefix must be letters, digits, '-' or '_': " + value;
-                return std::nullopt;
-            }
-            options.prefix = value;
-        } else if (argument == "--shadows" || argument == "--god-rays" || argument == "--bloom"
-                   || argument == "--light-animation") {
-            bool& flag = argument == "--shadows"    ? options.shadows
-                       : argument == "--god-rays" ? options.godRays
-                       : argument == "--bloom"    ? options.bloom
-                                                  : options.lightAnimation;
-            if (!parseSwitch(value, flag)) {
-                error = argument + " takes on or off, not " + value;
-                return std::nullopt;
-            }
-        } else if (argument == "--free-look") {
-            const size_t comma = value.find(',');
-            double yaw = 0.0;
-            double pitch = 0.0;
-            if (comma == std::string::npos || !parseNumber(value.substr(0, comma), yaw)
-                || !parseNumber(value.substr(comma + 1), pitch)) {
-                error = "--free-look takes YAW,PITCH in degrees, not " + value;
-                return std::nullopt;
-            }
-            options.freeLook = true;
-            options.freeLookYaw = static_cast<float>(yaw);
-            options.freeLookPitch = static_cast<float>(pitch);
-        } else if (isOption) {
-            error = "unknown option " + argument;
+        if (!options.times.empty() && *time < options.times.back()) {
+            stop.refusal = "times must be ascending: " + argument;
             return std::nullopt;
-        } else {
-            double time = 0.0;
-            if (!parseNumber(argument, time) || time < 0.0) {
-                error = "not a time in seconds: " + argument;
-                return std::nullopt;
-            }
-            if (!options.times.empty() && time < options.times.back()) {
-                error = "times must be ascending: " + argument;
-                return std::nullopt;
-            }
-            options.times.push_back(time);
         }
+        options.times.push_back(*time);
     }
     if (options.times.empty()) {
-        error = "no times given";
+        stop.refusal = "no times given";
         return std::nullopt;
     }
     return options;

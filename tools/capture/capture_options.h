@@ -2,6 +2,8 @@
 // toggles and free-look state to render them with, and where to write.
 #pragma once
 
+#include "common/command_line.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +26,8 @@ struct CaptureOptions {
     bool offscreen = false;
 };
 
-// Parses argv; on failure returns nothing and sets `error` to one line.
-std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, std::string& error);
+// The options argv asks for, or nothing, with `stop` saying why (--help, or
+// the refused argument).
+std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, CommandLineStop& stop);
 
 extern const char* const kCaptureUsage;

@@ -2,13 +2,13 @@
 // window, or offscreen where there is no display, and writes them as PNG, so
 // a frame can be reproduced and looked at on a machine without a display.
 #include "capture_options.h"
+#include "png_file.h"
 
 #include "app/data_folder.h"
 #include "app/viewer.h"
 #include "common/window.h"
 
 #include <GL/glew.h>
-#include <stb_image_write.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -18,8 +18,6 @@
 namespace {
 
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-constexpr int kRgbaChannels = 4;
 
 // Frame `index` as the options script it. Free look, when asked for, holds
 // from the first frame on.
@@ -42,44 +40,61 @@ std::string framePath(const CaptureOptions& options, size_t index)
 }
 
 // Framebuffer 0's back buffer, the window's or the offscreen pbuffer's, holds
-// the finished frame until it is presented.
-bool writeFrame(const std::string& path)
+// the finished frame until it is presented. Empty when the file was written,
+// else why not.
+std::string writeFrame(const std::string& path)
 {
     std::vector<unsigned char> pixels(static_cast<size_t>(kWindowWidth) * kWindowHeight * kRgbaChannels);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // GL's rows run bottom-up; images run top-down.
-    stbi_flip_vertically_on_write(1);
-    return stbi_write_png(path.c_str(), kWindowWidth, kWindowHeight, kRgbaChannels, pixels.data(),
-                          kWindowWidth * kRgbaChannels) != 0;
+    // GL's rows run bottom-up.
+    return writePngFile(path, {.width = kWindowWidth, .height = kWindowHeight, .pixels = pixels.data(),
+                               .rowsBottomUp = true});
 }
 
 bool prepareOutputDirectory(const std::string& directory)
 {
     std::error_code error;
     std::filesystem::create_directories(directory, error);
-    if (!std::filesystem::is_directory(directory)) {
+    // A folder that cannot be searched may hide one that is there already.
+    std::error_code typeError;
+    if (!std::filesystem::is_directory(directory, typeError)) {
+        const std::error_code& reason = error ? error : typeError;
         std::cerr << "capture: cannot create the output folder " << directory
-                  << (error ? ": " + error.message() : std::string()) << "\n";
+                  << (reason ? ": " + reason.message() : std::string()) << "\n";
         return false;
     }
     return true;
+}
+
+// A relative output folder is one in the folder the capture started in,
+// not in the data folder it moves to; that folder may have been removed.
+std::optional<std::string> absoluteOutputDirectory(const std::string& directory)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(directory, error);
+    if (error) {
+        std::cerr << "capture: cannot place the output folder " << directory << ": " << error.message() << "\n";
+        return std::nullopt;
+    }
+    return absolute.string();
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::string error;
-    std::optional<CaptureOptions> options = parseCaptureOptions(argc, argv, error);
+    CommandLineStop stop;
+    std::optional<CaptureOptions> options = parseCaptureOptions(argc, argv, stop);
     if (!options) {
-        std::cerr << "capture: " << error << "\n" << kCaptureUsage;
-        return kExitUsage;
+        return reportCommandLineStop("capture", stop, kCaptureUsage);
     }
-    // A relative output folder is one in the folder the capture started in,
-    // not in the data folder it moves to.
-    options->outputDirectory = std::filesystem::absolute(options->outputDirectory).string();
+    const std::optional<std::string> outputDirectory = absoluteOutputDirectory(options->outputDirectory);
+    if (!outputDirectory) {
+        return kExitFailure;
+    }
+    options->outputDirectory = *outputDirectory;
     if (!enterDataFolder()) {
         return kExitFailure;
     }
@@ -98,8 +113,9 @@ int main(int argc, char** argv)
         // The clock is ours: every run sees exactly the same frame times.
         renderScriptedFrame(*viewer, scriptedFrame(*options, i));
         const std::string path = framePath(*options, i);
-        if (!writeFrame(path)) {
-            std::cerr << "capture: cannot write " << path << "\n";
+        const std::string failure = writeFrame(path);
+        if (!failure.empty()) {
+            std::cerr << "capture: cannot write " << path << ": " << failure << "\n";
             closeViewer(*viewer);
             return kExitFailure;
         }

@@ -8,6 +8,8 @@
 //   frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]
 //   (from the repository root; --startup-only stops after the first frame,
 //   for timing the loading of heavy models and textures)
+#include "bench_options.h"
+
 #include "app/data_folder.h"
 #include "app/frame_loop.h"
 #include "app/viewer.h"
@@ -32,7 +34,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kDefaultFrames = 60;
 constexpr int kWarmUpFrames = 5;
 constexpr int kPassSamples = 15;
 constexpr int kPresentSamples = 60;
@@ -201,25 +202,19 @@ void longRun(const Viewer& viewer, int frames)
 
 int main(int argc, char** argv)
 {
+    CommandLineStop stop;
+    const std::optional<BenchOptions> options = parseBenchOptions(argc, argv, stop);
+    if (!options) {
+        return reportCommandLineStop("frame_bench", stop, kBenchUsage);
+    }
     if (!enterDataFolder()) {
         return 1;
     }
     const auto processStart = Clock::now();
-    int frames = kDefaultFrames;
-    int longRunFrames = 0;
-    bool offscreen = false;
-    bool startupOnly = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--offscreen") == 0) {
-            offscreen = true;
-        } else if (std::strcmp(argv[i], "--startup-only") == 0) {
-            startupOnly = true;
-        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
-            frames = std::max(1, std::atoi(argv[++i]));
-        } else if (std::strcmp(argv[i], "--long-run") == 0 && i + 1 < argc) {
-            longRunFrames = std::max(0, std::atoi(argv[++i]));
-        }
-    }
+    const int frames = options->frames;
+    const int longRunFrames = options->longRunFrames;
+    const bool offscreen = options->offscreen;
+    const bool startupOnly = options->startupOnly;
 
     StartupProfile profile;
     startupProfile = &profile;

@@ -2,6 +2,7 @@
 // material libraries and texture images (default folder data/models). The
 // output is the same to the byte on every run, so it can be committed and
 // checked against a fresh run.
+#include "asset_options.h"
 #include "material_table.h"
 #include "models.h"
 #include "obj_writer.h"
@@ -17,9 +18,7 @@
 
 namespace {
 
-const char* const kDefaultOutput = "data/models";
 const char* const kTextureFolder = "textures";
-constexpr int kExitUsage = 2;
 constexpr int kExitWriteFailed = 1;
 
 const std::vector<std::function<MeshModel()>> kModelBuilders = {
@@ -27,13 +26,6 @@ const std::vector<std::function<MeshModel()>> kModelBuilders = {
     buildAlarmLight,        buildAlarmLightGrid, buildAlarmLightBlocker,
     buildAlarmLightBlockerGrid,
 };
-
-void printUsage(std::FILE* to) {
-    std::fprintf(to,
-                 "usage: generate_assets [OUTPUT_DIR]\n"
-                 "Writes the scene's models, materials and textures into OUTPUT_DIR (default %s).\n",
-                 kDefaultOutput);
-}
 
 bool writeText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -73,30 +65,26 @@ std::filesystem::path writeImages(const std::filesystem::path& folder, const Mat
 
 int fail(const std::filesystem::path& path) {
     std::fprintf(stderr, "generate_assets: cannot write %s\n", path.string().c_str());
-    printUsage(stderr);
+    std::fputs(assetUsage().c_str(), stderr);
     return kExitWriteFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2) {
-        printUsage(stderr);
-        return kExitUsage;
-    }
-    const std::string argument = argc == 2 ? argv[1] : kDefaultOutput;
-    if (argument == "-h" || argument == "--help") {
-        printUsage(stdout);
-        return 0;
+    CommandLineStop stop;
+    const std::optional<AssetOptions> options = parseAssetOptions(argc, argv, stop);
+    if (!options) {
+        return reportCommandLineStop("generate_assets", stop, assetUsage());
     }
 
-    const std::filesystem::path folder(argument);
+    const std::filesystem::path folder(options->outputFolder);
     std::error_code error;
     std::filesystem::create_directories(folder / kTextureFolder, error);
     if (error) {
         std::fprintf(stderr, "generate_assets: cannot create %s: %s\n", (folder / kTextureFolder).string().c_str(),
                      error.message().c_str());
-        printUsage(stderr);
+        std::fputs(assetUsage().c_str(), stderr);
         return kExitWriteFailed;
     }
 

@@ -4,6 +4,7 @@
 // stage.
 #include "app/render_context.h"
 #include "bench_fixture.h"
+#include "import_bench_options.h"
 #include "model/mesh.h"
 #include "model/model.h"
 #include "model/scene_conversion.h"
@@ -50,8 +51,12 @@ std::vector<double> sorted(std::vector<double> samples)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    CommandLineStop stop;
+    if (!parseImportBenchOptions(argc, argv, stop)) {
+        return reportCommandLineStop("model_import_bench", stop, kImportBenchUsage);
+    }
     std::optional<RenderContext> context = openRenderContext(ContextKind::Offscreen);
     if (!context) {
         return 1;

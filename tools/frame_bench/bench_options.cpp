@@ -1,0 +1,66 @@
+#include "bench_options.h"
+
+#include <string>
+
+const char* const kBenchUsage =
+    "usage: frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]\n"
+    "Runs the viewer's start-up, scene and frame loop without vsync and prints where\n"
+    "start-up spends its time, the median frame time of each effect combination, each\n"
+    "pass's time and the memory used. Run it from the repository root.\n"
+    "  --frames N          frames timed per effect combination (default: 60)\n"
+    "  --long-run FRAMES   then render this many frames and report resident memory growth\n"
+    "  --offscreen         render offscreen even when there is a display\n"
+    "  --startup-only      stop after the first frame: the start-up profile and peak memory\n"
+    "  -h, --help          print this and exit\n";
+
+namespace {
+
+// A frame takes tens of milliseconds on a software renderer: 100,000 is
+// over an hour per combination, and no run means to take longer.
+constexpr WholeNumberRange kFramesRange{1, 100'000};
+// Resident growth shows over a few thousand frames; ten million is days.
+constexpr WholeNumberRange kLongRunRange{1, 10'000'000};
+
+// The ranges fit an int, which the frame loops count in.
+bool parseCount(const std::string& option, const std::string& value, WholeNumberRange range, int& count,
+                std::string& refusal)
+{
+    const std::optional<long> parsed = parseWholeNumber(value, range);
+    if (!parsed) {
+        refusal = rangeRefusal(option, "a whole number", range, value);
+        return false;
+    }
+    count = static_cast<int>(*parsed);
+    return true;
+}
+
+}  // namespace
+
+std::optional<BenchOptions> parseBenchOptions(int argc, char** argv, CommandLineStop& stop)
+{
+    BenchOptions options;
+    ArgumentList arguments(argc, argv);
+    while (!arguments.done()) {
+        const std::string argument = arguments.take();
+        if (isHelpRequest(argument)) {
+            stop.helpAsked = true;
+            return std::nullopt;
+        }
+        if (argument == "--offscreen") {
+            options.offscreen = true;
+        } else if (argument == "--startup-only") {
+            options.startupOnly = true;
+        } else if (argument == "--frames" || argument == "--long-run") {
+            const std::optional<std::string> value = arguments.takeValue(argument, stop.refusal);
+            const bool frames = argument == "--frames";
+            if (!value || !parseCount(argument, *value, frames ? kFramesRange : kLongRunRange,
+                                      frames ? options.frames : options.longRunFrames, stop.refusal)) {
+                return std::nullopt;
+            }
+        } else {
+            stop.refusal = unknownArgumentRefusal(argument);
+            return std::nullopt;
+        }
+    }
+    return options;
+}

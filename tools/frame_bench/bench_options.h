@@ -1,0 +1,22 @@
+// Command line of the frame benchmark: how many frames to time per effect
+// combination, the optional long run, and how to start.
+#pragma once
+
+#include "common/command_line.h"
+
+#include <optional>
+
+constexpr int kDefaultBenchFrames = 60;
+
+struct BenchOptions {
+    int frames = kDefaultBenchFrames;
+    int longRunFrames = 0;  // 0: no long run
+    bool offscreen = false;
+    bool startupOnly = false;
+};
+
+// The options argv asks for, or nothing, with `stop` saying why (--help, or
+// the refused argument).
+std::optional<BenchOptions> parseBenchOptions(int argc, char** argv, CommandLineStop& stop);
+
+extern const char* const kBenchUsage;
