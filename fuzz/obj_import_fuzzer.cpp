@@ -2,7 +2,7 @@
 // the separator line), read through the viewer's own import, node walk and
 // mesh conversion. Beyond crashes and sanitizer reports, a converted
 // mesh whose index list the draw could not safely use is a finding.
-#include "hardening/in_memory_obj_import.h"
+#include "support/in_memory_obj_import.h"
 
 #include <cstddef>
 #include <cstdint>

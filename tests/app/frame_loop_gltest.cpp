@@ -15,6 +15,7 @@
 #include "render/shader_programs.h"
 #include "render/shadow_pass.h"
 #include "support/captured_output.h"
+#include "support/framebuffer_pixels.h"
 #include "support/gl_recorder.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
@@ -92,14 +93,7 @@ struct FrameLoopTest : testing::Test {
                 hasUniform(program, "bloom.map")};
     }
 
-    std::array<GLubyte, 4> pixelOf(GLuint framebuffer) const
-    {
-        std::array<GLubyte, 4> pixel{};
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        return pixel;
-    }
+    static std::array<GLubyte, 4> pixelOf(GLuint framebuffer) { return readPixel(framebuffer, 10, 10); }
 
     void paint(GLuint framebuffer, float grey) const
     {

@@ -2,6 +2,7 @@
 // where there is no display: a 3.3 core context whose framebuffer 0 is shaped
 // like the viewer's window, so the lighting pass draws into it as there.
 #include "common/window.h"
+#include "support/framebuffer_pixels.h"
 #include "support/gl_context.h"
 
 #include <gtest/gtest.h>
@@ -57,12 +58,9 @@ TEST(OffscreenContext, FramebufferZeroIsCompleteWindowSizedWithTheWindowsBuffers
     glViewport(0, 0, kWindowWidth, kWindowHeight);
     glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glReadBuffer(GL_BACK);
     const std::array<GLubyte, 4> cleared{51, 102, 153, 255};
     for (const auto& [x, y] : {std::array<GLint, 2>{0, 0}, std::array<GLint, 2>{kWindowWidth - 1, kWindowHeight - 1}}) {
-        std::array<GLubyte, 4> pixel{};
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
-        EXPECT_EQ(pixel, cleared) << x << "," << y;
+        EXPECT_EQ(readPixel(0, x, y), cleared) << x << "," << y;
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -7,6 +7,7 @@
 #include "model/model.h"
 #include "render/point_light.h"
 #include "support/captured_output.h"
+#include "support/framebuffer_pixels.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 #include "support/temp_dir.h"
@@ -200,9 +201,7 @@ TEST_F(SceneTest, FirstFrameWithShadowsOffStillDrawsTheScene)
     advanceFrame(viewer.context);
     renderFrame(fresh);
 
-    std::array<GLubyte, 4> centre{};
-    glReadBuffer(GL_BACK);
-    glReadPixels(640, 360, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre.data());
+    const std::array<GLubyte, 4> centre = readPixel(0, 640, 360);
     const std::array<GLubyte, 4> clearColour{115, 217, 115, 255};
     EXPECT_NE(centre, clearColour) << "the lit scene was not drawn";
 }

@@ -1,6 +1,7 @@
 // The real binary on the virtual display, driven like a person would: it
 // starts quietly, keeps running when a shader file is missing, and Escape
 // ends it with status 0. Without a display it says why in one line.
+#include "support/messages.h"
 #include "support/process.h"
 #include "support/viewer_process.h"
 
@@ -33,12 +34,11 @@ TEST(ViewerEndToEnd, MissingShaderFileIsReportedAndTheViewerKeepsRunning)
     ASSERT_TRUE(viewer.start());
     ASSERT_TRUE(viewer.waitForWindow(kStartSeconds));
 
-    const std::string readFailure = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ\n";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (viewer.output().find(readFailure) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    while (viewer.output().find(kShaderReadFailure) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    EXPECT_EQ(viewer.output().rfind(readFailure, 0), 0u) << viewer.output();
+    EXPECT_EQ(viewer.output().rfind(kShaderReadFailure, 0), 0u) << viewer.output();
     std::this_thread::sleep_for(std::chrono::seconds(1));
     EXPECT_TRUE(viewer.running());
 

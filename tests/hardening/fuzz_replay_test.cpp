@@ -1,7 +1,7 @@
 // The fuzzers' inputs replayed through the same paths in the ordinary test
 // run: every committed seed, and every input a fuzzer once found a fault
 // with, so a fault that was fixed stays fixed even where no fuzzer runs.
-#include "hardening/in_memory_obj_import.h"
+#include "support/in_memory_obj_import.h"
 #include "model/texture_loader.h"
 #include "support/files.h"
 

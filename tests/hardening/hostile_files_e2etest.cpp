@@ -4,6 +4,7 @@
 // and nothing else, keeps running, and Escape still ends it with status 0.
 #include "hardening/hostile_image_bytes.h"
 #include "support/files.h"
+#include "support/messages.h"
 #include "support/viewer_process.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,6 @@ constexpr double kStartSeconds = 90.0;
 constexpr double kExitSeconds = 60.0;
 constexpr auto kSettle = std::chrono::seconds(1);
 
-const std::string kReadFailure = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ\n";
 
 void replaceWithDirectory(const std::string& path)
 {
@@ -89,7 +89,7 @@ TEST(HostileFilesEndToEnd, BrokenShaderFilesAreReportedAndTheViewerRunsOn)
 
     const std::string output = runUntilEscape(viewer);
 
-    EXPECT_EQ(occurrences(output, kReadFailure), 1u) << output;
+    EXPECT_EQ(occurrences(output, kShaderReadFailure), 1u) << output;
     EXPECT_EQ(occurrences(output, "SHADER-COMPILATION-ERROR of type: GEOMETRY|\n"), 1u) << output;
     EXPECT_EQ(occurrences(output, "PROGRAM-LINKING-ERROR of type: PROGRAM|\n"), 3u) << output;
     EXPECT_EQ(occurrences(output, "ERROR::ASSIMP"), 0u) << output;

@@ -4,8 +4,8 @@
 // images that cannot be used become placeholders named in one line each.
 #include "heavy_inputs/obj_inputs.h"
 #include "hardening/hostile_image_bytes.h"
-#include "hardening/in_memory_obj_import.h"
-#include "model/gl_probes.h"
+#include "support/in_memory_obj_import.h"
+#include "support/gl_probes.h"
 #include "model/model.h"
 #include "model/obj_screening.h"
 #include "model/scene_import.h"

@@ -1,7 +1,7 @@
 // The screening that material libraries get before the import library reads
 // them: statements ahead of the first material become comments, which is
 // what keeps a stray texture statement from crashing the reader.
-#include "hardening/in_memory_obj_import.h"
+#include "support/in_memory_obj_import.h"
 #include "model/material_library_guard.h"
 
 #include <gtest/gtest.h>

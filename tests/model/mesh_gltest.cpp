@@ -2,7 +2,7 @@
 // layout the shaders rely on, and which units and sampler values a draw
 // leaves behind.
 #include "model/mesh.h"
-#include "gl_probes.h"
+#include "support/gl_probes.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
 #include "support/uniform_readback.h"

@@ -3,7 +3,7 @@
 #include "model/load_cache.h"
 #include "model/model.h"
 #include "model/scene_import.h"
-#include "gl_probes.h"
+#include "support/gl_probes.h"
 #include "support/captured_output.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"

@@ -3,7 +3,7 @@
 // shared sampling parameters, and an unusable file still gives a texture and
 // says why.
 #include "model/texture_loader.h"
-#include "gl_probes.h"
+#include "support/gl_probes.h"
 #include "support/captured_output.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"

@@ -15,6 +15,7 @@
 #include "render/pass_table.h"
 #include "render/point_light.h"
 #include "support/captured_output.h"
+#include "support/framebuffer_pixels.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 
@@ -59,11 +60,7 @@ struct EffectImagesTest : testing::Test {
     {
         advanceFrame(viewer.context);
         renderFrame(viewer.programs);
-        Pixels pixels(static_cast<size_t>(kWindowWidth) * kWindowHeight * 3);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
+        return readPixels(0, GL_RGB, 0, 0, kWindowWidth, kWindowHeight);
     }
 
     // Window pixel of a world point, or (-1, -1) when off screen.

@@ -6,7 +6,7 @@
 #include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "common/render_toggles.h"
-#include "model/gl_probes.h"
+#include "support/gl_probes.h"
 #include "render/lighting_pass.h"
 #include "render/pass_images.h"
 #include "render/pass_table.h"

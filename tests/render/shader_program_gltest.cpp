@@ -3,6 +3,7 @@
 #include "render/shader_program.h"
 #include "support/captured_output.h"
 #include "support/gl_context.h"
+#include "support/messages.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,6 @@ layout(triangles) in;
 layout(triangle_strip, max_vertices = 3) out;
 void main() { for (int i = 0; i < 3; ++i) { gl_Position = gl_in[i].gl_Position; EmitVertex(); } EndPrimitive(); }
 )";
-const std::string kReadFailure = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ\n";
 const std::string kRule = "\n| -- --------------------------------------------------- -- |\n";
 
 struct ShaderProgramTest : testing::Test {
@@ -95,8 +95,8 @@ TEST_F(ShaderProgramTest, MissingFileOfAnyStagePrintsTheReadFailureLineOnce)
         const std::string out = build(std::string(missing) == "vertex" ? "none.vs" : "a.vs",
                                       std::string(missing) == "geometry" ? "none.gs" : "a.gs",
                                       std::string(missing) == "fragment" ? "none.fs" : "a.fs");
-        ASSERT_EQ(out.rfind(kReadFailure, 0), 0u) << out;
-        EXPECT_EQ(out.find(kReadFailure, 1), std::string::npos);
+        ASSERT_EQ(out.rfind(kShaderReadFailure, 0), 0u) << out;
+        EXPECT_EQ(out.find(kShaderReadFailure, 1), std::string::npos);
     }
 }
 
@@ -105,7 +105,7 @@ TEST_F(ShaderProgramTest, MissingGeometryFileKeepsTheOtherTwoStages)
     dir.write("a.vs", kVertex);
     dir.write("a.fs", kFragment);
     const std::string out = build("a.vs", "none.gs", "a.fs");
-    ASSERT_EQ(out.rfind(kReadFailure, 0), 0u);
+    ASSERT_EQ(out.rfind(kShaderReadFailure, 0), 0u);
     // Vertex and fragment compiled from their files: no block names them.
     EXPECT_EQ(out.find("of type: VERTEX|"), std::string::npos);
     EXPECT_EQ(out.find("of type: FRAGMENT|"), std::string::npos);
@@ -115,7 +115,7 @@ TEST_F(ShaderProgramTest, MissingFragmentFileEmptiesTheVertexTextToo)
 {
     dir.write("a.vs", kVertex);
     const std::string out = build("a.vs", nullptr, "none.fs");
-    ASSERT_EQ(out.rfind(kReadFailure, 0), 0u);
+    ASSERT_EQ(out.rfind(kShaderReadFailure, 0), 0u);
     // An empty vertex text fails to compile on this driver; its block shows
     // the vertex file was not used.
     const std::string emptyLog = compileLog(GL_VERTEX_SHADER, "");
