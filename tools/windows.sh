@@ -158,7 +158,7 @@ build_vorlune() {
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DVORLUNE_WINDOWS_PREFIX="$prefix" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
     -DZLIB_INCLUDE_DIR=/usr/$triple/include -DZLIB_LIBRARY="$mingw_zlib"
-  nice -n 10 cmake --build "$build_dir" -j"$jobs" --keep-going
+  nice -n 10 cmake --build "$build_dir" -j"$jobs" -- -k
 }
 
 case ${1:-all} in
