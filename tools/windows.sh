@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds Vorlune for 64-bit Windows on Debian: installs MinGW-w64, Wine
-# and the other packages it needs, builds GLFW, GLEW, Assimp (OBJ only) and
-# GoogleTest from Debian's own source packages as static MinGW libraries into
-# build-windows/prefix, then configures and builds the project in
+# and the other packages it needs, builds GLFW, GLEW, Assimp (OBJ only, with
+# minizip) from Debian's own source packages and GoogleTest from
+# /usr/src/googletest as static MinGW libraries into build-windows/prefix
+# (sources in build-windows/src), then configures and builds the project in
 # build-windows/vorlune with tools/windows/mingw-w64.cmake, so that
 # vorlune.exe needs no DLL beside Windows' own.
 #   tools/windows.sh            everything; libraries already built are kept
@@ -34,7 +35,8 @@ fi
 install_packages() {
   # apt-get source needs the archive's source index: derived from the
   # binary entry, so it follows whatever mirror the machine uses.
-  if ! grep -rqs '^\(Types: *deb-src\|deb-src \)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  if ! grep -qs '^\(Types: *deb-src\|deb-src \)' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+    /etc/apt/sources.list.d/*.sources; then
     local binary=/etc/apt/sources.list.d/debian.sources
     if [ -f "$binary" ]; then
       sed 's/^Types: *deb$/Types: deb-src/' "$binary" | "${as_root[@]}" tee /etc/apt/sources.list.d/vorlune-deb-src.sources >/dev/null
