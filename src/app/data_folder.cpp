@@ -4,6 +4,10 @@
 #include <iostream>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -15,8 +19,39 @@ constexpr const char* kShaderFolder = "shader";
 // Where an install puts data/ relative to the program's bin/ folder: the
 // install rules keep the two in step.
 constexpr const char* kInstalledFromProgram = "../share/vorlune";
+#ifdef _WIN32
+
+// The running program's file as Windows loaded it. Wide, so a folder name
+// outside the system's code page survives; grown until the name fits, as
+// long paths can exceed MAX_PATH.
+fs::path runningProgram(std::error_code& error)
+{
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0) {
+            error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+            return {};
+        }
+        if (length < name.size()) {
+            name.resize(length);
+            return fs::canonical(fs::path(name), error);
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
+#else
+
 // The kernel's name for the running program's file, links resolved.
 constexpr const char* kRunningProgram = "/proc/self/exe";
+
+fs::path runningProgram(std::error_code& error)
+{
+    return fs::canonical(kRunningProgram, error);
+}
+
+#endif
 
 }  // namespace
 
@@ -70,7 +105,7 @@ bool enterDataFolder()
     std::error_code error;
     const fs::path workingDirectory = fs::current_path(error);
     std::error_code programError;
-    const fs::path program = fs::canonical(kRunningProgram, programError);
+    const fs::path program = runningProgram(programError);
     const std::vector<fs::path> candidates =
         dataFolderCandidates(workingDirectory, programError ? fs::path() : program.parent_path());
     const std::string programName = programError ? std::string("vorlune") : program.filename().string();

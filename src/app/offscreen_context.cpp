@@ -1,5 +1,13 @@
 #include "app/offscreen_context.h"
 
+#include <iostream>
+
+const char* const kEglDevicePlatform = "EGL device platform";
+const char* const kEglSurfacelessPlatform = "EGL Mesa surfaceless platform";
+
+// VORLUNE_HAVE_EGL comes from the build where EGL was found (not on Windows).
+#ifdef VORLUNE_HAVE_EGL
+
 #include "app/startup.h"
 #include "common/window.h"
 
@@ -10,11 +18,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <vector>
-
-const char* const kEglDevicePlatform = "EGL device platform";
-const char* const kEglSurfacelessPlatform = "EGL Mesa surfaceless platform";
 
 namespace {
 
@@ -249,3 +253,25 @@ void closeOffscreenContext(OffscreenContext& offscreen)
 {
     release(offscreen);
 }
+
+#else
+
+// Without EGL (Windows) a context needs a window, so the failure line says
+// what to do instead.
+bool openOffscreenContext(OffscreenContext& offscreen)
+{
+    offscreen = OffscreenContext();
+    std::cout << "Vorlune cannot start: no offscreen OpenGL 3.3 core context: this build has no EGL; "
+                 "start it where there is a display"
+              << std::endl;
+    return false;
+}
+
+void makeOffscreenContextCurrent(const OffscreenContext&) {}
+
+void closeOffscreenContext(OffscreenContext& offscreen)
+{
+    offscreen = OffscreenContext();
+}
+
+#endif
