@@ -98,6 +98,13 @@ std::string dataFolderNotFoundLine(const std::string& programName, const std::ve
            "folder";
 }
 
+fs::path runningProgramFile()
+{
+    std::error_code error;
+    const fs::path program = runningProgram(error);
+    return error ? fs::path() : program;
+}
+
 bool enterDataFolder()
 {
     // Either may be unknown (a removed start folder, no /proc): the other

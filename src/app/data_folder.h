@@ -24,6 +24,10 @@ std::optional<std::filesystem::path> findDataFolder(const std::vector<std::files
 std::string dataFolderNotFoundLine(const std::string& programName,
                                    const std::vector<std::filesystem::path>& candidates);
 
+// The running program's file, links resolved; empty where the system cannot
+// say (no /proc).
+std::filesystem::path runningProgramFile();
+
 // Settles the running program in its data folder. When there is none it
 // writes the line above on standard error and returns false: the caller
 // exits with status 1 before it opens a window.

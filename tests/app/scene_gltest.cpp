@@ -11,6 +11,7 @@
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 #include "support/temp_dir.h"
+#include "support/test_root.h"
 
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>
@@ -122,12 +123,12 @@ TEST_F(SceneTest, WindowClosedWhileLoadingEndsCompositionWithNothingToDraw)
 TEST_F(SceneTest, MissingSlimeFileLeavesThreeEmptyModelsAndTheRestDraws)
 {
     TempDir dir;
-    std::filesystem::copy(std::string(VORLUNE_SOURCE_DIR) + "/data", dir.path + "/data",
+    std::filesystem::copy(testRoot() + "/data", dir.path + "/data",
                           std::filesystem::copy_options::recursive);
     std::filesystem::remove(dir.path + "/data/models/slime.obj");
     ASSERT_EQ(chdir(dir.path.c_str()), 0);
     const std::string out = captureStdout([] { composeScene(); });
-    ASSERT_EQ(chdir(VORLUNE_SOURCE_DIR), 0);
+    ASSERT_EQ(chdir(testRoot().c_str()), 0);
 
     const std::string line = "ERROR::ASSIMP:: ";
     size_t reports = 0;

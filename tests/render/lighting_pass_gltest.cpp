@@ -6,16 +6,17 @@
 #include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "common/render_toggles.h"
-#include "support/gl_probes.h"
 #include "render/lighting_pass.h"
 #include "render/pass_images.h"
 #include "render/pass_table.h"
 #include "render/point_light.h"
 #include "render/shader_programs.h"
 #include "support/captured_output.h"
+#include "support/gl_probes.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 #include "support/temp_dir.h"
+#include "support/test_root.h"
 #include "support/uniform_readback.h"
 
 #include <gtest/gtest.h>
@@ -284,7 +285,7 @@ TEST_F(LightingPassTest, MeshWithoutNormalsOrTangentsGetsTheAmbientTermAloneAndN
 TEST(LightingVariants, MissingOrBrokenLightingFileGivesOneProgramsMessagesOnce)
 {
     startedViewer();
-    const std::filesystem::path shaders = std::filesystem::path(VORLUNE_SOURCE_DIR) / "data/shader";
+    const std::filesystem::path shaders = std::filesystem::path(testRoot()) / "data/shader";
     for (const char* damage : {"missing", "broken"}) {
         TempDir dir;
         std::filesystem::create_directories(dir.file("data"));
@@ -302,7 +303,7 @@ TEST(LightingVariants, MissingOrBrokenLightingFileGivesOneProgramsMessagesOnce)
         const std::string printedByOne = captureStdout([] {
             ShaderProgram("data/shader/pointLightNormal.vs", nullptr, "data/shader/pointLightNormal.fs");
         });
-        ASSERT_EQ(chdir(VORLUNE_SOURCE_DIR), 0);
+        ASSERT_EQ(chdir(testRoot().c_str()), 0);
 
         EXPECT_NE(printedByOne, "") << damage;
         EXPECT_EQ(printedByStartup, printedByOne) << damage;

@@ -1,6 +1,7 @@
 #include "support/started_viewer.h"
 
 #include "support/captured_output.h"
+#include "support/test_root.h"
 
 #include <unistd.h>
 
@@ -14,8 +15,8 @@ ContextKind startedKind;
 
 StartedViewer startOnce(ContextKind kind)
 {
-    if (chdir(VORLUNE_SOURCE_DIR) != 0) {
-        throw std::runtime_error("cannot enter the source directory");
+    if (chdir(testRoot().c_str()) != 0) {
+        throw std::runtime_error("cannot enter " + testRoot());
     }
     StartedViewer started;
     bool opened = false;
