@@ -25,18 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Measured on the half-size images of these frames, as the fraction of
-// pixels whose largest channel difference exceeds 16 levels:
-// - the same render twice: none, the files are byte-identical;
-// - llvmpipe limited to SSE2 (GALLIUM_OVERRIDE_CPU_CAPS=sse2, an older CPU)
-//   against this AVX-512 host: none (the largest difference is 16);
-// - Mesa's softpipe, a different rasterizer altogether: at most 0.0022%;
-// - what must fail: bloom off 0.83%, god rays off 6.5%, shadows off 51%,
-//   the tour 50 ms later 2.0% (turn leg) to 50% (looking up at the beacon).
-// Allowing 0.1% leaves a factor of 8 below the smallest fault and 45 above
-// softpipe.
-constexpr int kChannelThreshold = 16;
-constexpr double kAllowedFractionOver = 0.001;
 
 constexpr const char* kUpdateVariable = "VORLUNE_UPDATE_REFERENCES";
 constexpr const char* kEffectSwitches[] = {"--shadows", "--god-rays", "--bloom"};
@@ -51,20 +39,6 @@ std::string updateDirectory()
 {
     const char* directory = std::getenv(kUpdateVariable);
     return directory != nullptr ? directory : "";
-}
-
-bool withinTolerance(const ImageDifference& difference)
-{
-    return difference.fractionOver <= kAllowedFractionOver;
-}
-
-std::string describe(const ImageDifference& difference)
-{
-    std::ostringstream text;
-    text << 100.0 * difference.fractionOver << "% of pixels differ by more than " << kChannelThreshold
-         << " levels (allowed " << 100.0 * kAllowedFractionOver << "%), largest difference "
-         << difference.largestDifference;
-    return text.str();
 }
 
 // Reference images are kept at half size; see halved().

@@ -5,7 +5,7 @@
 const char* const kImportBenchUsage =
     "usage: model_import_bench\n"
     "Times the stages of loading a generated model with its textures (import, conversion,\n"
-    "mesh upload, texture decoding and upload) on a hidden window; it needs a display.\n"
+    "mesh upload, texture decoding and upload) offscreen; it needs no display.\n"
     "  -h, --help   print this and exit\n";
 
 bool parseImportBenchOptions(int argc, char** argv, CommandLineStop& stop)
