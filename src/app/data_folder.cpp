@@ -1,5 +1,7 @@
 #include "app/data_folder.h"
 
+#include "common/system_path.h"
+
 #include <algorithm>
 #include <iostream>
 #include <system_error>
@@ -90,7 +92,7 @@ std::string dataFolderNotFoundLine(const std::string& programName, const std::ve
         if (i > 0) {
             places += i + 1 == candidates.size() ? " and " : ", ";
         }
-        places += candidates[i].string();
+        places += utf8FromPath(candidates[i]);
     }
     return programName + ": cannot find its data (looked for " + kDataFolder + "/" + kShaderFolder + "/ in " +
            places + "); start it from the folder that holds " + kDataFolder +
@@ -115,7 +117,7 @@ bool enterDataFolder()
     const fs::path program = runningProgram(programError);
     const std::vector<fs::path> candidates =
         dataFolderCandidates(workingDirectory, programError ? fs::path() : program.parent_path());
-    const std::string programName = programError ? std::string("vorlune") : program.filename().string();
+    const std::string programName = programError ? std::string("vorlune") : utf8FromPath(program.filename());
 
     const std::optional<fs::path> found = findDataFolder(candidates);
     if (!found) {
@@ -125,7 +127,7 @@ bool enterDataFolder()
     if (*found != workingDirectory) {
         fs::current_path(*found, error);
         if (error) {
-            std::cerr << programName << ": cannot enter its data folder " << found->string() << ": "
+            std::cerr << programName << ": cannot enter its data folder " << utf8FromPath(*found) << ": "
                       << error.message() << std::endl;
             return false;
         }
