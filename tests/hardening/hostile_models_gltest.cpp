@@ -13,10 +13,10 @@
 #include "support/files.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
+#include "support/platform_skips.h"
 
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -199,10 +199,11 @@ TEST_F(HostileModels, ModelThatIsItsOwnMaterialLibraryIsScreenedLikeAnyLibrary)
 // library or image that could block its reader is missing too.
 TEST_F(HostileModels, WhatIsNoRegularFileIsTakenAsMissing)
 {
+    SKIP_WITHOUT_FIFOS();
     const std::string path = modelPath();
     const std::vector<std::function<void()>> makers = {
         [&] { std::filesystem::create_directory(path); },
-        [&] { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
+        [&] { ASSERT_TRUE(makeFifo(path)); },
         [&] { std::filesystem::create_symlink("/dev/zero", path); },
     };
     for (const auto& make : makers) {
@@ -215,8 +216,8 @@ TEST_F(HostileModels, WhatIsNoRegularFileIsTakenAsMissing)
     }
     std::filesystem::remove(path);
 
-    ASSERT_EQ(mkfifo((modelDirectory + "/fifo.mtl").c_str(), 0600), 0);
-    ASSERT_EQ(mkfifo((modelDirectory + "/fifo.png").c_str(), 0600), 0);
+    ASSERT_TRUE(makeFifo(modelDirectory + "/fifo.mtl"));
+    ASSERT_TRUE(makeFifo(modelDirectory + "/fifo.png"));
     const std::unique_ptr<Model> model =
         importObj("mtllib fifo.mtl\nmtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n",
                   "newmtl m\nmap_Kd fifo.png\n");

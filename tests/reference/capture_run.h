@@ -4,6 +4,8 @@
 
 #include "support/process.h"
 
+#include <cstdlib>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,12 +16,22 @@ struct CaptureRun {
     std::string output;               // everything it printed, for failure messages
 };
 
+// VORLUNE_CAPTURE_PROGRAM names another build of the program to hold to the
+// same references (tools/windows.sh: the one in the Windows package).
+inline std::string captureProgram()
+{
+    const char* program = std::getenv("VORLUNE_CAPTURE_PROGRAM");
+    return program != nullptr && *program != '\0' ? program : VORLUNE_CAPTURE;
+}
+
+// `arguments` are blank-separated words, as frames.txt writes them.
 inline CaptureRun runCapture(const std::string& outputDirectory, const std::string& prefix,
                              const std::string& arguments)
 {
-    const ProcessResult process = runShell("'" + std::string(VORLUNE_CAPTURE) + "' --out '" + outputDirectory +
-                                               "' --prefix " + prefix + " " + arguments,
-                                           {VORLUNE_SOURCE_DIR});
+    std::vector<std::string> argv = {captureProgram(), "--out", outputDirectory, "--prefix", prefix};
+    std::istringstream words(arguments);
+    argv.insert(argv.end(), std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+    const ProcessResult process = runProgram(argv, {VORLUNE_SOURCE_DIR});
     CaptureRun run;
     run.status = process.status;
     run.output = process.output;

@@ -5,6 +5,7 @@
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "support/platform_skips.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ ProcessResult capture(const std::string& workingDirectory, const std::string& ar
 
 TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     const char* bad[] = {"", "--shadows", "--shadows maybe 1.0", "2.0 1.0", "-1", "soon", "--prefix ../x 1",
                          "--free-look 10 1", "--colour red 1"};
     for (const char* arguments : bad) {
@@ -37,6 +39,7 @@ TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
 
 TEST(CaptureProgram, RefusesToRunWithNoDataAnywhere)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir elsewhere;
     TempDir alone;
     std::filesystem::copy_file(VORLUNE_CAPTURE, alone.file("capture"));
@@ -50,6 +53,7 @@ TEST(CaptureProgram, RefusesToRunWithNoDataAnywhere)
 // status 1: no abort, and no frame path printed for a file cut short.
 TEST(CaptureProgram, FramesThatCannotBeWrittenFailWithOneLine)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir dir;
     dir.write("plain-file", "not a folder");
     std::filesystem::create_directory(dir.file("full"));
@@ -79,6 +83,7 @@ TEST(CaptureProgram, FramesThatCannotBeWrittenFailWithOneLine)
 
 TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir out;
     const ProcessResult run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0", "env -u DISPLAY");
     ASSERT_EQ(run.status, 0) << run.output;
@@ -90,6 +95,7 @@ TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
 // is no window either: one line says so.
 TEST(CaptureProgram, WithNeitherADisplayNorEGLFailsWithOneLine)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir out;
     const ProcessResult run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0",
                                    "env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json");
@@ -101,6 +107,7 @@ TEST(CaptureProgram, WithNeitherADisplayNorEGLFailsWithOneLine)
 
 TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir first;
     TempDir second;
     first.write("notes.txt", "keep me");
