@@ -2,6 +2,7 @@
 // no data/ folder anywhere, frames that cannot be written or no way to a GL
 // context, images with or without a display, and identical images from
 // identical runs that touch nothing but its own files.
+#include "common/system_path.h"
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -125,6 +126,31 @@ TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)
     }
     EXPECT_NE(readFile(first.file("tour-000.png")), readFile(first.file("tour-001.png")));
     EXPECT_EQ(readFile(first.file("notes.txt")), "keep me");
+}
+
+// A user's folders may be named in any script: here the program and its data
+// sit in one such folder, it is started from another, and the frames go into
+// a third named relative to the start, so the data folder is found beside the
+// program and every path crosses the system's boundary in UTF-8 (on Windows
+// the command line too, which argv cannot carry).
+TEST(CaptureProgram, RunsFromFoldersNamedOutsideAscii)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const fs::path install = pathFromUtf8(dir.file("données 雪"));
+    const fs::path start = pathFromUtf8(dir.file("départ 雪"));
+    fs::create_directories(start);
+    fs::create_directories(install);
+    fs::copy(pathFromUtf8(std::string(VORLUNE_SOURCE_DIR) + "/data"), install / "data", fs::copy_options::recursive);
+    const fs::path program = install / fs::path(VORLUNE_CAPTURE).filename();
+    fs::copy_file(VORLUNE_CAPTURE, program);
+
+    const ProcessResult run = runProgram({utf8FromPath(program), "--out", "images é", "1.0"}, {utf8FromPath(start)});
+    ASSERT_EQ(run.status, 0) << run.output;
+    const fs::path image = start / pathFromUtf8("images é") / "frame-000.png";
+    ASSERT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
+    EXPECT_TRUE(fs::equivalent(pathFromUtf8(run.output.substr(0, run.output.size() - 1)), image)) << run.output;
+    EXPECT_GT(readFile(image).size(), 100000u);
 }
 
 }  // namespace
