@@ -21,6 +21,12 @@ constexpr const char* kShaderFolder = "shader";
 // Where an install puts data/ relative to the program's bin/ folder: the
 // install rules keep the two in step.
 constexpr const char* kInstalledFromProgram = "../share/vorlune";
+// How a person puts the data back, as the platform's package lays it out.
+#ifdef _WIN32
+constexpr const char* kReinstallHint = "or unpack the package again so that data\\ sits beside the program";
+#else
+constexpr const char* kReinstallHint = "or install it again so that share/vorlune/data sits beside its bin/ folder";
+#endif
 #ifdef _WIN32
 
 // The running program's file as Windows loaded it. Wide, so a folder name
@@ -96,8 +102,7 @@ std::string dataFolderNotFoundLine(const std::string& programName, const std::ve
     }
     return programName + ": cannot find its data (looked for " + kDataFolder + "/" + kShaderFolder + "/ in " +
            places + "); start it from the folder that holds " + kDataFolder +
-           "/ (a source checkout's root), or install it again so that share/vorlune/data sits beside its bin/ "
-           "folder";
+           "/ (a source checkout's root), " + kReinstallHint;
 }
 
 fs::path runningProgramFile()
