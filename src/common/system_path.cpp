@@ -60,15 +60,26 @@ std::string utf8FromPath(const fs::path& path)
 
 #ifdef _WIN32
 
+// Through std::filesystem rather than _wstat64, which takes a folder named
+// with a trailing separator for a missing file.
 int statPath(const std::string& path, PathStatus& status)
 {
-    struct _stat64 info {};
-    if (_wstat64(pathFromUtf8(path).c_str(), &info) != 0) {
-        return errno;
+    const fs::path name = pathFromUtf8(path);
+    std::error_code error;
+    const fs::file_status info = fs::status(name, error);
+    if (info.type() == fs::file_type::not_found) {
+        return ENOENT;
     }
-    status.regular = (info.st_mode & _S_IFMT) == _S_IFREG;
-    status.directory = (info.st_mode & _S_IFMT) == _S_IFDIR;
-    status.size = static_cast<unsigned long long>(info.st_size);
+    if (!error) {
+        status.regular = info.type() == fs::file_type::regular;
+        status.directory = info.type() == fs::file_type::directory;
+        status.size = status.regular ? fs::file_size(name, error) : 0;
+    }
+    if (error) {
+        // Windows' own error numbers, as the errno values they stand for.
+        const std::error_condition reason = error.default_error_condition();
+        return reason.category() == std::generic_category() ? reason.value() : EIO;
+    }
     return 0;
 }
 
