@@ -108,6 +108,7 @@ TEST_F(HostileModels, RejectedObjFilesPrintTheImportErrorAndLeaveNoMeshes)
 
 TEST_F(HostileModels, MaterialLibraryThatIsADirectoryFailsTheImportWithItsReason)
 {
+    VORLUNE_SKIP_ON_WINDOWS("Windows opens no folder as a file, so there the library is missing, as in the next test");
     std::filesystem::create_directory(modelDirectory + "/model.mtl");
     const std::unique_ptr<Model> model =
         importObj("mtllib model.mtl\nusemtl m\n" + kTriangle + "f 1 2 3\n");
@@ -279,7 +280,11 @@ TEST_F(HostileModels, ObjFilesCostlierThanTheirSizeAreRefusedWithTheReason)
         {"a fourth index in a corner", kTriangle + "f 1/1/1/1 2 3\n", "past the end of its line"},
         {"a normal in the texture slot", kTriangle + "vn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n",
          "past the end of its line"},
-        {"an index wider than its text", kTriangle + "f 1 2 2147483648\n", "past the end of its line"},
+        // The reader's atoi saturates at long's largest: past an int where
+        // long is 64 bits, within it where it is 32 (Windows), and the reader
+        // then finds no such vertex.
+        {"an index wider than its text", kTriangle + "f 1 2 2147483648\n",
+         sizeof(long) > sizeof(int) ? "past the end of its line" : "vertex index out of range"},
         {"a continuation off the reader's block", acrossBlocks, "past the end of its line"},
     };
     for (const Case& costly : cases) {

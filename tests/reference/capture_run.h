@@ -2,6 +2,7 @@
 // it finds data/, and collects the images it reports writing.
 #pragma once
 
+#include "common/system_path.h"
 #include "support/process.h"
 
 #include <cstdlib>
@@ -18,10 +19,16 @@ struct CaptureRun {
 
 // VORLUNE_CAPTURE_PROGRAM names another build of the program to hold to the
 // same references (tools/windows.sh: the one in the Windows package).
+// (On Windows read wide: getenv gives ANSI text, which a folder name may not fit.)
 inline std::string captureProgram()
 {
+#ifdef _WIN32
+    const wchar_t* program = _wgetenv(L"VORLUNE_CAPTURE_PROGRAM");
+    return program != nullptr && *program != L'\0' ? utf8FromPath(program) : VORLUNE_CAPTURE;
+#else
     const char* program = std::getenv("VORLUNE_CAPTURE_PROGRAM");
     return program != nullptr && *program != '\0' ? program : VORLUNE_CAPTURE;
+#endif
 }
 
 // `arguments` are blank-separated words, as frames.txt writes them.

@@ -6,7 +6,8 @@
 
 #include <windows.h>
 
-#include <thread>
+#include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -33,17 +34,27 @@ std::wstring quotedWord(const std::wstring& word)
     return quoted + L"\"";
 }
 
-// Reads a pipe to its end on a thread of its own, so that a child filling
-// one pipe never waits on a reader blocked on the other.
-std::thread readToEnd(HANDLE pipe, std::string& into)
+// Takes what is waiting in `pipe` without blocking on what is not.
+void drainPipe(HANDLE pipe, std::string& into)
 {
-    return std::thread([pipe, &into] {
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(pipe, buffer, sizeof(buffer), &got, nullptr) != 0 && got > 0) {
-            into.append(buffer, got);
+    char buffer[4096];
+    DWORD waiting = 0;
+    DWORD got = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr) != 0 && waiting > 0
+           && ReadFile(pipe, buffer, std::min<DWORD>(waiting, sizeof(buffer)), &got, nullptr) != 0 && got > 0) {
+        into.append(buffer, got);
+    }
+}
+
+void removeCarriageReturns(std::string& text)
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            text[kept++] = text[i];
         }
-    });
+    }
+    text.resize(kept);
 }
 
 }  // namespace
@@ -81,31 +92,42 @@ ProcessResult runProgram(const std::vector<std::string>& argv, const ProcessOpti
     const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         folder.empty() ? nullptr : folder.c_str(), &startup, &process) != 0;
     CloseHandle(nothing);
-    std::vector<std::thread> readers;
     for (int i = 0; i < streams; ++i) {
         CloseHandle(pipes[i][1]);
-        readers.push_back(readToEnd(pipes[i][0], i == 0 ? result.output : result.errors));
     }
-    if (started) {
-        const DWORD waitMs = options.timeoutSeconds > 0.0 ? static_cast<DWORD>(options.timeoutSeconds * 1000.0)
-                                                           : INFINITE;
-        if (WaitForSingleObject(process.hProcess, waitMs) == WAIT_TIMEOUT) {
+    // Reading ends when the program does, not at the pipes' end: a program
+    // that opens a window under Wine starts Wine's desktop process, which
+    // inherits the pipes and outlives it.
+    constexpr DWORD kPollMs = 10;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(options.timeoutSeconds);
+    bool exited = !started;
+    while (!exited) {
+        exited = WaitForSingleObject(process.hProcess, kPollMs) == WAIT_OBJECT_0;
+        for (int i = 0; i < streams; ++i) {
+            drainPipe(pipes[i][0], i == 0 ? result.output : result.errors);
+        }
+        if (!exited && options.timeoutSeconds > 0.0 && std::chrono::steady_clock::now() > deadline) {
             result.timedOut = true;
             TerminateProcess(process.hProcess, 1);
             WaitForSingleObject(process.hProcess, INFINITE);
+            exited = true;
         }
+    }
+    if (started) {
         DWORD exitCode = 0;
         GetExitCodeProcess(process.hProcess, &exitCode);
         result.status = result.timedOut ? -1 : static_cast<int>(exitCode);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    for (std::thread& reader : readers) {
-        reader.join();
-    }
     for (int i = 0; i < streams; ++i) {
         CloseHandle(pipes[i][0]);
     }
+    // The C runtime ends each text line in CR LF; the tests compare lines as
+    // the programs wrote them.
+    removeCarriageReturns(result.output);
+    removeCarriageReturns(result.errors);
     return result;
 }
 
