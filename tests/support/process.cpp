@@ -46,17 +46,6 @@ void drainPipe(HANDLE pipe, std::string& into)
     }
 }
 
-void removeCarriageReturns(std::string& text)
-{
-    size_t kept = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            text[kept++] = text[i];
-        }
-    }
-    text.resize(kept);
-}
-
 }  // namespace
 
 ProcessResult runProgram(const std::vector<std::string>& argv, const ProcessOptions& options)
@@ -126,8 +115,8 @@ ProcessResult runProgram(const std::vector<std::string>& argv, const ProcessOpti
     }
     // The C runtime ends each text line in CR LF; the tests compare lines as
     // the programs wrote them.
-    removeCarriageReturns(result.output);
-    removeCarriageReturns(result.errors);
+    std::erase(result.output, '\r');
+    std::erase(result.errors, '\r');
     return result;
 }
 
