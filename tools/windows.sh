@@ -126,26 +126,22 @@ build_assimp() {
 }
 
 # Header-only glm and stb, from the build machine's packages, go into the
-# prefix, which is the only place the cross build looks. Debian's stb.pc
-# names a shared libstb holding stb_image_write's code; a static one stands
-# in for it.
-build_headers() {
-  mkdir -p "$prefix/include" "$prefix/share/cmake" "$prefix/lib/pkgconfig" "$out/deps/stb"
+# prefix, which is the only place the cross build looks; the library compiles
+# stb_image_write's code itself, so stb.pc names no library. Cheap, so done on
+# every run.
+install_headers() {
+  mkdir -p "$prefix/include" "$prefix/share/cmake" "$prefix/lib/pkgconfig"
   cp -r /usr/include/glm "$prefix/include/"
   cp -r /usr/share/cmake/glm "$prefix/share/cmake/"
   cp -r /usr/include/stb "$prefix/include/"
-  printf '#define STB_IMAGE_WRITE_IMPLEMENTATION\n#include <stb_image_write.h>\n' >"$out/deps/stb/stb_image_write.c"
-  $triple-gcc-posix -O2 -I"$prefix/include/stb" -c "$out/deps/stb/stb_image_write.c" -o "$out/deps/stb/stb_image_write.o"
-  $triple-ar rcs "$prefix/lib/libstb.a" "$out/deps/stb/stb_image_write.o"
+  rm -f "$prefix/lib/libstb.a" "$stamps/headers"
   cat >"$prefix/lib/pkgconfig/stb.pc" <<EOF
 prefix=$prefix
-libdir=\${prefix}/lib
 includedir=\${prefix}/include/stb
 
 Name: stb
-Description: single-file image libraries (stb_image_write's code built in)
+Description: single-file image libraries (headers only)
 Version: 0.0
-Libs: -L\${libdir} -lstb
 Cflags: -I\${includedir}
 EOF
 }
@@ -169,6 +165,100 @@ build_vorlune() {
   return "$status"
 }
 
+# Runs a command on a virtual X display with Wine quiet, so Wine's own
+# chatter does not bury the programs' output. Wine reads the environment and
+# command lines in the locale's character set: UTF-8, for the folder names.
+on_display() {
+  LC_ALL=C.UTF-8 WINEDEBUG=-all xvfb-run -a -s "-screen 0 1920x1080x24" "$@"
+}
+
+# Windows path of a build-machine path: Wine shows / as drive Z:.
+windows_path() {
+  echo "Z:$1" | tr / '\\'
+}
+
+# The number in gtest's closing summary line that starts with $1, or 0.
+summary_count() {
+  local count
+  count=$(grep -o "^$1 [0-9]* tests\?[ .,]" "$2" | tail -1 | grep -o '[0-9]\+')
+  echo "${count:-0}"
+}
+
+# The three test programs under Wine, the reference frames rendered by the
+# packaged vorlune-capture.exe. Prints each program's counts and the tests
+# it skipped, and the largest difference from the Linux reference images.
+run_tests() {
+  local tests_dir=$out/vorlune/tests capture=$1 status=0 log
+  mkdir -p "$out/logs"
+  for program in vorlune_tests vorlune_gl_tests vorlune_e2e_tests; do
+    log=$out/logs/$program.txt
+    (cd "$tests_dir" && VORLUNE_CAPTURE_PROGRAM=$(windows_path "$capture") \
+      on_display timeout 1500 wine "$program.exe") 2>&1 | tr -d '\r' >"$log" || status=1
+    # gtest's closing summary: "[==========] N tests from M test suites ran.",
+    # then "[  PASSED  ] N tests." and, where there are any, SKIPPED and FAILED.
+    echo "windows.sh: $program under Wine: $(summary_count '\[==========\]' "$log") run," \
+      "$(summary_count '\[  PASSED  \]' "$log") passed, $(summary_count '\[  SKIPPED \]' "$log") skipped," \
+      "$(summary_count '\[  FAILED  \]' "$log") failed ($log)"
+    # gtest writes each skip's place and, on the next line, its reason.
+    grep -A1 ': Skipped$' "$log" | grep -v ': Skipped$\|^--$' | sort | uniq -c | sed 's/^ */  skipped: /' || true
+  done
+  echo "windows.sh: file identity under Wine:" \
+    "$(grep -c '^\[       OK \] ModelGL\.\(TexturesAreAsManyAsTheFiles\|SharedImageIsLoadedOnce\|ModelsOfOneStartUpShare\)' \
+      "$out/logs/vorlune_gl_tests.txt") of 3 passed"
+  grep -o 'largest difference [0-9]*' "$out/logs/vorlune_e2e_tests.txt" | sort -k3 -n | tail -1 |
+    sed 's/^/windows.sh: reference frames (packaged capture under Wine against the Linux images): /' || true
+  grep -o '^[0-9.e-]*% of pixels differ' "$out/logs/vorlune_e2e_tests.txt" | sort -g | tail -1 |
+    sed 's/^/windows.sh: largest share of pixels over the threshold: /' || true
+  return "$status"
+}
+
+# Makes the zip and unpacks it into a folder named outside ASCII.
+package() {
+  local build_dir=$out/vorlune
+  rm -f "$build_dir"/vorlune-*-win64.zip
+  (cd "$build_dir" && cpack -G ZIP >/dev/null)
+  zip=$(ls "$build_dir"/vorlune-*-win64.zip)
+  unpacked="$out/check/Vorlune é 雪"
+  rm -rf "$out/check"
+  mkdir -p "$unpacked" "$out/check/elsewhere"
+  (cd "$unpacked" && python3 -m zipfile -e "$zip" .)
+  unpacked=$(echo "$unpacked"/vorlune-*-win64)
+  echo "windows.sh: $(basename "$zip"): $(du -k "$zip" | cut -f1) KiB"
+}
+
+# The unpacked viewer started from another folder: its "Vorlune" window
+# must open and show a picture, and Escape must end it with status 0. Alone
+# in a folder without data it must say so in one line and exit 1.
+check_package() {
+  local shot=$out/check/viewer.png
+  on_display bash -c '
+    cd "$2" && wine "$1" >viewer-output.txt 2>&1 &
+    wine_pid=$!
+    window=$(timeout 120 xdotool search --sync --onlyvisible --name "^Vorlune\$" | head -1)
+    [ -n "$window" ] || { echo "windows.sh: no Vorlune window"; exit 1; }
+    sleep 5
+    import -window "$window" "$3"
+    # xdotool complains about Xvfb'\''s focus; the key still arrives.
+    xdotool key --window "$window" Escape 2>/dev/null
+    wait "$wine_pid"
+  ' check "$(windows_path "$unpacked/vorlune.exe")" "$out/check/elsewhere" "$shot" ||
+    { echo "windows.sh: the packaged viewer did not exit with status 0 after Escape"; return 1; }
+  local colours
+  colours=$(identify -format '%k' "$shot")
+  echo "windows.sh: packaged viewer: window opened, $colours colours drawn, Escape gave status 0"
+  [ "$colours" -gt 1000 ] || { echo "windows.sh: the window shows no picture ($shot)"; return 1; }
+
+  mkdir -p "$out/check/alone"
+  cp "$unpacked/vorlune.exe" "$out/check/alone/"
+  local said status=0
+  said=$(cd "$out/check/alone" && on_display wine vorlune.exe 2>&1) || status=$?
+  if [ "$status" -ne 1 ] || [ "$(printf '%s\n' "$said" | wc -l)" -ne 1 ]; then
+    echo "windows.sh: without data the viewer gave status $status and said: $said"
+    return 1
+  fi
+  echo "windows.sh: packaged viewer without data: one line, status 1"
+}
+
 case ${1:-all} in
   all | deps) ;;
   *)
@@ -180,10 +270,20 @@ esac
 install_packages
 export VORLUNE_WINDOWS_PREFIX=$prefix
 deps_start=$SECONDS
-for library in glfw glew assimp googletest headers; do
+for library in glfw glew assimp googletest; do
   build_once "$library"
 done
+install_headers
 echo "windows.sh: libraries ready in $((SECONDS - deps_start)) s"
 if [ "${1:-all}" = all ]; then
+  step_start=$SECONDS
   build_vorlune
+  echo "windows.sh: built in $((SECONDS - step_start)) s"
+  step_start=$SECONDS
+  package
+  check_package
+  echo "windows.sh: package checked in $((SECONDS - step_start)) s"
+  step_start=$SECONDS
+  run_tests "$unpacked/vorlune-capture.exe"
+  echo "windows.sh: tests under Wine in $((SECONDS - step_start)) s"
 fi

@@ -1,5 +1,7 @@
 #include "app/data_folder.h"
 
+#include "common/system_path.h"
+
 #include <algorithm>
 #include <iostream>
 #include <system_error>
@@ -19,6 +21,12 @@ constexpr const char* kShaderFolder = "shader";
 // Where an install puts data/ relative to the program's bin/ folder: the
 // install rules keep the two in step.
 constexpr const char* kInstalledFromProgram = "../share/vorlune";
+// How a person puts the data back, as the platform's package lays it out.
+#ifdef _WIN32
+constexpr const char* kReinstallHint = "or unpack the package again so that data\\ sits beside the program";
+#else
+constexpr const char* kReinstallHint = "or install it again so that share/vorlune/data sits beside its bin/ folder";
+#endif
 #ifdef _WIN32
 
 // The running program's file as Windows loaded it. Wide, so a folder name
@@ -90,12 +98,11 @@ std::string dataFolderNotFoundLine(const std::string& programName, const std::ve
         if (i > 0) {
             places += i + 1 == candidates.size() ? " and " : ", ";
         }
-        places += candidates[i].string();
+        places += utf8FromPath(candidates[i]);
     }
     return programName + ": cannot find its data (looked for " + kDataFolder + "/" + kShaderFolder + "/ in " +
            places + "); start it from the folder that holds " + kDataFolder +
-           "/ (a source checkout's root), or install it again so that share/vorlune/data sits beside its bin/ "
-           "folder";
+           "/ (a source checkout's root), " + kReinstallHint;
 }
 
 fs::path runningProgramFile()
@@ -115,7 +122,7 @@ bool enterDataFolder()
     const fs::path program = runningProgram(programError);
     const std::vector<fs::path> candidates =
         dataFolderCandidates(workingDirectory, programError ? fs::path() : program.parent_path());
-    const std::string programName = programError ? std::string("vorlune") : program.filename().string();
+    const std::string programName = programError ? std::string("vorlune") : utf8FromPath(program.filename());
 
     const std::optional<fs::path> found = findDataFolder(candidates);
     if (!found) {
@@ -125,7 +132,7 @@ bool enterDataFolder()
     if (*found != workingDirectory) {
         fs::current_path(*found, error);
         if (error) {
-            std::cerr << programName << ": cannot enter its data folder " << found->string() << ": "
+            std::cerr << programName << ": cannot enter its data folder " << utf8FromPath(*found) << ": "
                       << error.message() << std::endl;
             return false;
         }

@@ -21,11 +21,27 @@ double secondsSinceOffscreenStart()
 
 }  // namespace
 
-ContextKind chooseContextKind(bool offscreenRequested)
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kWindowSystem = "WGL";
+#else
+constexpr const char* kWindowSystem = "GLX";
+#endif
+
+}  // namespace
+
+ContextKind chooseContextKind([[maybe_unused]] bool offscreenRequested)
 {
+#ifndef VORLUNE_HAVE_EGL
+    // Without EGL (Windows) the only context there is belongs to a window,
+    // and Windows always has a desktop to open one on.
+    return ContextKind::HiddenWindow;
+#else
     const char* display = std::getenv("DISPLAY");
     const bool noDisplay = display == nullptr || *display == '\0';
     return offscreenRequested || noDisplay ? ContextKind::Offscreen : ContextKind::HiddenWindow;
+#endif
 }
 
 std::optional<RenderContext> openRenderContext(ContextKind kind)
@@ -90,7 +106,7 @@ std::string describeRenderContext(const RenderContext& context)
         return "offscreen, " + context.offscreen.platform + ", " + context.offscreen.renderer;
     }
     const GLubyte* renderer = glGetString(GL_RENDERER);
-    return std::string("hidden window (GLX), ") + (renderer != nullptr ? reinterpret_cast<const char*>(renderer) : "?");
+    return std::string("hidden window (") + kWindowSystem + "), " + (renderer != nullptr ? reinterpret_cast<const char*>(renderer) : "?");
 }
 
 void closeRenderContext(RenderContext& context)

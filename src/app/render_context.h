@@ -20,7 +20,8 @@ struct RenderContext {
     OffscreenContext offscreen;    // the offscreen path, used while window is null
 };
 
-// Offscreen when asked for, or when there is no X display to open a window on.
+// Offscreen when asked for, or when there is no X display to open a window on;
+// a hidden window always where the build has no EGL (Windows).
 ContextKind chooseContextKind(bool offscreenRequested);
 
 // A window (openWindow) or an offscreen context, current and with the

@@ -3,7 +3,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include <filesystem>
+#include "common/system_path.h"
 #else
 #include <sys/stat.h>
 #endif
@@ -13,7 +13,7 @@
 std::optional<FileIdentity> fileIdentity(const std::string& path)
 {
     // Converted from UTF-8, so names outside the system's code page work.
-    const std::wstring wide = std::filesystem::u8path(path).wstring();
+    const std::wstring wide = pathFromUtf8(path).native();
     // Zero access asks for attributes only; the backup flag lets a folder
     // open too.
     const HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -2,7 +2,7 @@
 // could not be read.
 #include "common/regular_file.h"
 
-#include <sys/stat.h>
+#include "common/system_path.h"
 
 #include <array>
 #include <cctype>
@@ -44,21 +44,20 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
 
 RegularFileRead readRegularFileSayingWhy(const std::string& path, std::size_t maxBytes)
 {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        const int error = errno;
+    PathStatus info;
+    if (const int error = statPath(path, info); error != 0) {
         // A file named under something that is no folder is as missing as one
         // a folder does not hold.
         return failed(error == ENOENT || error == ENOTDIR ? "no such file" : systemReason(error));
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!info.regular) {
         return failed("not a regular file");
     }
     // What stat says is enough to refuse; reading shows the rest.
-    if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
-        return failed(tooLargeReason(static_cast<unsigned long long>(info.st_size), maxBytes));
+    if (info.size > maxBytes) {
+        return failed(tooLargeReason(info.size, maxBytes));
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path, "rb");
     if (file == nullptr) {
         return failed(systemReason(errno));
     }

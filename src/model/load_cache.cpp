@@ -3,6 +3,7 @@
 #include "model/load_cache.h"
 
 #include "common/startup_profile.h"
+#include "common/system_path.h"
 #include "model/model_file_import.h"
 #include "model/texture_loader.h"
 #include "model/texture_paths.h"
@@ -39,7 +40,7 @@ LoadCache::FileKey LoadCache::fileKey(const std::string& path)
         return *identity;
     }
     // "a.png" and "./a.png" are one missing file, reported once.
-    return std::filesystem::path(path).lexically_normal().string();
+    return utf8FromPath(pathFromUtf8(path).lexically_normal());
 }
 
 void LoadCache::pollIfDue()

@@ -1,32 +1,32 @@
 // File kinds and identities come from stat, which follows links, so a link
-// counts as whatever it leads to.
+// counts as whatever it leads to. Assimp hands over UTF-8 paths, which
+// statPath and its own Windows reader take as such.
 #include "model/model_files.h"
 
 #include "common/file_identity.h"
-
-#include <sys/stat.h>
+#include "common/system_path.h"
 
 namespace {
 
-bool statFile(const char* path, struct stat& info)
+bool statFile(const char* path, PathStatus& info)
 {
-    return path != nullptr && stat(path, &info) == 0;
+    return path != nullptr && statPath(path, info) == 0;
 }
 
 }  // namespace
 
 bool ModelFileSystem::Exists(const char* file) const
 {
-    struct stat info {};
-    return statFile(file, info) && S_ISREG(info.st_mode);
+    PathStatus info;
+    return statFile(file, info) && info.regular;
 }
 
 Assimp::IOStream* ModelFileSystem::Open(const char* file, const char* mode)
 {
-    struct stat info {};
+    PathStatus info;
     // A directory still opens, as it does in C, and fails on its first read,
     // which the reader reports as a read error.
-    if (statFile(file, info) && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    if (statFile(file, info) && !info.regular && !info.directory) {
         return nullptr;
     }
     return DefaultIOSystem::Open(file, mode);

@@ -1,5 +1,7 @@
 #include "model/texture_paths.h"
 
+#include "common/system_path.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -32,7 +34,7 @@ bool isAbsolute(const std::string& path)
 bool isRegularFile(const std::string& path)
 {
     std::error_code error;
-    return std::filesystem::is_regular_file(std::filesystem::u8path(path), error);
+    return std::filesystem::is_regular_file(pathFromUtf8(path), error);
 }
 
 // The last part of an absolute path, its drive left out.

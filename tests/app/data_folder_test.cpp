@@ -30,10 +30,17 @@ TEST(DataFolder, StartFolderThenProgramFolderThenTheInstallBesideIt)
 
 TEST(DataFolder, NotFoundLineNamesEachPlaceOnceAndTheFix)
 {
+#ifdef _WIN32
+    EXPECT_EQ(dataFolderNotFoundLine("vorlune.exe", dataFolderCandidates("C:\\v\\bin", "C:\\v\\bin")),
+              "vorlune.exe: cannot find its data (looked for data/shader/ in C:\\v\\bin and C:\\v\\share\\vorlune); "
+              "start it from the folder that holds data/ (a source checkout's root), or unpack the package "
+              "again so that data\\ sits beside the program");
+#else
     EXPECT_EQ(dataFolderNotFoundLine("vorlune", dataFolderCandidates("/opt/v/bin", "/opt/v/bin")),
               "vorlune: cannot find its data (looked for data/shader/ in /opt/v/bin and /opt/v/share/vorlune); "
               "start it from the folder that holds data/ (a source checkout's root), or install it again so "
               "that share/vorlune/data sits beside its bin/ folder");
+#endif
 }
 
 }  // namespace

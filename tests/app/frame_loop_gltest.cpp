@@ -20,6 +20,7 @@
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 #include "support/uniform_readback.h"
+#include "support/platform_skips.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,7 @@ struct FrameLoopTest : testing::Test {
 
 TEST_F(FrameLoopTest, PassesRunInOrderWithTheirStateForEveryToggleCombination)
 {
+    SKIP_WITHOUT_GL_INTERPOSING();
     // The tour stands still, so the light stays in view and the god rays
     // keep their source on screen.
     cameraTour.freeLook = true;
@@ -136,6 +138,7 @@ TEST_F(FrameLoopTest, PassesRunInOrderWithTheirStateForEveryToggleCombination)
 
 TEST_F(FrameLoopTest, LightBehindTheCameraDrawsWithTheProgramWithoutGodRays)
 {
+    SKIP_WITHOUT_GL_INTERPOSING();
     // Passes only: the frame's animation would move the light back.
     light.position = camera.position - 2.0f * camera.front;
     startGLRecording();
@@ -180,6 +183,7 @@ TEST_F(FrameLoopTest, SwitchedOffPassKeepsItsTargetWhileOthersRedraw)
 // run with whatever program came before: the pass clears and draws nothing.
 TEST_F(FrameLoopTest, PassWhoseProgramFailedToBuildOnlyClears)
 {
+    SKIP_WITHOUT_GL_INTERPOSING();
     ShaderPrograms broken = viewer.programs;
     const std::string printed = captureStdout([&] { broken.lightingVariants.fill(ShaderProgram(ShaderSources{})); });
     ASSERT_NE(printed.find("PROGRAM-LINKING-ERROR"), std::string::npos);

@@ -4,6 +4,7 @@
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "support/viewer_process.h"
+#include "support/platform_skips.h"
 
 #include <stb_image.h>
 
@@ -37,6 +38,7 @@ bool showsTheHallway(const std::string& png)
 
 TEST(InstalledPrograms, StartedFromAnUnrelatedFolderTheyDrawTheHallway)
 {
+    SKIP_WITHOUT_LINUX_INSTALL();
     TempDir prefix, home;
     ASSERT_TRUE(installInto(prefix.path));
     ViewerProcess viewer(prefix.file("bin/vorlune"), home.path);
@@ -60,6 +62,7 @@ TEST(InstalledPrograms, StartedFromAnUnrelatedFolderTheyDrawTheHallway)
 
 TEST(InstalledPrograms, ALoneCopyWithNoDataAnywhereExitsWithOneLine)
 {
+    SKIP_WITHOUT_LINUX_INSTALL();
     TempDir prefix, alone, empty;
     ASSERT_TRUE(installInto(prefix.path));
     std::filesystem::copy_file(prefix.file("bin/vorlune"), alone.file("vorlune"));

@@ -1,6 +1,7 @@
 // Coarse checks of what the real binary shows on the virtual display: a
 // lit, red-washed hallway that fills the window and moves over time.
 #include "support/viewer_process.h"
+#include "support/platform_skips.h"
 
 #include <stb_image.h>
 
@@ -62,6 +63,7 @@ Image firstRenderedFrame(ViewerProcess& viewer, const std::string& path)
 
 TEST(RenderedFrame, ShowsARedLitHallwayThatFillsTheWindowAndMoves)
 {
+    SKIP_WITHOUT_XDOTOOL();
     ViewerProcess viewer;
     ASSERT_TRUE(viewer.start());
     ASSERT_TRUE(viewer.waitForWindow(kStartSeconds));

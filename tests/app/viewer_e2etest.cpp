@@ -4,6 +4,7 @@
 #include "support/messages.h"
 #include "support/process.h"
 #include "support/viewer_process.h"
+#include "support/platform_skips.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@ constexpr double kExitSeconds = 30.0;
 
 TEST(ViewerEndToEnd, StartsQuietlyAndEscapeExitsWithStatusZero)
 {
+    SKIP_WITHOUT_XDOTOOL();
     ViewerProcess viewer;
     ASSERT_TRUE(viewer.start());
     ASSERT_TRUE(viewer.waitForWindow(kStartSeconds));
@@ -29,6 +31,7 @@ TEST(ViewerEndToEnd, StartsQuietlyAndEscapeExitsWithStatusZero)
 
 TEST(ViewerEndToEnd, MissingShaderFileIsReportedAndTheViewerKeepsRunning)
 {
+    SKIP_WITHOUT_XDOTOOL();
     ViewerProcess viewer;
     std::filesystem::remove(viewer.workingDirectory() + "/data/shader/BloomShader.fs");
     ASSERT_TRUE(viewer.start());
@@ -48,6 +51,7 @@ TEST(ViewerEndToEnd, MissingShaderFileIsReportedAndTheViewerKeepsRunning)
 
 TEST(ViewerEndToEnd, WithoutADisplayPrintsGlfwsReasonInOneLineAndExitsWithStatusOne)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     ProcessOptions standardOutputOnly;
     standardOutputOnly.separateErrors = true;
     const ProcessResult run =

@@ -6,6 +6,7 @@
 #include "support/files.h"
 #include "support/messages.h"
 #include "support/viewer_process.h"
+#include "support/platform_skips.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,7 @@ std::string runUntilEscape(ViewerProcess& viewer)
 // stage should be, and the bloom program an empty fragment stage.
 TEST(HostileFilesEndToEnd, BrokenShaderFilesAreReportedAndTheViewerRunsOn)
 {
+    SKIP_WITHOUT_XDOTOOL();
     ViewerProcess viewer;
     const std::string shaders = viewer.workingDirectory() + "/data/shader/";
     const std::string geometry = readFile(shaders + "shadowDepth.gs");
@@ -99,6 +101,7 @@ TEST(HostileFilesEndToEnd, BrokenShaderFilesAreReportedAndTheViewerRunsOn)
 // hallway, eight pipes, three slimes, then the four alarm-light parts.
 TEST(HostileFilesEndToEnd, BrokenModelFilesAreReportedOncePerModelAndTheViewerRunsOn)
 {
+    SKIP_WITHOUT_XDOTOOL();
     ViewerProcess viewer;
     const std::string models = viewer.workingDirectory() + "/data/models/";
     const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
@@ -126,6 +129,7 @@ TEST(HostileFilesEndToEnd, BrokenModelFilesAreReportedOncePerModelAndTheViewerRu
 // its images without their folder, for eight pipes.
 TEST(HostileFilesEndToEnd, BrokenImagesAreNamedOnceEachWithTheirReason)
 {
+    SKIP_WITHOUT_XDOTOOL();
     ViewerProcess viewer;
     const std::string models = viewer.workingDirectory() + "/data/models/";
 

@@ -2,6 +2,7 @@
 // a file as the viewer does and from memory as the image fuzzer does. Nothing
 // crashes or stalls, both ways agree, and whatever cannot be used decodes to
 // no pixels and a reason, which the upload turns into the placeholder texture.
+#include "common/process_memory.h"
 #include "heavy_inputs/progressive_jpeg.h"
 #include "hardening/hostile_image_bytes.h"
 #include "model/texture_loader.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
-#include <sys/resource.h>
 
 #include <chrono>
 #include <filesystem>
@@ -35,13 +35,6 @@ struct Decoded {
     int height = 0;
     std::string failure;
 };
-
-long peakResidentKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 class HostileImages : public testing::Test {
 protected:
@@ -116,11 +109,11 @@ TEST_F(HostileImages, FileLargerThanAnyAcceptedImageIsRefusedUnread)
     constexpr long kAllowedGrowthKilobytes = 1024;
     dir.write("sparse.png", "");
     std::filesystem::resize_file(dir.file("sparse.png"), kMaxImageFileBytes + 1);
-    const long before = peakResidentKilobytes();
+    const long before = peakResidentMemoryKiB();
     EXPECT_EQ(decodeRgbImage(dir.file("sparse.png")).failure,
               "a file of " + std::to_string(kMaxImageFileBytes + 1) + " bytes, more than the " +
                   std::to_string(kMaxImageFileBytes) + " this viewer reads");
-    EXPECT_LT(peakResidentKilobytes() - before, kAllowedGrowthKilobytes);
+    EXPECT_LT(peakResidentMemoryKiB() - before, kAllowedGrowthKilobytes);
 }
 
 // The decoder itself returns a block of no pixels for a 0 x 0 BMP; uploading
@@ -146,7 +139,7 @@ TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
     psd += std::string(14, '\0');
     const std::string pnm = "P6\n20000 20000\n255\n" + std::string(16, '\0');
 
-    const long before = peakResidentKilobytes();
+    const long before = peakResidentMemoryKiB();
     EXPECT_EQ(decode(bmp(kHuge, kHuge, 16)).failure,
               "20000 x 20000 px, more than the 16384 px on a side this viewer accepts");
     EXPECT_FALSE(decode(bmp(kHuge, -kHuge, 16)).hasPixels) << "top-down rows";
@@ -154,7 +147,7 @@ TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
     EXPECT_FALSE(decode(pnm).hasPixels);
     EXPECT_EQ(decode(bmp(kMaxImageSide, -(kMaxImageSide / 4 + 1), 16)).failure,
               "16384 x 4097 px, 257 MiB as RGBA, more than the 256 MiB this viewer decodes");
-    EXPECT_LT(peakResidentKilobytes() - before, kAllowedGrowthKilobytes);
+    EXPECT_LT(peakResidentMemoryKiB() - before, kAllowedGrowthKilobytes);
 }
 
 TEST_F(HostileImages, SideLimitLetsTheLargestAllowedImageThroughWhole)

@@ -2,8 +2,11 @@
 // it finds data/, and collects the images it reports writing.
 #pragma once
 
+#include "common/system_path.h"
 #include "support/process.h"
 
+#include <cstdlib>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,12 +17,28 @@ struct CaptureRun {
     std::string output;               // everything it printed, for failure messages
 };
 
+// VORLUNE_CAPTURE_PROGRAM names another build of the program to hold to the
+// same references (tools/windows.sh: the one in the Windows package).
+// (On Windows read wide: getenv gives ANSI text, which a folder name may not fit.)
+inline std::string captureProgram()
+{
+#ifdef _WIN32
+    const wchar_t* program = _wgetenv(L"VORLUNE_CAPTURE_PROGRAM");
+    return program != nullptr && *program != L'\0' ? utf8FromPath(program) : VORLUNE_CAPTURE;
+#else
+    const char* program = std::getenv("VORLUNE_CAPTURE_PROGRAM");
+    return program != nullptr && *program != '\0' ? program : VORLUNE_CAPTURE;
+#endif
+}
+
+// `arguments` are blank-separated words, as frames.txt writes them.
 inline CaptureRun runCapture(const std::string& outputDirectory, const std::string& prefix,
                              const std::string& arguments)
 {
-    const ProcessResult process = runShell("'" + std::string(VORLUNE_CAPTURE) + "' --out '" + outputDirectory +
-                                               "' --prefix " + prefix + " " + arguments,
-                                           {VORLUNE_SOURCE_DIR});
+    std::vector<std::string> argv = {captureProgram(), "--out", outputDirectory, "--prefix", prefix};
+    std::istringstream words(arguments);
+    argv.insert(argv.end(), std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+    const ProcessResult process = runProgram(argv, {VORLUNE_SOURCE_DIR});
     CaptureRun run;
     run.status = process.status;
     run.output = process.output;

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <tuple>
 #include <filesystem>
+#include <iostream>
 #include <iterator>
 #include <sstream>
 
@@ -85,6 +86,9 @@ void checkAgainstReference(const RgbImage& render, const std::string& imageName,
     ASSERT_EQ(render.height, reference.height) << referencePath;
 
     const ImageDifference difference = compareImages(render, reference, kChannelThreshold);
+    // Every comparison's numbers, for a look at how close another build or
+    // system comes (tools/windows.sh reports the largest).
+    std::cout << imageName << " (" << pathName(path) << "): " << describe(difference) << "\n";
     const FailureFiles files = failureFilesFor(imageName, path);
     if (withinTolerance(difference)) {
         // An earlier failure's pictures would only mislead now.

@@ -5,6 +5,7 @@
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "support/platform_skips.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,7 @@ const std::map<std::string, std::string> kStages = {{".vs", "vert"}, {".gs", "ge
 
 TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarnings)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     ASSERT_EQ(runShell("command -v glslangValidator").status, 0) << "bash tools/install-deps.sh installs it";
     TempDir scratch;
     int checked = 0;

@@ -1,5 +1,9 @@
 #include "support/files.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <fstream>
 #include <sstream>
 
@@ -14,4 +18,15 @@ std::string readFile(const std::filesystem::path& path)
 void writeFile(const std::filesystem::path& path, const std::string& contents)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
+}
+
+bool makeFifo(const std::string& path)
+{
+#ifdef _WIN32
+    static_cast<void>(path);
+    return false;
+#else
+    constexpr mode_t kOwnerOnly = 0600;
+    return mkfifo(path.c_str(), kOwnerOnly) == 0;
+#endif
 }

@@ -9,3 +9,5 @@
 std::string readFile(const std::filesystem::path& path);
 // Replaces the file's contents with `contents`.
 void writeFile(const std::filesystem::path& path, const std::string& contents);
+// A named pipe at `path`; false where it cannot be made (always on Windows).
+bool makeFifo(const std::string& path);

@@ -6,7 +6,7 @@
 
 const RenderContext& testGLContext()
 {
-    static std::optional<RenderContext> context = openRenderContext(ContextKind::Offscreen);
+    static std::optional<RenderContext> context = openRenderContext(chooseContextKind(true));
     if (!context) {
         throw std::runtime_error("no offscreen OpenGL 3.3 core context (see the line above)");
     }

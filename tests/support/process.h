@@ -1,9 +1,8 @@
 // Runs other programs (the viewer, the capture tool, the generator, xdotool)
 // for tests that check what a program printed and how it ended. Every run
-// gets its own process group, so a timeout ends a shell and all it started.
+// gets its own process group, so a timeout ends a shell and all it started
+// (on Windows, CreateProcessW's child alone).
 #pragma once
-
-#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -26,7 +25,11 @@ struct ProcessResult {
 // Runs argv[0], found on PATH, with the other words as its arguments.
 ProcessResult runProgram(const std::vector<std::string>& argv, const ProcessOptions& options = {});
 // Runs a shell command line, for callers that need quoting, redirection or env(1).
+// Windows has no shell for it: there nothing runs (status -1).
 ProcessResult runShell(const std::string& commandLine, const ProcessOptions& options = {});
+
+#ifndef _WIN32
+#include <sys/types.h>
 
 // The pieces for a process that outlives one call (a viewer a test drives):
 // starts argv in `workingDirectory` with standard output and error sent to
@@ -35,3 +38,4 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::string& work
                    int errorFd = -1);
 // The status runProgram reports, from what waitpid gave.
 int exitStatusOf(int waitStatus);
+#endif

@@ -3,6 +3,7 @@
 // must not leak into each other.
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "support/platform_skips.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 TEST(ProcessRunner, TimeoutEndsTheShellAndWhatItStartedAndKeepsTheOutput)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     const auto started = std::chrono::steady_clock::now();
     const ProcessResult run = runShell("echo before; sleep 60 & wait", {"", 0.5});
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
@@ -20,6 +22,7 @@ TEST(ProcessRunner, TimeoutEndsTheShellAndWhatItStartedAndKeepsTheOutput)
 
 TEST(ProcessRunner, RunsInTheFolderGivenWithStreamsTogetherOrApart)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir dir;
     const ProcessResult together = runShell("pwd; echo complaint >&2; exit 3", {dir.path});
     EXPECT_EQ(together.status, 3);

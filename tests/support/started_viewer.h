@@ -13,5 +13,6 @@ struct StartedViewer : Viewer {
 
 // Starts the viewer on first use and makes its context current. A process
 // starts it on one kind of context only: the window tests ask for the hidden
-// window, the GL tests need no display.
-StartedViewer& startedViewer(ContextKind kind = ContextKind::Offscreen);
+// window, the GL tests need no display (offscreen through EGL; a build
+// without EGL has only the hidden window).
+StartedViewer& startedViewer(ContextKind kind = chooseContextKind(true));

@@ -1,30 +1,29 @@
 #include "support/temp_dir.h"
 
+#include "common/system_path.h"
 #include "support/files.h"
-
-#include <stdlib.h>
 
 #include <filesystem>
 #include <stdexcept>
 
-TempDir::TempDir()
+namespace fs = std::filesystem;
+
+TempDir::TempDir() : path(makeTemporaryFolder("vorlune-test-"))
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorlune-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
+    if (path.empty()) {
+        throw std::runtime_error("no fresh temporary folder");
     }
-    path = pattern;
 }
 
 TempDir::~TempDir()
 {
     std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    fs::remove_all(pathFromUtf8(path), ignored);
 }
 
 void TempDir::write(const std::string& name, const std::string& contents) const
 {
-    const std::filesystem::path target = std::filesystem::path(path) / name;
-    std::filesystem::create_directories(target.parent_path());
+    const fs::path target = pathFromUtf8(path) / pathFromUtf8(name);
+    fs::create_directories(target.parent_path());
     writeFile(target, contents);
 }

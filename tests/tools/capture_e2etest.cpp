@@ -2,9 +2,11 @@
 // no data/ folder anywhere, frames that cannot be written or no way to a GL
 // context, images with or without a display, and identical images from
 // identical runs that touch nothing but its own files.
+#include "common/system_path.h"
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "support/platform_skips.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,7 @@ ProcessResult capture(const std::string& workingDirectory, const std::string& ar
 
 TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     const char* bad[] = {"", "--shadows", "--shadows maybe 1.0", "2.0 1.0", "-1", "soon", "--prefix ../x 1",
                          "--free-look 10 1", "--colour red 1"};
     for (const char* arguments : bad) {
@@ -37,6 +40,7 @@ TEST(CaptureProgram, BadArgumentsGetOneLineAndTheUsage)
 
 TEST(CaptureProgram, RefusesToRunWithNoDataAnywhere)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir elsewhere;
     TempDir alone;
     std::filesystem::copy_file(VORLUNE_CAPTURE, alone.file("capture"));
@@ -50,6 +54,7 @@ TEST(CaptureProgram, RefusesToRunWithNoDataAnywhere)
 // status 1: no abort, and no frame path printed for a file cut short.
 TEST(CaptureProgram, FramesThatCannotBeWrittenFailWithOneLine)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir dir;
     dir.write("plain-file", "not a folder");
     std::filesystem::create_directory(dir.file("full"));
@@ -79,6 +84,7 @@ TEST(CaptureProgram, FramesThatCannotBeWrittenFailWithOneLine)
 
 TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir out;
     const ProcessResult run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0", "env -u DISPLAY");
     ASSERT_EQ(run.status, 0) << run.output;
@@ -90,6 +96,7 @@ TEST(CaptureProgram, WithoutADisplayRendersOffscreen)
 // is no window either: one line says so.
 TEST(CaptureProgram, WithNeitherADisplayNorEGLFailsWithOneLine)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir out;
     const ProcessResult run = capture(VORLUNE_SOURCE_DIR, "--out '" + out.path + "' 1.0",
                                    "env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json");
@@ -101,6 +108,7 @@ TEST(CaptureProgram, WithNeitherADisplayNorEGLFailsWithOneLine)
 
 TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)
 {
+    SKIP_WITHOUT_POSIX_SHELL();
     TempDir first;
     TempDir second;
     first.write("notes.txt", "keep me");
@@ -118,6 +126,31 @@ TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)
     }
     EXPECT_NE(readFile(first.file("tour-000.png")), readFile(first.file("tour-001.png")));
     EXPECT_EQ(readFile(first.file("notes.txt")), "keep me");
+}
+
+// A user's folders may be named in any script: here the program and its data
+// sit in one such folder, it is started from another, and the frames go into
+// a third named relative to the start, so the data folder is found beside the
+// program and every path crosses the system's boundary in UTF-8 (on Windows
+// the command line too, which argv cannot carry).
+TEST(CaptureProgram, RunsFromFoldersNamedOutsideAscii)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const fs::path install = pathFromUtf8(dir.file("données 雪"));
+    const fs::path start = pathFromUtf8(dir.file("départ 雪"));
+    fs::create_directories(start);
+    fs::create_directories(install);
+    fs::copy(pathFromUtf8(std::string(VORLUNE_SOURCE_DIR) + "/data"), install / "data", fs::copy_options::recursive);
+    const fs::path program = install / fs::path(VORLUNE_CAPTURE).filename();
+    fs::copy_file(VORLUNE_CAPTURE, program);
+
+    const ProcessResult run = runProgram({utf8FromPath(program), "--out", "images é", "1.0"}, {utf8FromPath(start)});
+    ASSERT_EQ(run.status, 0) << run.output;
+    const fs::path image = start / pathFromUtf8("images é") / "frame-000.png";
+    ASSERT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
+    EXPECT_TRUE(fs::equivalent(pathFromUtf8(run.output.substr(0, run.output.size() - 1)), image)) << run.output;
+    EXPECT_GT(readFile(image).size(), 100000u);
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST(ToolOptions, EveryProgramAnswersHelpAndABadFlagBeforeStarting)
     for (const char* program : {VORLUNE_CAPTURE, VORLUNE_FRAME_BENCH, VORLUNE_MODEL_IMPORT_BENCH,
                                 VORLUNE_GENERATE_ASSETS}) {
         SCOPED_TRACE(program);
-        const std::string name = std::filesystem::path(program).filename().string();
+        const std::string name = std::filesystem::path(program).stem().string();
         const ProcessResult help = runProgram({program, "--help"}, keepErrorsApart);
         EXPECT_EQ(help.status, 0);
         EXPECT_EQ(help.output.rfind("usage: " + name, 0), 0u) << help.output;

@@ -6,6 +6,7 @@
 
 #include "app/data_folder.h"
 #include "app/viewer.h"
+#include "common/system_path.h"
 #include "common/window.h"
 
 #include <GL/glew.h>
@@ -36,7 +37,7 @@ std::string framePath(const CaptureOptions& options, size_t index)
 {
     char name[64];
     std::snprintf(name, sizeof(name), "-%03zu.png", index);
-    return (std::filesystem::path(options.outputDirectory) / (options.prefix + name)).string();
+    return utf8FromPath(pathFromUtf8(options.outputDirectory) / pathFromUtf8(options.prefix + name));
 }
 
 // Framebuffer 0's back buffer, the window's or the offscreen pbuffer's, holds
@@ -56,10 +57,10 @@ std::string writeFrame(const std::string& path)
 bool prepareOutputDirectory(const std::string& directory)
 {
     std::error_code error;
-    std::filesystem::create_directories(directory, error);
+    std::filesystem::create_directories(pathFromUtf8(directory), error);
     // A folder that cannot be searched may hide one that is there already.
     std::error_code typeError;
-    if (!std::filesystem::is_directory(directory, typeError)) {
+    if (!std::filesystem::is_directory(pathFromUtf8(directory), typeError)) {
         const std::error_code& reason = error ? error : typeError;
         std::cerr << "capture: cannot create the output folder " << directory
                   << (reason ? ": " + reason.message() : std::string()) << "\n";
@@ -73,20 +74,28 @@ bool prepareOutputDirectory(const std::string& directory)
 std::optional<std::string> absoluteOutputDirectory(const std::string& directory)
 {
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(directory, error);
+    const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(directory), error);
     if (error) {
         std::cerr << "capture: cannot place the output folder " << directory << ": " << error.message() << "\n";
         return std::nullopt;
     }
-    return absolute.string();
+    return utf8FromPath(absolute);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // The output folder may be named in any script, which Windows' argv
+    // cannot carry.
+    std::vector<std::string> words = utf8Arguments(argc, argv);
+    std::vector<char*> wordPointers;
+    for (std::string& word : words) {
+        wordPointers.push_back(word.data());
+    }
+    wordPointers.push_back(nullptr);
     CommandLineStop stop;
-    std::optional<CaptureOptions> options = parseCaptureOptions(argc, argv, stop);
+    std::optional<CaptureOptions> options = parseCaptureOptions(argc, wordPointers.data(), stop);
     if (!options) {
         return reportCommandLineStop("capture", stop, kCaptureUsage);
     }

@@ -1,8 +1,11 @@
 #include "png_file.h"
 
+#include "common/system_path.h"
+
 #include <stb_image_write.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,7 +14,21 @@
 
 namespace {
 
+#ifdef _WIN32
+// Binary, or the C runtime turns every 0x0A byte into 0x0D 0x0A; the name is
+// given wide, as it is UTF-8 text.
+int createFile(const std::string& path)
+{
+    return _wopen(pathFromUtf8(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+#else
 constexpr int kNewFileMode = 0666;  // narrowed by the umask, as for any new file
+
+int createFile(const std::string& path)
+{
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
+}
+#endif
 
 void appendBytes(void* context, void* data, int size)
 {
@@ -52,7 +69,7 @@ std::string writePngFile(const std::string& path, const RgbaImage& image)
                                image.width * kRgbaChannels) == 0) {
         return "the image could not be encoded as PNG";
     }
-    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
+    const int descriptor = createFile(path);
     if (descriptor < 0) {
         return std::strerror(errno);
     }

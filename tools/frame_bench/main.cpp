@@ -14,6 +14,7 @@
 #include "app/frame_loop.h"
 #include "app/viewer.h"
 #include "camera/camera_tour.h"
+#include "common/process_memory.h"
 #include "common/startup_profile.h"
 #include "render/pass_table.h"
 
@@ -23,9 +24,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,19 +53,6 @@ constexpr Configuration kConfigurations[] = {
 double millisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// A "VmRSS:" or "VmHWM:" line of /proc/self/status, in KiB.
-long memoryKiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::atol(line.c_str() + std::strlen(field));
-        }
-    }
-    return -1;
 }
 
 double median(std::vector<double> values)
@@ -180,7 +165,7 @@ void longRun(const Viewer& viewer, int frames)
     // A run shorter than the warm-up measures from its middle instead, so
     // the growth it reports is never the whole resident size.
     const int warmUpFrames = std::min(kLongRunWarmUpFrames, frames / 2);
-    long afterWarmUp = memoryKiB("VmRSS:");
+    long afterWarmUp = residentMemoryKiB();
     const auto start = Clock::now();
     for (int i = 0; i < frames; ++i) {
         if (i % cycle == 0) {
@@ -188,11 +173,11 @@ void longRun(const Viewer& viewer, int frames)
         }
         runTourFrame(viewer, kConfigurations[0], i, cycle);
         if (i + 1 == warmUpFrames) {
-            afterWarmUp = memoryKiB("VmRSS:");
+            afterWarmUp = residentMemoryKiB();
         }
     }
     glFinish();
-    const long atEnd = memoryKiB("VmRSS:");
+    const long atEnd = residentMemoryKiB();
     std::printf("\nlong run: %d frames in %.0f s, all effects on\n", frames, millisecondsSince(start) / 1000.0);
     std::printf("  resident after %d frames: %ld KiB\n", warmUpFrames, afterWarmUp);
     std::printf("  resident at the end:       %ld KiB (growth %ld KiB)\n", atEnd, atEnd - afterWarmUp);
@@ -239,7 +224,7 @@ int main(int argc, char** argv)
     std::printf("%s | %s | 1280x720\n\n", describeRenderContext(viewer->context).c_str(), glGetString(GL_VERSION));
     printStartup(profile, firstFrameMs, totalMs);
     if (startupOnly) {
-        std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
+        std::printf("\npeak resident memory: %ld KiB\n", peakResidentMemoryKiB());
         closeViewer(*viewer);
         return 0;
     }
@@ -263,7 +248,7 @@ int main(int argc, char** argv)
     }
     std::printf("\n%-18s %12s %12.2f\n", viewer->context.window != nullptr ? "present (swap)" : "present (flush)", "",
                 medianPresentMilliseconds(viewer->context));
-    std::printf("\npeak resident memory: %ld KiB\n", memoryKiB("VmHWM:"));
+    std::printf("\npeak resident memory: %ld KiB\n", peakResidentMemoryKiB());
 
     if (longRunFrames > 0) {
         longRun(*viewer, longRunFrames);

@@ -3,7 +3,10 @@
 // always writes the same bytes.
 #include "obj_inputs.h"
 
+#include "common/system_path.h"
+
 #include <algorithm>
+#include <cinttypes>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -37,6 +40,10 @@ constexpr double kGroundHalfSide = 1000.0;
 constexpr double kStatueHeight = 2.0;
 constexpr double kCylinderHeight = 1.0;
 
+// One face corner's position/texture/normal indices, 64-bit on every system
+// (PRIu64 spells their conversion for each).
+#define CORNER "%" PRIu64 "/%" PRIu64 "/%" PRIu64
+
 struct Vec3 {
     double x, y, z;
 };
@@ -44,10 +51,10 @@ struct Vec3 {
 // A file written with printf-style lines.
 class TextFile {
 public:
-    explicit TextFile(const std::filesystem::path& path) : file_(std::fopen(path.c_str(), "wb"), &std::fclose)
+    explicit TextFile(const std::filesystem::path& path) : file_(openFile(utf8FromPath(path), "wb"), &std::fclose)
     {
         if (!file_) {
-            throw std::runtime_error("cannot write " + path.string());
+            throw std::runtime_error("cannot write " + utf8FromPath(path));
         }
     }
 
@@ -142,9 +149,8 @@ std::uint64_t writeWrappedGrid(TextFile& obj, std::uint64_t rows, std::uint64_t 
                 n[corner] = base.normals + grid + 1;
                 t[corner] = base.uvs + (r + dr) * (columns + 1) + c + dc + 1;
             }
-            obj.line("f %lu/%lu/%lu %lu/%lu/%lu %lu/%lu/%lu", p[0], t[0], n[0], p[1], t[1], n[1], p[2], t[2],
-                     n[2]);
-            obj.line("f %lu/%lu/%lu %lu/%lu/%lu %lu/%lu/%lu", p[0], t[0], n[0], p[2], t[2], n[2], p[3], t[3],
+            obj.line("f " CORNER " " CORNER " " CORNER, p[0], t[0], n[0], p[1], t[1], n[1], p[2], t[2], n[2]);
+            obj.line("f " CORNER " " CORNER " " CORNER, p[0], t[0], n[0], p[2], t[2], n[2], p[3], t[3],
                      n[3]);
             triangles += kTrianglesPerQuad;
         }
@@ -200,8 +206,8 @@ void writeBox(TextFile& obj, std::uint64_t k, std::uint64_t& positionsSoFar)
         const std::uint64_t a = first + side[0], b = first + side[1], c = first + side[2],
                             d = first + side[3];
         const int n = side[4];
-        obj.line("f %lu/1/%d %lu/2/%d %lu/3/%d", a, n, b, n, c, n);
-        obj.line("f %lu/1/%d %lu/3/%d %lu/4/%d", a, n, c, n, d, n);
+        obj.line("f %" PRIu64 "/1/%d %" PRIu64 "/2/%d %" PRIu64 "/3/%d", a, n, b, n, c, n);
+        obj.line("f %" PRIu64 "/1/%d %" PRIu64 "/3/%d %" PRIu64 "/4/%d", a, n, c, n, d, n);
     }
     positionsSoFar += kCorners;
 }
@@ -293,7 +299,7 @@ WrittenObj writeCadCylinderObj(const std::string& directory, std::uint64_t capCo
     for (std::uint64_t k = 0; k < capCorners; ++k) {
         const std::uint64_t a = k + 1;
         const std::uint64_t b = (k + 1) % capCorners + 1;
-        obj.line("f %lu/%lu/%lu %lu/%lu/%lu %lu/%lu/%lu %lu/%lu/%lu", a, a, a, b, b, b, b + capCorners, b, b,
+        obj.line("f " CORNER " " CORNER " " CORNER " " CORNER, a, a, a, b, b, b, b + capCorners, b, b,
                  a + capCorners, a, a);
     }
     std::string bottom = "f";
@@ -314,25 +320,25 @@ WrittenObj writeAssemblyObj(const std::string& directory, std::uint64_t groups)
     const std::uint64_t materials = std::min(groups, kAssemblyMaterials);
     return writeBoxes(directory, "assembly", groups, [&](TextFile& obj, TextFile& mtl, std::uint64_t k) {
         if (k < materials) {
-            mtl.line("newmtl finish%lu\nKd %.3f 0.5 0.5", k, hashUnit(k, 0));
+            mtl.line("newmtl finish%" PRIu64 "\nKd %.3f 0.5 0.5", k, hashUnit(k, 0));
         }
-        obj.line("g part%lu\nusemtl finish%lu", k, k % materials);
+        obj.line("g part%" PRIu64 "\nusemtl finish%" PRIu64, k, k % materials);
     });
 }
 
 WrittenObj writeManyMaterialsObj(const std::string& directory, std::uint64_t materials)
 {
     return writeBoxes(directory, "materials", materials, [](TextFile& obj, TextFile& mtl, std::uint64_t k) {
-        mtl.line("newmtl colour%lu\nKd %.3f %.3f %.3f", k, hashUnit(k, 0), hashUnit(k, 1), hashUnit(k, 2));
-        obj.line("o part%lu\nusemtl colour%lu", k, k);
+        mtl.line("newmtl colour%" PRIu64 "\nKd %.3f %.3f %.3f", k, hashUnit(k, 0), hashUnit(k, 1), hashUnit(k, 2));
+        obj.line("o part%" PRIu64 "\nusemtl colour%" PRIu64, k, k);
     });
 }
 
 WrittenObj writeManyTexturesObj(const std::string& directory, std::uint64_t textures)
 {
     return writeBoxes(directory, "textures", textures, [](TextFile& obj, TextFile& mtl, std::uint64_t k) {
-        mtl.line("newmtl painted%lu\nmap_Kd paint%lu.png", k, k);
-        obj.line("o part%lu\nusemtl painted%lu", k, k);
+        mtl.line("newmtl painted%" PRIu64 "\nmap_Kd paint%" PRIu64 ".png", k, k);
+        obj.line("o part%" PRIu64 "\nusemtl painted%" PRIu64, k, k);
     });
 }
 
@@ -343,8 +349,8 @@ WrittenObj writeLibraryPerObjectObj(const std::string& directory, std::uint64_t 
         directory, "libraries", objects,
         [&](TextFile& obj, TextFile&, std::uint64_t k) {
             TextFile own(folder / ("part" + std::to_string(k) + ".mtl"));
-            own.line("newmtl part%lu\nKd 0.5 0.5 0.5", k);
-            obj.line("mtllib part%lu.mtl\no part%lu\nusemtl part%lu", k, k, k);
+            own.line("newmtl part%" PRIu64 "\nKd 0.5 0.5 0.5", k);
+            obj.line("mtllib part%" PRIu64 ".mtl\no part%" PRIu64 "\nusemtl part%" PRIu64, k, k, k);
         },
         false);
 }

@@ -3,6 +3,8 @@
 // models) and noisy images, so PNG decoding does real work.
 #include "bench_fixture.h"
 
+#include "common/system_path.h"
+
 #include <stb_image_write.h>
 
 #include <cstdint>
@@ -25,7 +27,7 @@ constexpr const char* kTextureFiles[kBenchTextureCount] = {"diffuse.png", "specu
 
 void writeGridObj(const std::string& path)
 {
-    std::ofstream obj(path);
+    std::ofstream obj(pathFromUtf8(path));
     obj << "mtllib bench.mtl\no grid\n";
     const int corners = kGridQuads + 1;
     for (int row = 0; row < corners; ++row) {
@@ -74,7 +76,7 @@ BenchFixture writeBenchFixture(const std::string& directory)
     fixture.triangleCount = kGridQuads * kGridQuads * kTrianglesPerQuad;
     writeGridObj(fixture.modelPath);
 
-    std::ofstream mtl(directory + "/bench.mtl");
+    std::ofstream mtl(pathFromUtf8(directory + "/bench.mtl"));
     mtl << "newmtl grid\nmap_Kd " << kTextureFiles[0] << "\nmap_Ks " << kTextureFiles[1]
         << "\nmap_Bump " << kTextureFiles[2] << "\n";
     std::uint32_t seed = kFirstNoiseSeed;

@@ -3,6 +3,7 @@
 // median and minimum of several runs, so a slow start-up can be pinned on a
 // stage.
 #include "app/render_context.h"
+#include "common/system_path.h"
 #include "bench_fixture.h"
 #include "import_bench_options.h"
 #include "model/mesh.h"
@@ -57,18 +58,17 @@ int main(int argc, char** argv)
     if (!parseImportBenchOptions(argc, argv, stop)) {
         return reportCommandLineStop("model_import_bench", stop, kImportBenchUsage);
     }
-    std::optional<RenderContext> context = openRenderContext(ContextKind::Offscreen);
+    std::optional<RenderContext> context = openRenderContext(chooseContextKind(true));
     if (!context) {
         return 1;
     }
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vorlune-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
+    const std::string folder = makeTemporaryFolder("vorlune-bench-");
+    if (folder.empty()) {
         std::puts("model_import_bench: needs a writable temp folder");
         closeRenderContext(*context);
         return 1;
     }
-    const BenchFixture fixture = writeBenchFixture(pattern);
+    const BenchFixture fixture = writeBenchFixture(folder);
 
     std::vector<double> importMs, conversionMs, meshUploadMs, decodeMs, textureUploadMs,
         wholeModelMs;
@@ -121,7 +121,7 @@ int main(int argc, char** argv)
         std::printf("  %-34s %8.2f ms %8.2f ms\n", stage, ordered[ordered.size() / 2],
                     ordered.front());
     }
-    std::filesystem::remove_all(fixture.directory);
+    std::filesystem::remove_all(pathFromUtf8(fixture.directory));
     closeRenderContext(*context);
     return 0;
 }
