@@ -118,11 +118,9 @@ bool enterDataFolder()
     // places are still tried.
     std::error_code error;
     const fs::path workingDirectory = fs::current_path(error);
-    std::error_code programError;
-    const fs::path program = runningProgram(programError);
-    const std::vector<fs::path> candidates =
-        dataFolderCandidates(workingDirectory, programError ? fs::path() : program.parent_path());
-    const std::string programName = programError ? std::string("vorlune") : utf8FromPath(program.filename());
+    const fs::path program = runningProgramFile();
+    const std::vector<fs::path> candidates = dataFolderCandidates(workingDirectory, program.parent_path());
+    const std::string programName = program.empty() ? std::string("vorlune") : utf8FromPath(program.filename());
 
     const std::optional<fs::path> found = findDataFolder(candidates);
     if (!found) {

@@ -19,10 +19,6 @@ double secondsSinceOffscreenStart()
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - offscreenStart).count();
 }
 
-}  // namespace
-
-namespace {
-
 #ifdef _WIN32
 constexpr const char* kWindowSystem = "WGL";
 #else

@@ -11,23 +11,16 @@
 #include "model/image_screening.h"
 
 #include "model/image_limits.h"
+#include "model/jpeg_format.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
-constexpr unsigned char kMarkerPrefix = 0xFF;
-constexpr unsigned char kStartOfImage = 0xD8;
-constexpr unsigned char kDefineHuffmanTables = 0xC4;
-constexpr unsigned char kStartOfScan = 0xDA;
-constexpr unsigned char kBaselineFrame = 0xC0;
-constexpr unsigned char kExtendedFrame = 0xC1;
-constexpr unsigned char kProgressiveFrame = 0xC2;
-constexpr int kCodeLengths = 16;
 constexpr int kMaxCodes = 256;
-constexpr long kLengthFieldBytes = 2;
-constexpr long kTableHeaderBytes = 1 + kCodeLengths;  // class and slot, then counts
+constexpr long kLengthFieldBytes = kJpegLengthFieldBytes;
+constexpr long kTableHeaderBytes = 1 + kJpegCodeLengths;  // class and slot, then counts
 // From a scan marker's second byte: the length field, then the component count.
 constexpr std::size_t kScanComponentCountOffset = 1 + kLengthFieldBytes;
 constexpr int kMaxScanComponents = 4;
@@ -68,19 +61,19 @@ private:
 // where the bytes after it start, or 0 for no JPEG.
 std::size_t jpegBodyStart(const unsigned char* bytes, std::size_t size)
 {
-    if (size == 0 || bytes[0] != kMarkerPrefix) {
+    if (size == 0 || bytes[0] != kJpegMarkerPrefix) {
         return 0;
     }
     std::size_t at = 1;
-    while (at < size && bytes[at] == kMarkerPrefix) {
+    while (at < size && bytes[at] == kJpegMarkerPrefix) {
         ++at;
     }
-    return at < size && bytes[at] == kStartOfImage ? at + 1 : 0;
+    return at < size && bytes[at] == kJpegStartOfImage ? at + 1 : 0;
 }
 
 bool isMarker(const unsigned char* bytes, std::size_t size, std::size_t at, unsigned char marker)
 {
-    return at + 1 < size && bytes[at] == kMarkerPrefix && bytes[at + 1] == marker;
+    return at + 1 < size && bytes[at] == kJpegMarkerPrefix && bytes[at + 1] == marker;
 }
 
 // One table-definition segment, starting at its length field: tables follow
@@ -92,7 +85,7 @@ bool huffmanTablesFit(ByteReader reader)
     while (remaining > 0) {
         reader.next();
         int codes = 0;
-        for (int i = 0; i < kCodeLengths; ++i) {
+        for (int i = 0; i < kJpegCodeLengths; ++i) {
             codes += static_cast<int>(reader.next());
         }
         if (codes > kMaxCodes) {
@@ -111,16 +104,16 @@ bool huffmanTablesFit(ByteReader reader)
 bool progressiveFrame(const unsigned char* bytes, std::size_t size, std::size_t at)
 {
     while (at + 1 < size) {
-        if (bytes[at] != kMarkerPrefix) {
+        if (bytes[at] != kJpegMarkerPrefix) {
             ++at;
             continue;
         }
-        while (at + 1 < size && bytes[at + 1] == kMarkerPrefix) {
+        while (at + 1 < size && bytes[at + 1] == kJpegMarkerPrefix) {
             ++at;
         }
         const unsigned char marker = at + 1 < size ? bytes[at + 1] : 0;
-        if (marker == kBaselineFrame || marker == kExtendedFrame || marker == kProgressiveFrame) {
-            return marker == kProgressiveFrame;
+        if (marker == kJpegBaselineFrame || marker == kJpegExtendedFrame || marker == kJpegProgressiveFrame) {
+            return marker == kJpegProgressiveFrame;
         }
         ByteReader reader(bytes, size, at + 2);
         const std::size_t length = reader.nextBigEndian16();
@@ -156,7 +149,7 @@ std::string jpegWorkFailure(const unsigned char* bytes, std::size_t size, std::s
     long long scans = 0;
     long long blockDecodes = 0;
     for (std::size_t at = bodyStart; at + 1 < size; ++at) {
-        if (!isMarker(bytes, size, at, kStartOfScan)) {
+        if (!isMarker(bytes, size, at, kJpegStartOfScan)) {
             continue;
         }
         ++scans;
@@ -448,7 +441,7 @@ std::string imageStructureFailure(const unsigned char* bytes, std::size_t size)
     // missed; one that merely sits inside other data and happens to read as
     // an oversized table costs that one image.
     for (std::size_t at = 0; at + 1 < size; ++at) {
-        if (isMarker(bytes, size, at, kDefineHuffmanTables) &&
+        if (isMarker(bytes, size, at, kJpegHuffmanTable) &&
             !huffmanTablesFit(ByteReader(bytes, size, at + 2))) {
             return "a JPEG with a Huffman table of more codes than the " + std::to_string(kMaxCodes) +
                    " a table holds";

@@ -3,6 +3,8 @@
 // handful of codes, then the scans.
 #include "progressive_jpeg.h"
 
+#include "model/jpeg_format.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,13 +16,6 @@ constexpr int kBlockSide = 8;
 constexpr int kCoefficients = 64;
 constexpr int kLastAcCoefficient = kCoefficients - 1;
 
-constexpr unsigned char kMarker = 0xFF;
-constexpr unsigned char kStartOfImage = 0xD8;
-constexpr unsigned char kEndOfImage = 0xD9;
-constexpr unsigned char kQuantizationTable = 0xDB;
-constexpr unsigned char kProgressiveFrame = 0xC2;
-constexpr unsigned char kHuffmanTable = 0xC4;
-constexpr unsigned char kStartOfScan = 0xDA;
 constexpr unsigned char kStuffedZero = 0x00;
 
 constexpr int kPrecisionBits = 8;
@@ -29,8 +24,6 @@ constexpr unsigned char kNoSubsampling = 0x11;
 constexpr unsigned char kTableSlot = 0;
 constexpr unsigned char kDcClass = 0x00;
 constexpr unsigned char kAcClass = 0x10;
-constexpr int kCodeLengths = 16;
-constexpr int kLengthFieldBytes = 2;
 
 // DC table: one symbol, category 0 (no change from the previous block's DC),
 // coded as the single bit 0, so every block's DC is 0: a mid grey.
@@ -72,7 +65,7 @@ private:
     void emit()
     {
         out_.push_back(static_cast<char>(current_));
-        if (current_ == kMarker) {
+        if (current_ == kJpegMarkerPrefix) {
             out_.push_back(static_cast<char>(kStuffedZero));
         }
         current_ = 0;
@@ -98,9 +91,9 @@ void putWord(std::string& out, unsigned int value)
 // A marker segment: the marker, then its length (which counts itself) and body.
 void putSegment(std::string& out, unsigned char marker, const std::string& body)
 {
-    putByte(out, kMarker);
+    putByte(out, kJpegMarkerPrefix);
     putByte(out, marker);
-    putWord(out, static_cast<unsigned int>(body.size() + kLengthFieldBytes));
+    putWord(out, static_cast<unsigned int>(body.size() + kJpegLengthFieldBytes));
     out += body;
 }
 
@@ -109,7 +102,7 @@ std::string huffmanTable(unsigned char tableClass, const std::vector<int>& count
 {
     std::string body;
     putByte(body, tableClass | kTableSlot);
-    for (int length = 0; length < kCodeLengths; ++length) {
+    for (int length = 0; length < kJpegCodeLengths; ++length) {
         putByte(body, length < static_cast<int>(countsByLength.size()) ? countsByLength[length] : 0);
     }
     for (unsigned char symbol : symbols) {
@@ -151,14 +144,14 @@ std::string progressiveJpeg(int width, int height, int scans)
     const long long blocks = static_cast<long long>((width + kBlockSide - 1) / kBlockSide) *
                              ((height + kBlockSide - 1) / kBlockSide);
     std::string out;
-    putByte(out, kMarker);
-    putByte(out, kStartOfImage);
+    putByte(out, kJpegMarkerPrefix);
+    putByte(out, kJpegStartOfImage);
 
     // Every quantizer 1: the coefficients are taken as they are coded.
     std::string quantization;
     putByte(quantization, kTableSlot);
     quantization.append(kCoefficients, static_cast<char>(1));
-    putSegment(out, kQuantizationTable, quantization);
+    putSegment(out, kJpegQuantizationTable, quantization);
 
     std::string frame;
     putByte(frame, kPrecisionBits);
@@ -168,20 +161,20 @@ std::string progressiveJpeg(int width, int height, int scans)
     putByte(frame, kComponentId);
     putByte(frame, kNoSubsampling);
     putByte(frame, kTableSlot);
-    putSegment(out, kProgressiveFrame, frame);
+    putSegment(out, kJpegProgressiveFrame, frame);
 
     std::vector<int> dcCounts(kDcCodeLength, 0);
     dcCounts[kDcCodeLength - 1] = 1;
-    putSegment(out, kHuffmanTable, huffmanTable(kDcClass, dcCounts, {kDcNoChange}));
+    putSegment(out, kJpegHuffmanTable, huffmanTable(kDcClass, dcCounts, {kDcNoChange}));
     std::vector<int> acCounts(kEobCodeBits, 0);
     acCounts[kEobCodeBits - 1] = kEobRunSymbols;
     std::vector<unsigned char> eobRuns;
     for (int r = 0; r < kEobRunSymbols; ++r) {
         eobRuns.push_back(static_cast<unsigned char>(r * kRunNibble));
     }
-    putSegment(out, kHuffmanTable, huffmanTable(kAcClass, acCounts, eobRuns));
+    putSegment(out, kJpegHuffmanTable, huffmanTable(kAcClass, acCounts, eobRuns));
 
-    putSegment(out, kStartOfScan, scanHeader(0, 0));
+    putSegment(out, kJpegStartOfScan, scanHeader(0, 0));
     {
         BitWriter bits(out);
         for (long long block = 0; block < blocks; ++block) {
@@ -192,7 +185,7 @@ std::string progressiveJpeg(int width, int height, int scans)
 
     for (int scan = 1; scan < scans; ++scan) {
         const int coefficient = 1 + (scan - 1) % kLastAcCoefficient;
-        putSegment(out, kStartOfScan, scanHeader(coefficient, coefficient));
+        putSegment(out, kJpegStartOfScan, scanHeader(coefficient, coefficient));
         BitWriter bits(out);
         for (long long left = blocks; left > 0;) {
             const int run = static_cast<int>(left < kMaxEobRun ? left : kMaxEobRun);
@@ -204,7 +197,7 @@ std::string progressiveJpeg(int width, int height, int scans)
         bits.finish();
     }
 
-    putByte(out, kMarker);
-    putByte(out, kEndOfImage);
+    putByte(out, kJpegMarkerPrefix);
+    putByte(out, kJpegEndOfImage);
     return out;
 }
