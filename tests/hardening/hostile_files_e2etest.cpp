@@ -10,21 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
-
-// Model import and shader builds on a software renderer take a few seconds,
-// several times that under the sanitizers.
-constexpr double kStartSeconds = 90.0;
-constexpr double kExitSeconds = 60.0;
-constexpr auto kSettle = std::chrono::seconds(1);
 
 
 void replaceWithDirectory(const std::string& path)
@@ -62,16 +54,15 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
     }
 }
 
-// Starts the viewer on the broken copy, lets it settle, checks that it is
+// Starts the viewer on the broken copy and waits for its first drawn frame:
+// by then every file has been read and every line printed. Checks that it is
 // still running, presses Escape and returns everything it printed.
 std::string runUntilEscape(ViewerProcess& viewer)
 {
-    EXPECT_TRUE(viewer.start());
-    EXPECT_TRUE(viewer.waitForWindow(kStartSeconds));
-    std::this_thread::sleep_for(kSettle);
+    EXPECT_TRUE(viewer.startAndWaitForFirstFrame());
     EXPECT_TRUE(viewer.running()) << viewer.output();
     viewer.sendKey("Escape");
-    EXPECT_EQ(viewer.waitForExit(kExitSeconds), 0) << viewer.output();
+    EXPECT_EQ(viewer.waitForExit(kViewerExitSeconds), 0) << viewer.output();
     return viewer.output();
 }
 

@@ -14,7 +14,6 @@
 #include <stb_image_write.h>
 
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -192,11 +191,10 @@ TEST_F(HostileImages, JpegOfMoreScansThanItsSizeWarrantsIsRefusedBeforeDecoding)
     EXPECT_EQ(tenScans.width, 40);
     EXPECT_EQ(tenScans.height, 24);
 
+    // The reason is the screening's, which runs before the decoder.
     const std::string bytes = progressiveJpeg(1024, 1024, 40000);
-    const auto start = std::chrono::steady_clock::now();
     const DecodedImage image = decodeRgbImageFromMemory(
         reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(image.failure,
               "a progressive JPEG of 40000 scans over 1024 x 1024 px, more decoding work than 32 scans "
               "over 8192 x 8192 px, the most this viewer does");

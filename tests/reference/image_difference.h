@@ -2,7 +2,7 @@
 // than a threshold in any channel, and a picture of where they are.
 #pragma once
 
-#include "reference/rgb_image.h"
+#include "support/rgb_image.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -9,7 +9,7 @@
 #include "reference/capture_run.h"
 #include "reference/image_difference.h"
 #include "reference/reference_frames.h"
-#include "reference/rgb_image.h"
+#include "support/rgb_image.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

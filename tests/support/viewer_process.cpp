@@ -15,6 +15,40 @@
 #include <thread>
 #include <utility>
 
+namespace {
+
+// Between two looks at the window or the output: short next to start-up,
+// long enough not to compete with the viewer for the processor.
+constexpr auto kPollInterval = std::chrono::milliseconds(250);
+// A drawn frame's mean red: the window never presented is black (0), the
+// lighting pass's clear colour alone is 115, the lit hallway 60 to 125.
+constexpr double kDrawnFrameMeanRed = 5.0;
+
+double meanRed(const RgbImage& image)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i < image.rgb.size(); i += kRgbChannels) {
+        sum += image.rgb[i];
+    }
+    return image.empty() ? 0.0 : sum / static_cast<double>(image.rgb.size() / kRgbChannels);
+}
+
+// Asks `ready` until it says yes or `seconds` have passed.
+template <typename Ready>
+bool waitUntil(double seconds, Ready ready)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return true;
+}
+
+}  // namespace
+
 ViewerProcess::ViewerProcess()
 {
     std::filesystem::copy(std::string(VORLUNE_SOURCE_DIR) + "/data", dir_.path + "/data",
@@ -110,6 +144,36 @@ int ViewerProcess::waitForExit(double seconds)
 }
 
 #endif
+
+RgbImage ViewerProcess::waitForFirstFrame(double seconds)
+{
+    const std::string path = dir_.file("first-frame.png");
+    RgbImage frame;
+    const bool drawn = waitUntil(seconds, [&] {
+        frame = screenshot(path) ? loadPng(path) : RgbImage();
+        // A viewer that has ended draws nothing more.
+        return meanRed(frame) > kDrawnFrameMeanRed || !running();
+    });
+    return drawn && meanRed(frame) > kDrawnFrameMeanRed ? frame : RgbImage();
+}
+
+testing::AssertionResult ViewerProcess::startAndWaitForFirstFrame()
+{
+    if (!start()) {
+        return testing::AssertionFailure() << "could not start " << binary_;
+    }
+    if (!waitForWindow(kViewerStartSeconds)) {
+        return testing::AssertionFailure() << "no window within " << kViewerStartSeconds
+                                           << " s; the viewer printed: " << output();
+    }
+    firstFrame_ = waitForFirstFrame(kViewerStartSeconds);
+    if (firstFrame_.empty()) {
+        return testing::AssertionFailure() << "no frame drawn within " << kViewerStartSeconds << " s ("
+                                           << (running() ? "still running" : "ended")
+                                           << "); the viewer printed: " << output();
+    }
+    return testing::AssertionSuccess();
+}
 
 std::string ViewerProcess::output() const
 {

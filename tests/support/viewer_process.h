@@ -4,11 +4,21 @@
 // would (xdotool), for end-to-end tests.
 #pragma once
 
+#include "support/rgb_image.h"
 #include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
 
 #include <sys/types.h>
 
 #include <string>
+
+// How long a test waits for the viewer's window and for its first drawn
+// frame: start-up imports every model and builds every shader, which under
+// the sanitizers on a machine busy with other work takes minutes. A wait
+// ends as soon as what it waits for is there.
+constexpr double kViewerStartSeconds = 300.0;
+constexpr double kViewerExitSeconds = 60.0;
 
 class ViewerProcess {
 public:
@@ -25,6 +35,14 @@ public:
     bool start();
     // Waits until the window is visible; returns false after `seconds`.
     bool waitForWindow(double seconds);
+    // Starts the binary and waits for its window and then its first drawn
+    // frame, each within kViewerStartSeconds; on failure says which did not
+    // come and what the viewer printed. The window appears before the scene
+    // has loaded, so a test that presses a key waits for this first: a key
+    // pressed earlier may end start-up before the scene has loaded.
+    testing::AssertionResult startAndWaitForFirstFrame();
+    // The frame that startAndWaitForFirstFrame saw.
+    const RgbImage& firstFrame() const { return firstFrame_; }
     // Sends a key press and release (an xdotool key name, e.g. "Escape").
     void sendKey(const std::string& key);
     // Waits for exit; returns the exit status, or -1 if it did not exit in
@@ -37,10 +55,17 @@ public:
     bool screenshot(const std::string& pngPath);
 
 private:
+    // Takes screenshots until the window shows a frame the viewer drew and
+    // returns it; an empty image after `seconds`. Until the first frame is
+    // presented the window is black, while every drawn frame holds at least
+    // the lighting pass's clear colour.
+    RgbImage waitForFirstFrame(double seconds);
+
     TempDir dir_;
     std::string binary_ = VORLUNE_BINARY;
     std::string workingDirectory_ = dir_.path;
     pid_t pid_ = -1;
     std::string windowId_;
     int exitStatus_ = -1;
+    RgbImage firstFrame_;
 };

@@ -5,7 +5,7 @@
 // when either image cannot be read), 2 on a usage error.
 #include "common/command_line.h"
 #include "reference/image_difference.h"
-#include "reference/rgb_image.h"
+#include "support/rgb_image.h"
 
 #include <cstdio>
 #include <string>
