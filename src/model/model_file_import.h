@@ -19,6 +19,7 @@ struct ImportedModelFile {
 };
 
 // Imports `path` as every model is imported (screened, with kImportFlags)
-// and converts each mesh its node tree names. Never throws: running out of
-// memory on a huge file is one more reason for the import to fail.
+// and converts each mesh its node tree names. A file that yields no triangle
+// to draw fails with that reason. Never throws: running out of memory on a
+// huge file is one more reason for the import to fail.
 ImportedModelFile importModelFile(const std::string& path);

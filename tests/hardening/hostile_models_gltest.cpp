@@ -129,6 +129,27 @@ TEST_F(HostileModels, MissingMaterialLibraryKeepsTheGeometryWithoutTextures)
     EXPECT_TRUE(model->loadedTextures.empty());
 }
 
+// Files that import without error and yield nothing a triangle list can
+// draw; UTF-16 without a byte-order mark reads as text without statements.
+TEST_F(HostileModels, FilesWithNoTrianglesToDrawSaySoInOneLine)
+{
+    std::string utf16;
+    for (const char c : kTriangle + "f 1 2 3\n") {
+        utf16 += std::string{c, '\0'};
+    }
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"comments only", "# a model with nothing in it at all\n"},
+        {"points only", kTriangle + "p 1 2 3\n"},
+        {"lines only", kTriangle + "l 1 2 3\n"},
+        {"UTF-16 without a byte-order mark", utf16},
+    };
+    for (const auto& [what, obj] : cases) {
+        const std::unique_ptr<Model> model = importObj(obj);
+        EXPECT_EQ(printed, "ERROR::ASSIMP:: " + modelPath() + ": no triangles to draw\n") << what;
+        EXPECT_TRUE(model->meshes.empty()) << what;
+    }
+}
+
 // Files the importer accepts however odd they are: a file cut off inside its
 // last face keeps the faces before it (the stub is two corners, a line, which
 // never reaches the triangle list); faces may come before their vertices.
@@ -140,7 +161,6 @@ TEST_F(HostileModels, OddButReadableObjFilesImportSilentlyIntoWholeTriangles)
         std::size_t corners;
     };
     const std::vector<Case> cases = {
-        {"comments only", "# a model with nothing in it at all\n", 0},
         {"cut off mid-face", kTriangle + "v 1 1 0\nf 1 2 3\nf 2 4", 3},
         {"face before its vertices", "f 1 2 3\n" + kTriangle, 3},
     };
