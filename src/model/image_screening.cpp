@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace {
 
@@ -97,11 +98,11 @@ bool huffmanTablesFit(ByteReader reader)
     return true;
 }
 
-// Whether the frame the decoder reads is progressive: the segments after the
-// start of image, each skipped by its length, up to the first frame header.
-// Only for the words of a refusal, so a file the decoder would refuse on the
-// way may give either answer.
-bool progressiveFrame(const unsigned char* bytes, std::size_t size, std::size_t at)
+// Where the frame header the decoder reads starts (its marker's FF): the
+// segments after the start of image, each skipped by its length, up to the
+// first frame header. 0 when none is found. Only for the words of a refusal,
+// so a file the decoder would refuse on the way may give either answer.
+std::size_t jpegFrameHeader(const unsigned char* bytes, std::size_t size, std::size_t at)
 {
     while (at + 1 < size) {
         if (bytes[at] != kJpegMarkerPrefix) {
@@ -113,16 +114,22 @@ bool progressiveFrame(const unsigned char* bytes, std::size_t size, std::size_t 
         }
         const unsigned char marker = at + 1 < size ? bytes[at + 1] : 0;
         if (marker == kJpegBaselineFrame || marker == kJpegExtendedFrame || marker == kJpegProgressiveFrame) {
-            return marker == kJpegProgressiveFrame;
+            return at;
         }
         ByteReader reader(bytes, size, at + 2);
         const std::size_t length = reader.nextBigEndian16();
         if (length < kLengthFieldBytes) {
-            return false;
+            return 0;
         }
         at += 2 + length;
     }
-    return false;
+    return 0;
+}
+
+bool progressiveFrame(const unsigned char* bytes, std::size_t size, std::size_t at)
+{
+    const std::size_t frame = jpegFrameHeader(bytes, size, at);
+    return frame != 0 && bytes[frame + 1] == kJpegProgressiveFrame;
 }
 
 // The blocks a scan decodes of one component of a `width` x `height` image,
@@ -429,7 +436,64 @@ std::string hdrWorkFailure(const unsigned char* bytes, std::size_t size, int wid
     return std::string();
 }
 
+// PNG: the signature, then the header chunk's length and type, then its
+// width and height as big-endian 32-bit numbers.
+constexpr unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr char kPngHeaderChunk[] = "IHDR";
+constexpr std::size_t kPngChunkLengthBytes = 4;
+constexpr std::size_t kPngChunkTypeBytes = 4;
+
+unsigned long nextBigEndian32(ByteReader& in)
+{
+    const unsigned long high = in.nextBigEndian16();
+    return high << 16 | in.nextBigEndian16();
+}
+
+unsigned int nextLittleEndian16(ByteReader& in)
+{
+    const unsigned int low = in.next();
+    return low | in.next() << 8;
+}
+
+std::optional<DeclaredImageSize> pngSize(const unsigned char* bytes, std::size_t size)
+{
+    const std::size_t typeAt = sizeof(kPngSignature) + kPngChunkLengthBytes;
+    const std::size_t sizeAt = typeAt + kPngChunkTypeBytes;
+    if (size < sizeAt || !std::equal(std::begin(kPngSignature), std::end(kPngSignature), bytes) ||
+        !std::equal(kPngHeaderChunk, kPngHeaderChunk + kPngChunkTypeBytes, bytes + typeAt)) {
+        return std::nullopt;
+    }
+    ByteReader in(bytes, size, sizeAt);
+    const long long width = static_cast<long long>(nextBigEndian32(in));
+    return DeclaredImageSize{width, static_cast<long long>(nextBigEndian32(in))};
+}
+
+// The frame header: marker, length, sample precision, then height and width.
+constexpr std::size_t kJpegFrameSizeOffset = 2 + kLengthFieldBytes + 1;
+
 }  // namespace
+
+std::optional<DeclaredImageSize> declaredImageSize(const unsigned char* bytes, std::size_t size)
+{
+    if (bytes == nullptr) {
+        return std::nullopt;
+    }
+    if (isGif(bytes, size)) {
+        ByteReader in(bytes, size, kGifSignatureBytes + 2);
+        const long long width = nextLittleEndian16(in);
+        return DeclaredImageSize{width, nextLittleEndian16(in)};
+    }
+    if (const std::size_t bodyStart = jpegBodyStart(bytes, size); bodyStart != 0) {
+        const std::size_t frame = jpegFrameHeader(bytes, size, bodyStart);
+        if (frame == 0) {
+            return std::nullopt;
+        }
+        ByteReader in(bytes, size, frame + kJpegFrameSizeOffset);
+        const long long height = in.nextBigEndian16();
+        return DeclaredImageSize{in.nextBigEndian16(), height};
+    }
+    return pngSize(bytes, size);
+}
 
 std::string imageStructureFailure(const unsigned char* bytes, std::size_t size)
 {

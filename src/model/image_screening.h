@@ -7,7 +7,20 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+
+struct DeclaredImageSize {
+    long long width = 0;
+    long long height = 0;
+};
+
+// The size a GIF's screen, a PNG's header chunk or a JPEG's frame header
+// declares, read as the decoder reads it; nothing for other formats or
+// where the header is missing. The decoder refuses a side over this
+// viewer's limit while reading these headers, and then reports only that no
+// format took the file: this gives the real reason.
+std::optional<DeclaredImageSize> declaredImageSize(const unsigned char* bytes, std::size_t size);
 
 // Empty unless the bytes hold a structure the decoder would write past its
 // tables for (a JPEG Huffman table with more codes than a table has room

@@ -197,6 +197,11 @@ DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t si
     int channels = 0;
     forgetImageDecoderFailure();
     if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
+        if (const std::optional<DeclaredImageSize> declared = declaredImageSize(bytes, size)) {
+            if (std::string why = imageSizeFailure(declared->width, declared->height); !why.empty()) {
+                return failedDecode(std::move(why));
+            }
+        }
         return failedDecode(decoderFailure());
     }
     // A BMP stores its rows top first when its height is negative, and the

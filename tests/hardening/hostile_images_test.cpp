@@ -137,6 +137,12 @@ TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
     psd += std::string("\0\x08\0\x03", 4);  // 8 bits, RGB
     psd += std::string(14, '\0');
     const std::string pnm = "P6\n20000 20000\n255\n" + std::string(16, '\0');
+    // Headers whose size the decoder itself refuses, saying only that no
+    // format took the file: a GIF's screen, a PNG's header chunk, a JPEG's frame.
+    const std::string gif = std::string("GIF89a\x20\x4e\x20\x4e", 10) + std::string(16, '\0');
+    const std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x4e\x20\0\0\x4e\x20\x08\x02", 26) +
+                            std::string(16, '\0');
+    const std::string jpeg = std::string("\xff\xd8\xff\xc0\0\x11\x08\x4e\x20\x4e\x20\x03", 12) + std::string(16, '\0');
 
     const long before = peakResidentMemoryKiB();
     EXPECT_EQ(decode(bmp(kHuge, kHuge, 16)).failure,
@@ -144,6 +150,9 @@ TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
     EXPECT_FALSE(decode(bmp(kHuge, -kHuge, 16)).hasPixels) << "top-down rows";
     EXPECT_FALSE(decode(psd).hasPixels);
     EXPECT_FALSE(decode(pnm).hasPixels);
+    for (const std::string& header : {gif, png, jpeg}) {
+        EXPECT_EQ(decode(header).failure, "20000 x 20000 px, more than the 16384 px on a side this viewer accepts");
+    }
     EXPECT_EQ(decode(bmp(kMaxImageSide, -(kMaxImageSide / 4 + 1), 16)).failure,
               "16384 x 4097 px, 257 MiB as RGBA, more than the 256 MiB this viewer decodes");
     EXPECT_LT(peakResidentMemoryKiB() - before, kAllowedGrowthKilobytes);
