@@ -73,7 +73,11 @@ TEST(ToolOptions, CaptureRefusesTimesAndAnglesOutOfRange)
                     {{"--free-look", "10,95", "1"}, "--free-look's pitch takes degrees from -89 to 89, not 95"},
                     {{"--free-look", "x,0", "1"}, "--free-look's yaw takes degrees from -360 to 360, not x"},
                     {{"--frames", "3", "1"}, "unknown option --frames"},
-                    {{"1", "--out"}, "--out needs a value"}});
+                    {{"1", "--out"}, "--out needs a value"},
+                    // "-000.png" makes 255 bytes of a 247-character prefix.
+                    {{"--prefix", std::string(247, 'p'), "0"}, ""},
+                    {{"--prefix", std::string(248, 'p'), "0"},
+                     "--prefix of 248 characters makes file names of 256, more than the 255 a file name may have"}});
 }
 
 TEST(ToolOptions, ModelImportBenchAndGeneratorTakeNoOptions)

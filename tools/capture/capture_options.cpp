@@ -2,6 +2,8 @@
 
 #include "camera/camera.h"
 
+#include <cstdio>
+
 const char* const kCaptureUsage =
     "usage: capture [options] TIME [TIME...]\n"
     "Renders Vorlune's frames at the given clock times (seconds since start, ascending)\n"
@@ -25,6 +27,11 @@ constexpr DecimalRange kTimeRange{0.0, 3600.0};
 // One turn either way; the camera itself stops short of straight up or down.
 constexpr DecimalRange kYawRange{-360.0, 360.0};
 constexpr DecimalRange kPitchRange{-kMaxPitch, kMaxPitch};
+
+// The longest file name most file systems take, in bytes (NAME_MAX on
+// Linux; Windows counts UTF-16 units, which for these ASCII names is the
+// same). A longer name is refused before any frame is rendered for it.
+constexpr std::size_t kMaxFileNameBytes = 255;
 
 bool validPrefix(const std::string& prefix)
 {
@@ -122,6 +129,13 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
 
 }  // namespace
 
+std::string frameFileName(const std::string& prefix, std::size_t index)
+{
+    char suffix[sizeof("-18446744073709551615.png")];
+    std::snprintf(suffix, sizeof(suffix), "-%03zu.png", index);
+    return prefix + suffix;
+}
+
 std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, CommandLineStop& stop)
 {
     CaptureOptions options;
@@ -151,6 +165,14 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, char** argv, Command
     }
     if (options.times.empty()) {
         stop.refusal = "no times given";
+        return std::nullopt;
+    }
+    // The last frame's name is the longest.
+    const std::string longestName = frameFileName(options.prefix, options.times.size() - 1);
+    if (longestName.size() > kMaxFileNameBytes) {
+        stop.refusal = "--prefix of " + std::to_string(options.prefix.size()) + " characters makes file names of " +
+                       std::to_string(longestName.size()) + ", more than the " + std::to_string(kMaxFileNameBytes) +
+                       " a file name may have";
         return std::nullopt;
     }
     return options;

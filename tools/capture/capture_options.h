@@ -4,6 +4,7 @@
 
 #include "common/command_line.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ struct CaptureOptions {
     // there is no other way).
     bool offscreen = false;
 };
+
+// The name of frame `index`'s image: PREFIX-NNN.png.
+std::string frameFileName(const std::string& prefix, std::size_t index);
 
 // The options argv asks for, or nothing, with `stop` saying why (--help, or
 // the refused argument).

@@ -11,7 +11,6 @@
 
 #include <GL/glew.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <vector>
@@ -35,9 +34,7 @@ ScriptedFrame scriptedFrame(const CaptureOptions& options, size_t index)
 
 std::string framePath(const CaptureOptions& options, size_t index)
 {
-    char name[64];
-    std::snprintf(name, sizeof(name), "-%03zu.png", index);
-    return utf8FromPath(pathFromUtf8(options.outputDirectory) / pathFromUtf8(options.prefix + name));
+    return utf8FromPath(pathFromUtf8(options.outputDirectory) / pathFromUtf8(frameFileName(options.prefix, index)));
 }
 
 // Framebuffer 0's back buffer, the window's or the offscreen pbuffer's, holds
