@@ -236,8 +236,12 @@ check_package() {
     wine_pid=$!
     window=$(timeout 120 xdotool search --sync --onlyvisible --name "^Vorlune\$" | head -1)
     [ -n "$window" ] || { echo "windows.sh: no Vorlune window"; exit 1; }
-    sleep 5
-    import -window "$window" "$3"
+    # The window appears before the scene has loaded: look until it shows a
+    # drawn picture, as long as a slow machine may need.
+    until import -window "$window" "$3" 2>/dev/null && [ "$(identify -format %k "$3")" -gt 1000 ]; do
+      [ $SECONDS -lt 300 ] || break
+      sleep 0.5
+    done
     # xdotool complains about Xvfb'\''s focus; the key still arrives.
     xdotool key --window "$window" Escape 2>/dev/null
     wait "$wine_pid"
