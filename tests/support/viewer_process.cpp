@@ -17,8 +17,8 @@
 
 namespace {
 
-// Between two looks at the window or the output: short next to start-up,
-// long enough not to compete with the viewer for the processor.
+// Between two looks at the window: short next to start-up, long enough not
+// to compete with the viewer for the processor.
 constexpr auto kPollInterval = std::chrono::milliseconds(250);
 // A drawn frame's mean red: the window never presented is black (0), the
 // lighting pass's clear colour alone is 115, the lit hallway 60 to 125.
@@ -31,20 +31,6 @@ double meanRed(const RgbImage& image)
         sum += image.rgb[i];
     }
     return image.empty() ? 0.0 : sum / static_cast<double>(image.rgb.size() / kRgbChannels);
-}
-
-// Asks `ready` until it says yes or `seconds` have passed.
-template <typename Ready>
-bool waitUntil(double seconds, Ready ready)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!ready()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(kPollInterval);
-    }
-    return true;
 }
 
 }  // namespace
@@ -148,13 +134,16 @@ int ViewerProcess::waitForExit(double seconds)
 RgbImage ViewerProcess::waitForFirstFrame(double seconds)
 {
     const std::string path = dir_.file("first-frame.png");
-    RgbImage frame;
-    const bool drawn = waitUntil(seconds, [&] {
-        frame = screenshot(path) ? loadPng(path) : RgbImage();
-        // A viewer that has ended draws nothing more.
-        return meanRed(frame) > kDrawnFrameMeanRed || !running();
-    });
-    return drawn && meanRed(frame) > kDrawnFrameMeanRed ? frame : RgbImage();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    // A viewer that has ended draws nothing more.
+    while (running() && std::chrono::steady_clock::now() < deadline) {
+        RgbImage frame = screenshot(path) ? loadPng(path) : RgbImage();
+        if (meanRed(frame) > kDrawnFrameMeanRed) {
+            return frame;
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return RgbImage();
 }
 
 testing::AssertionResult ViewerProcess::startAndWaitForFirstFrame()
