@@ -48,6 +48,16 @@ public:
         const unsigned int high = next();
         return high << 8 | next();
     }
+    unsigned long nextBigEndian32()
+    {
+        const unsigned long high = nextBigEndian16();
+        return high << 16 | nextBigEndian16();
+    }
+    unsigned int nextLittleEndian16()
+    {
+        const unsigned int low = next();
+        return low | next() << 8;
+    }
     void skip(std::size_t count) { at_ += count; }
     bool atEnd() const { return at_ >= size_; }
 
@@ -443,18 +453,6 @@ constexpr char kPngHeaderChunk[] = "IHDR";
 constexpr std::size_t kPngChunkLengthBytes = 4;
 constexpr std::size_t kPngChunkTypeBytes = 4;
 
-unsigned long nextBigEndian32(ByteReader& in)
-{
-    const unsigned long high = in.nextBigEndian16();
-    return high << 16 | in.nextBigEndian16();
-}
-
-unsigned int nextLittleEndian16(ByteReader& in)
-{
-    const unsigned int low = in.next();
-    return low | in.next() << 8;
-}
-
 std::optional<DeclaredImageSize> pngSize(const unsigned char* bytes, std::size_t size)
 {
     const std::size_t typeAt = sizeof(kPngSignature) + kPngChunkLengthBytes;
@@ -464,8 +462,8 @@ std::optional<DeclaredImageSize> pngSize(const unsigned char* bytes, std::size_t
         return std::nullopt;
     }
     ByteReader in(bytes, size, sizeAt);
-    const long long width = static_cast<long long>(nextBigEndian32(in));
-    return DeclaredImageSize{width, static_cast<long long>(nextBigEndian32(in))};
+    const long long width = static_cast<long long>(in.nextBigEndian32());
+    return DeclaredImageSize{width, static_cast<long long>(in.nextBigEndian32())};
 }
 
 // The frame header: marker, length, sample precision, then height and width.
@@ -480,8 +478,8 @@ std::optional<DeclaredImageSize> declaredImageSize(const unsigned char* bytes, s
     }
     if (isGif(bytes, size)) {
         ByteReader in(bytes, size, kGifSignatureBytes + 2);
-        const long long width = nextLittleEndian16(in);
-        return DeclaredImageSize{width, nextLittleEndian16(in)};
+        const long long width = in.nextLittleEndian16();
+        return DeclaredImageSize{width, in.nextLittleEndian16()};
     }
     if (const std::size_t bodyStart = jpegBodyStart(bytes, size); bodyStart != 0) {
         const std::size_t frame = jpegFrameHeader(bytes, size, bodyStart);

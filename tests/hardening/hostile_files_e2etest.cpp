@@ -18,7 +18,6 @@
 
 namespace {
 
-
 void replaceWithDirectory(const std::string& path)
 {
     std::filesystem::remove(path);

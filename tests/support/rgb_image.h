@@ -24,6 +24,17 @@ struct RgbImage {
     unsigned char* pixel(int x, int y) { return &rgb[(static_cast<size_t>(y) * width + x) * kRgbChannels]; }
 };
 
+// The mean of one channel (0 red, 1 green, 2 blue) over the image; 0 for
+// an empty one.
+inline double meanChannel(const RgbImage& image, int channel)
+{
+    double sum = 0.0;
+    for (size_t i = channel; i < image.rgb.size(); i += kRgbChannels) {
+        sum += image.rgb[i];
+    }
+    return image.empty() ? 0.0 : sum / static_cast<double>(image.rgb.size() / kRgbChannels);
+}
+
 // An empty image when the file is missing or not an image.
 inline RgbImage loadPng(const std::string& path)
 {

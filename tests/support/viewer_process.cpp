@@ -20,18 +20,10 @@ namespace {
 // Between two looks at the window: short next to start-up, long enough not
 // to compete with the viewer for the processor.
 constexpr auto kPollInterval = std::chrono::milliseconds(250);
-// A drawn frame's mean red: the window never presented is black (0), the
-// lighting pass's clear colour alone is 115, the lit hallway 60 to 125.
+// A drawn frame's mean red: until the first frame is presented the window is
+// black (0), while every drawn frame holds at least the lighting pass's
+// clear colour (115 alone); the lit hallway is 60 to 125.
 constexpr double kDrawnFrameMeanRed = 5.0;
-
-double meanRed(const RgbImage& image)
-{
-    double sum = 0.0;
-    for (std::size_t i = 0; i < image.rgb.size(); i += kRgbChannels) {
-        sum += image.rgb[i];
-    }
-    return image.empty() ? 0.0 : sum / static_cast<double>(image.rgb.size() / kRgbChannels);
-}
 
 }  // namespace
 
@@ -131,14 +123,13 @@ int ViewerProcess::waitForExit(double seconds)
 
 #endif
 
-RgbImage ViewerProcess::waitForFirstFrame(double seconds)
+RgbImage ViewerProcess::waitForFrame(const std::function<bool(const RgbImage&)>& shows, double seconds)
 {
-    const std::string path = dir_.file("first-frame.png");
+    const std::string path = dir_.file("screenshot.png");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    // A viewer that has ended draws nothing more.
     while (running() && std::chrono::steady_clock::now() < deadline) {
         RgbImage frame = screenshot(path) ? loadPng(path) : RgbImage();
-        if (meanRed(frame) > kDrawnFrameMeanRed) {
+        if (!frame.empty() && shows(frame)) {
             return frame;
         }
         std::this_thread::sleep_for(kPollInterval);
@@ -155,7 +146,8 @@ testing::AssertionResult ViewerProcess::startAndWaitForFirstFrame()
         return testing::AssertionFailure() << "no window within " << kViewerStartSeconds
                                            << " s; the viewer printed: " << output();
     }
-    firstFrame_ = waitForFirstFrame(kViewerStartSeconds);
+    firstFrame_ = waitForFrame([](const RgbImage& frame) { return meanChannel(frame, 0) > kDrawnFrameMeanRed; },
+                               kViewerStartSeconds);
     if (firstFrame_.empty()) {
         return testing::AssertionFailure() << "no frame drawn within " << kViewerStartSeconds << " s ("
                                            << (running() ? "still running" : "ended")

@@ -11,6 +11,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 
 // How long a test waits for the viewer's window and for its first drawn
@@ -43,6 +44,10 @@ public:
     testing::AssertionResult startAndWaitForFirstFrame();
     // The frame that startAndWaitForFirstFrame saw.
     const RgbImage& firstFrame() const { return firstFrame_; }
+    // Takes screenshots of the running viewer's window until one `shows`
+    // what the test waits for, and returns it; an empty image after
+    // `seconds`, or once the viewer has ended.
+    RgbImage waitForFrame(const std::function<bool(const RgbImage&)>& shows, double seconds);
     // Sends a key press and release (an xdotool key name, e.g. "Escape").
     void sendKey(const std::string& key);
     // Waits for exit; returns the exit status, or -1 if it did not exit in
@@ -55,12 +60,6 @@ public:
     bool screenshot(const std::string& pngPath);
 
 private:
-    // Takes screenshots until the window shows a frame the viewer drew and
-    // returns it; an empty image after `seconds`. Until the first frame is
-    // presented the window is black, while every drawn frame holds at least
-    // the lighting pass's clear colour.
-    RgbImage waitForFirstFrame(double seconds);
-
     TempDir dir_;
     std::string binary_ = VORLUNE_BINARY;
     std::string workingDirectory_ = dir_.path;
