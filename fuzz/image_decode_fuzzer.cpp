@@ -1,50 +1,57 @@
-// Fuzzes image decoding as texture loading does it: any bytes, decoded to
-// 8-bit RGB. Beyond crashes and sanitizer reports, a result that breaks what
-// the upload or the failure report relies on is a finding.
+// Fuzzes image decoding as texture loading runs it: any bytes, written to a
+// file and decoded to 8-bit RGB by the loading worker. A decoder that
+// crashes or passes a limit there costs one texture, so that is an outcome,
+// not a finding. A finding is a reply the upload or the failure report
+// could not rely on, besides any sanitizer report in this process.
 //
 // The upload needs a sensible size and a full block of 3 bytes a pixel,
 // every one of which is read here; the report needs a reason exactly when
 // there are no pixels.
-#include "model/image_limits.h"
-#include "model/image_screening.h"
-#include "model/texture_loader.h"
-
-#include <stb_image.h>
+#include "common/system_path.h"
+#include "loading/image_limits.h"
+#include "loading/loading_worker.h"
+#include "worker_coverage.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
 constexpr std::size_t kRgbChannels = 3;
-// An image the limits accept costs time in proportion to its pixels, seconds
-// under the sanitizers for the largest, mostly spent filling pixels the
-// parsers never look at: mutated sizes made the run ten times slower. Inputs
-// that declare more pixels than this, within the limits, are left out, so
-// the run explores the parsers; sizes beyond the limits, which are refused
-// before decoding, still run.
-constexpr long long kMaxFuzzedPixels = 1 << 20;
+// An image the limits accept costs time in proportion to its pixels, mostly
+// spent filling pixels the parsers never look at: mutated sizes made the run
+// ten times slower. This memory limit stops a decode of more than a few
+// million pixels at its first allocation, so the run explores the parsers;
+// sizes beyond the image limits are still refused before decoding.
+constexpr LoadLimits kFuzzLimits{2.0, 16 * kMebibyte, 10.0};
 
-// The size the header declares, read as decoding reads it: only after the
-// screening, which keeps the header reading from writing past its tables.
-bool declaresLargeAcceptedImage(const std::uint8_t* data, std::size_t size)
+// One worker for the fuzzer's life (replaced by the client whenever a
+// request fails), and one file the inputs are written to.
+struct Session {
+    // Before the worker, which inherits it.
+    WorkerCoverage coverage;
+    std::string folder = makeTemporaryFolder("vorlune-image-fuzz-");
+    LoadingWorker worker{VORLUNE_FUZZ_WORKER};
+
+    ~Session()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+};
+
+Session& session()
 {
-    if (size > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
-        !imageStructureFailure(data, size).empty()) {
-        return false;
+    static Session instance;
+    if (instance.folder.empty()) {
+        std::fprintf(stderr, "no temporary folder for the inputs\n");
+        std::abort();
     }
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    if (!stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels)) {
-        return false;
-    }
-    const long long rows = height < 0 ? -static_cast<long long>(height) : height;
-    const long long pixels = static_cast<long long>(width) * rows;
-    return pixels > kMaxFuzzedPixels && imageSizeFailure(width, rows).empty();
+    return instance;
 }
 
 void fail(const char* why, int width, int height)
@@ -57,17 +64,21 @@ void fail(const char* why, int width, int height)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (declaresLargeAcceptedImage(data, size)) {
-        return 0;
-    }
-    const DecodedImage image = decodeRgbImageFromMemory(data, size);
+    Session& s = session();
+    const std::string path = s.folder + "/image";
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    s.coverage.clear();
+    const LoadReply reply = s.worker.run({LoadKind::Image, path, kFuzzLimits});
+    s.coverage.collect();
+    const DecodedImage& image = reply.image;
     if (!image.pixels) {
-        if (image.failure.empty()) {
+        if (image.failure.empty() && reply.failure.empty()) {
             fail("no pixels and no reason", image.width, image.height);
         }
         return 0;
     }
-    if (!image.failure.empty()) {
+    if (!image.failure.empty() || !reply.failure.empty()) {
         fail("pixels and a reason for having none", image.width, image.height);
     }
     if (image.width <= 0 || image.height <= 0) {
@@ -79,8 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) > kMaxImagePixels) {
         fail("more pixels than the limit", image.width, image.height);
     }
-    // The upload reads every byte; reading them here lets AddressSanitizer
-    // catch a pixel block shorter than its size claims.
+    // The upload reads every byte; reading them here makes a pixel block
+    // that runs past the reply's memory fault in the fuzzer, not the viewer.
     const std::size_t bytes =
         static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * kRgbChannels;
     volatile unsigned char sink = 0;

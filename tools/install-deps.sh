@@ -8,6 +8,7 @@
 #   tools/install-deps.sh package      ... and tools/check_package.sh
 #   tools/install-deps.sh bench        ... and tools/bench_loading.sh
 #   tools/install-deps.sh trace        ... and tools/compare_gl_traces.sh
+#   tools/install-deps.sh strace       ... and tracing the loading worker
 # Idempotent: when everything is already installed it only checks and returns.
 # Installing needs root; other users go through sudo.
 set -euo pipefail
@@ -19,6 +20,8 @@ packages=(
   # EGL: the capture program, the benchmark and the GL tests render without
   # a display server.
   libegl-dev
+  # The loading worker's system-call filter.
+  libseccomp-dev
   xvfb xauth xdotool imagemagick
   # The shader test's reference compiler; cpack's dependency scan of the
   # programs needs file.
@@ -39,8 +42,10 @@ for stage in "$@"; do
     # The GL call recorder, and the interpreter of the script that
     # normalises its dumps.
     trace) packages+=(apitrace python3) ;;
+    # The system calls the loading worker makes, for its filter's list.
+    strace) packages+=(strace) ;;
     *)
-      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz, package, bench or trace)" >&2
+      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz, package, bench, trace or strace)" >&2
       exit 2
       ;;
   esac

@@ -112,6 +112,24 @@ fs::path runningProgramFile()
     return error ? fs::path() : program;
 }
 
+fs::path loadingWorkerProgram()
+{
+#ifdef _WIN32
+    const fs::path name = "vorlune-worker.exe";
+#else
+    const fs::path name = "vorlune-worker";
+#endif
+    const fs::path folder = runningProgramFile().parent_path();
+    const fs::path candidates[] = {folder / name, folder / ".." / "libexec" / "vorlune" / name};
+    for (const fs::path& candidate : candidates) {
+        std::error_code error;
+        if (fs::is_regular_file(candidate, error)) {
+            return candidate.lexically_normal();
+        }
+    }
+    return candidates[0];
+}
+
 bool enterDataFolder()
 {
     // Either may be unknown (a removed start folder, no /proc): the other

@@ -28,6 +28,11 @@ std::string dataFolderNotFoundLine(const std::string& programName,
 // say (no /proc).
 std::filesystem::path runningProgramFile();
 
+// The loading worker's file: beside the running program (a build folder),
+// else in ../libexec/vorlune/ from it (an install). Where neither exists,
+// the first, so that the failure names a place.
+std::filesystem::path loadingWorkerProgram();
+
 // Settles the running program in its data folder. When there is none it
 // writes the line above on standard error and returns false: the caller
 // exits with status 1 before it opens a window.

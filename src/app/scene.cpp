@@ -72,8 +72,8 @@ void placeIfComposed(Model* model, float x, float angle)
 // others, end with the context).
 class SceneLoader {
 public:
-    explicit SceneLoader(const LoadingEvents& pollEvents)
-        : pollEvents_(pollEvents), cache_([this] { return poll(); })
+    SceneLoader(const std::string& workerProgram, const LoadingEvents& pollEvents)
+        : pollEvents_(pollEvents), cache_(workerProgram, [this] { return poll(); })
     {
         poll();
     }
@@ -116,12 +116,12 @@ private:
 
 }  // namespace
 
-bool composeScene(const LoadingEvents& pollEvents)
+bool composeScene(const std::string& workerProgram, const LoadingEvents& pollEvents)
 {
     const Placement origin{0.0f, 0.0f, 0.0f, 0.0f};
     const Placement alarmStart{0.0f, kAlarmLightHeight, 0.0f, 0.0f};
 
-    SceneLoader loader(pollEvents);
+    SceneLoader loader(workerProgram, pollEvents);
     Model* hallway = loader.placeNew(kHallwayPath, origin);
     std::vector<Model*> pipes;
     for (const Placement& at : kPipePlacements) {

@@ -6,6 +6,7 @@
 #include "render/draw_lists.h"
 
 #include <functional>
+#include <string>
 
 class Model;
 
@@ -23,11 +24,11 @@ extern float animationTime;
 using LoadingEvents = std::function<bool()>;
 
 // Imports and places the models, creates the light and fills the lists;
-// each model file is loaded once, however many models it makes. While files
-// load, `pollEvents` runs every kLoadingPollInterval or so; once it says
-// stop, composition ends as soon as the step in hand (an import, an image)
-// is done, leaves the lists empty and returns false. Needs a current GL
-// context.
-bool composeScene(const LoadingEvents& pollEvents = nullptr);
+// each model file is loaded once, however many models it makes, by a
+// loading worker (`workerProgram`) that lives while composition does. While
+// files load, `pollEvents` runs every kLoadingPollInterval or so; once it
+// says stop, the worker is killed, composition ends at once, leaves the
+// lists empty and returns false. Needs a current GL context.
+bool composeScene(const std::string& workerProgram, const LoadingEvents& pollEvents = nullptr);
 
 void animateScene();

@@ -1,5 +1,6 @@
 #include "app/viewer.h"
 
+#include "app/data_folder.h"
 #include "app/frame_clock.h"
 #include "app/frame_loop.h"
 #include "app/scene.h"
@@ -7,6 +8,7 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "common/startup_profile.h"
+#include "common/system_path.h"
 
 #include <algorithm>
 
@@ -42,7 +44,8 @@ std::optional<Viewer> startViewer(ContextKind kind)
 bool loadScene(const Viewer& viewer)
 {
     const StartupTimer timer(&StartupProfile::sceneMs);
-    return composeScene([&viewer] { return pollLoadingEvents(viewer.context); });
+    return composeScene(utf8FromPath(loadingWorkerProgram()),
+                        [&viewer] { return pollLoadingEvents(viewer.context); });
 }
 
 void closeViewer(Viewer& viewer)

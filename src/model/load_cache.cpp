@@ -1,16 +1,18 @@
-// The start-up's loads: worker steps waited for with the window's events
-// polled, uploads in the order the models ask for them.
+// The start-up's loads: requests to the loading worker, waited for with the
+// window's events polled, and uploads in the order the models ask for them.
 #include "model/load_cache.h"
 
 #include "common/startup_profile.h"
 #include "common/system_path.h"
-#include "model/model_file_import.h"
+#include "loading/model_file_import.h"
 #include "model/texture_loader.h"
 #include "model/texture_paths.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -23,16 +25,22 @@ DecodedImage solidImage(const Texel& colour)
     DecodedImage image;
     image.width = kSolidSize;
     image.height = kSolidSize;
-    image.pixels.reset(static_cast<unsigned char*>(std::malloc(colour.size())));
-    if (image.pixels) {
-        std::memcpy(image.pixels.get(), colour.data(), colour.size());
-    }
+    auto texel = std::make_shared<Texel>(colour);
+    image.pixels = std::shared_ptr<const unsigned char>(texel, texel->data());
     return image;
 }
 
 }  // namespace
 
-LoadCache::LoadCache(std::function<bool()> keepLoading) : keepLoading_(std::move(keepLoading)) {}
+LoadCache::LoadCache(std::string workerProgram, std::function<bool()> keepLoading, std::uint64_t availableMemory)
+    : keepLoading_(std::move(keepLoading)),
+      budget_(availableMemory),
+      worker_(std::move(workerProgram), [this] {
+          pollIfDue();
+          return !stopped_;
+      })
+{
+}
 
 LoadCache::FileKey LoadCache::fileKey(const std::string& path)
 {
@@ -61,12 +69,24 @@ const LoadedModel& LoadCache::model(const std::string& path)
     if (stopped_) {
         return nothing_;
     }
-    ImportedModelFile file =
-        worker_.run([path] { return importModelFile(path); }, [this] { pollIfDue(); }, kLoadingPollInterval);
+    std::string refusal;
+    const std::uint64_t memory = budget_.requestMemory(LoadKind::Model, kModelLimits.memoryBytes, refusal);
+    LoadReply reply;
+    if (memory != 0) {
+        LoadLimits limits = kModelLimits;
+        limits.memoryBytes = memory;
+        reply = worker_.run({LoadKind::Model, path, limits});
+    }
     pollIfDue();
-    if (stopped_) {
+    if (stopped_ || reply.cancelled) {
         return nothing_;
     }
+    ImportedModelFile& file = reply.model;
+    if (memory == 0 || !reply.failure.empty()) {
+        file = ImportedModelFile{};
+        file.error = path + ": " + (memory == 0 ? refusal : reply.failure);
+    }
+    imageSecondsLeft_ = kModelImageSeconds;
 
     LoadedModel loaded;
     std::set<GLuint> fileTexturesSeen;
@@ -85,6 +105,7 @@ const LoadedModel& LoadCache::model(const std::string& path)
                 loaded.fileTextures.push_back(textures.back());
             }
         }
+        budget_.keep(keptMeshBytes(mesh.vertices.size() * sizeof(Vertex), mesh.indices.size() * sizeof(unsigned int)));
         loaded.meshes.emplace_back(std::move(mesh.vertices), std::move(mesh.indices), std::move(textures),
                                    [this] { pollIfDue(); });
         pollIfDue();
@@ -111,17 +132,47 @@ GLuint LoadCache::imageTexture(const std::string& path)
     if (const auto known = images_.find(key); known != images_.end()) {
         return imagesByPath_.emplace(path, known->second).first->second;
     }
-    const DecodedImage image = worker_.run(
-        [path] {
-            const StartupTimer timer(&StartupProfile::textureDecodeMs);
-            return decodeRgbImage(path);
-        },
-        [this] { pollIfDue(); }, kLoadingPollInterval);
+    const DecodedImage image = decodeImage(path);
     pollIfDue();
+    if (stopped_) {
+        // Nothing will draw with it.
+        return 0;
+    }
+    budget_.keep(keptTextureBytes(image.width, image.height));
     const GLuint name = uploadTexture2DReporting(path, image, [this] { pollIfDue(); });
     pollIfDue();
     imagesByPath_.emplace(path, name);
     return images_.emplace(key, name).first->second;
+}
+
+DecodedImage LoadCache::decodeImage(const std::string& path)
+{
+    DecodedImage image;
+    constexpr double kLeastImageSeconds = 1.0;
+    if (imageSecondsLeft_ < kLeastImageSeconds) {
+        image.failure = "not decoded: its model's images have taken the " +
+                        std::to_string(static_cast<int>(kModelImageSeconds)) + " s they may";
+        return image;
+    }
+    const std::uint64_t memory = budget_.requestMemory(LoadKind::Image, kImageLimits.memoryBytes, image.failure);
+    if (memory == 0) {
+        return image;
+    }
+    LoadLimits limits = kImageLimits;
+    limits.memoryBytes = memory;
+    limits.cpuSeconds = std::min(limits.cpuSeconds, imageSecondsLeft_);
+    limits.wallSeconds = std::min(limits.wallSeconds, imageSecondsLeft_);
+    const auto start = std::chrono::steady_clock::now();
+    LoadReply reply = worker_.run({LoadKind::Image, path, limits});
+    imageSecondsLeft_ -= std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (startupProfile != nullptr) {
+        startupProfile->textureDecodeMs += reply.decodeMs;
+    }
+    if (!reply.failure.empty()) {
+        reply.image = DecodedImage{};
+        reply.image.failure = reply.failure;
+    }
+    return std::move(reply.image);
 }
 
 GLuint LoadCache::solidTexture(const Texel& colour)

@@ -2,20 +2,23 @@
 // once and each image file decoded and uploaded once, whatever model or
 // spelling names it, so the eight pipes draw from one import, one set of
 // meshes (the same GL buffers) and one set of GL textures. Files are told
-// apart by identity, not by the text of their paths. The slow GL-free steps
-// run on a worker thread; every GL call is made here, on the caller's
-// thread, in the order the models ask, so start-up's calls repeat exactly.
+// apart by identity, not by the text of their paths. Importing and decoding
+// run in the loading worker process, within the scene's memory budget;
+// every GL call is made here, on the caller's thread, in the order the
+// models ask, so start-up's calls repeat exactly.
 #pragma once
 
 #include "common/file_identity.h"
-#include "model/loading_worker.h"
+#include "loading/loading_worker.h"
+#include "loading/memory_budget.h"
+#include "loading/scene_conversion.h"
 #include "model/mesh.h"
 #include "model/mesh_texture.h"
-#include "model/scene_conversion.h"
 
 #include <GL/glew.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -33,19 +36,21 @@ struct LoadedModel {
     std::vector<MeshTexture> fileTextures;
 };
 
-// The longest the window goes without its events polled while a start-up
-// loads, also inside one long import: long enough to be nothing next to
-// the work, short enough that moving or closing the window never stalls.
-inline constexpr std::chrono::milliseconds kLoadingPollInterval{50};
+// All the image decodes of one model may take, in wall-clock time: a model
+// naming a thousand slow images still loads (with placeholders) within it.
+inline constexpr double kModelImageSeconds = 120.0;
 
 class LoadCache {
 public:
-    // `keepLoading` (the window's event poll) runs every
-    // kLoadingPollInterval while a worker step runs, and between uploads;
-    // once it returns false the cache stops: the step in hand finishes, and
-    // from then on models come back empty. Needs a current GL context; the
-    // cache must not outlive it.
-    explicit LoadCache(std::function<bool()> keepLoading = {});
+    // `workerProgram` is the loading worker's file. `keepLoading` (the
+    // window's event poll) runs every kLoadingPollInterval while the worker
+    // works, and between uploads; once it returns false the cache stops:
+    // the worker is killed, and from then on models come back empty.
+    // `availableMemory` is the scene's memory budget (availableMemoryBytes
+    // unless a test gives less). Needs a current GL context; the cache must
+    // not outlive it.
+    explicit LoadCache(std::string workerProgram, std::function<bool()> keepLoading = {},
+                       std::uint64_t availableMemory = availableMemoryBytes());
 
     // The model file at `path`, imported and uploaded on first use.
     const LoadedModel& model(const std::string& path);
@@ -65,6 +70,7 @@ private:
     static FileKey fileKey(const std::string& path);
 
     GLuint imageTexture(const std::string& path);
+    DecodedImage decodeImage(const std::string& path);
     GLuint solidTexture(const Texel& colour);
     void pollIfDue();
 
@@ -79,6 +85,8 @@ private:
     // disk once.
     std::map<std::string, GLuint> imagesByPath_;
     std::map<Texel, GLuint> solids_;
-    // Last, so it is joined before the maps its jobs never touch are gone.
+    SceneMemoryBudget budget_;
+    // What is left of kModelImageSeconds for the model being loaded.
+    double imageSecondsLeft_ = kModelImageSeconds;
     LoadingWorker worker_;
 };

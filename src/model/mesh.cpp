@@ -58,7 +58,7 @@ void fillBuffer(GLenum target, const void* data, std::size_t bytes, const std::f
 
 }  // namespace
 
-Mesh::Mesh(std::vector<Vertex> vertices, std::vector<unsigned int> indices,
+Mesh::Mesh(SharedList<Vertex> vertices, SharedList<unsigned int> indices,
            std::vector<MeshTexture> textures, const std::function<void()>& betweenSteps)
     : vertices(std::move(vertices)), indices(std::move(indices)), textures(std::move(textures))
 {

@@ -4,13 +4,14 @@
 #pragma once
 
 #include "model/mesh_texture.h"
-#include "model/shared_list.h"
-#include "model/vertex.h"
+#include "loading/shared_list.h"
+#include "loading/vertex.h"
 #include "render/shader_program.h"
 
 #include <GL/glew.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 // Above this many bytes a buffer that is given steps to take between goes
@@ -31,8 +32,14 @@ struct Mesh {
     // share its GL objects and its lists; none of them is ever deleted.
     // `betweenSteps`, when given, runs between the chunks of a buffer over
     // kChunkedUploadBytes (the window's event poll, while start-up loads).
-    Mesh(std::vector<Vertex> vertices, std::vector<unsigned int> indices,
+    Mesh(SharedList<Vertex> vertices, SharedList<unsigned int> indices,
          std::vector<MeshTexture> textures, const std::function<void()>& betweenSteps = nullptr);
+    Mesh(std::vector<Vertex> vertices, std::vector<unsigned int> indices, std::vector<MeshTexture> textures,
+         const std::function<void()>& betweenSteps = nullptr)
+        : Mesh(SharedList<Vertex>(std::move(vertices)), SharedList<unsigned int>(std::move(indices)),
+               std::move(textures), betweenSteps)
+    {
+    }
 
     void upload(const std::function<void()>& betweenSteps = nullptr);
     // The caller has made `program` current; only its sampler uniforms are set.

@@ -23,9 +23,9 @@ Model::Model(const std::string& path, LoadCache& cache)
     importScene(path, cache);
 }
 
-Model::Model(const std::string& path)
+Model::Model(const std::string& path, const std::string& workerProgram)
 {
-    LoadCache cache;
+    LoadCache cache(workerProgram);
     importScene(path, cache);
 }
 

@@ -30,8 +30,9 @@ public:
     // output (by every model made from it) and leaves a model without
     // meshes. A GL context must be current.
     Model(const std::string& path, LoadCache& cache);
-    // With a cache of its own, shared with no other model.
-    explicit Model(const std::string& path);
+    // With a cache (and a loading worker, `workerProgram`) of its own,
+    // shared with no other model.
+    Model(const std::string& path, const std::string& workerProgram);
 
     void importScene(const std::string& path, LoadCache& cache);
 

@@ -1,46 +1,16 @@
 // Turns an image file that a material names into a mipmapped GL 2D texture.
-// Decoding (no GL, safe on any thread) and uploading (on the GL thread) are
-// separate steps, so that start-up can decode beside the GL thread;
-// loadTexture2D does both for one file.
+// Decoding (image_decoding.h, no GL) and uploading are separate steps, so
+// that start-up can decode in the loading worker; loadTexture2D does both
+// for one file, in this process, for files the program trusts.
 #pragma once
 
-#include "model/image_limits.h"
+#include "loading/image_decoding.h"
 
 #include <GL/glew.h>
 
 #include <cstddef>
-#include <cstdlib>
 #include <functional>
-#include <memory>
 #include <string>
-
-struct FreeDecodedPixels {
-    void operator()(unsigned char* pixels) const { std::free(pixels); }
-};
-
-// Tightly packed 8-bit RGB rows, top row first; no pixels when decoding failed.
-struct DecodedImage {
-    int width = 0;
-    int height = 0;
-    std::unique_ptr<unsigned char, FreeDecodedPixels> pixels;
-    // Empty when there are pixels; otherwise why not, in one short lowercase
-    // phrase such as "no such file".
-    std::string failure;
-};
-
-// Empty when an image of `width` x `height` pixels is one this viewer decodes
-// (image_limits.h); otherwise why not. Takes sizes wider than an int, as a
-// header may declare them.
-std::string imageSizeFailure(long long width, long long height);
-
-// No pixels, and the reason, when the file cannot be read or decoded, when
-// it declares no pixels or more than image_limits.h allows, or when decoding
-// it would take far more work than its size warrants, or never end. Touches
-// no GL and no state shared between threads, so it may run on any thread;
-// timing it is the caller's.
-DecodedImage decodeRgbImage(const std::string& fullPath);
-// The same decode from bytes already in memory.
-DecodedImage decodeRgbImageFromMemory(const unsigned char* bytes, std::size_t size);
 
 // Above this many bytes of RGB (2048 x 2048 is 12 MiB, taken in about 15 ms
 // by llvmpipe) an upload that is given steps to take between goes up in

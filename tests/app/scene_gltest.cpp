@@ -12,6 +12,7 @@
 #include "support/started_viewer.h"
 #include "support/temp_dir.h"
 #include "support/test_root.h"
+#include "support/worker_program.h"
 
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>
@@ -54,7 +55,7 @@ struct SceneTest : testing::Test {
 
 TEST_F(SceneTest, ComposesSixteenModelsIntoTheFourListsInDrawingOrder)
 {
-    std::string out = captureStdout([] { composeScene(); });
+    std::string out = captureStdout([] { composeScene(kWorkerProgram); });
     EXPECT_EQ(out, "");
     ASSERT_EQ(litObjects.size(), 14u);
     ASSERT_EQ(shadowCasters.size(), 13u);
@@ -112,7 +113,7 @@ TEST_F(SceneTest, WindowClosedWhileLoadingEndsCompositionWithNothingToDraw)
 {
     int polls = 0;
     bool composed = true;
-    const std::string out = captureStdout([&] { composed = composeScene([&] { return ++polls < 3; }); });
+    const std::string out = captureStdout([&] { composed = composeScene(kWorkerProgram, [&] { return ++polls < 3; }); });
 
     EXPECT_FALSE(composed);
     EXPECT_EQ(out, "");
@@ -127,7 +128,7 @@ TEST_F(SceneTest, MissingSlimeFileLeavesThreeEmptyModelsAndTheRestDraws)
                           std::filesystem::copy_options::recursive);
     std::filesystem::remove(dir.path + "/data/models/slime.obj");
     ASSERT_EQ(chdir(dir.path.c_str()), 0);
-    const std::string out = captureStdout([] { composeScene(); });
+    const std::string out = captureStdout([] { composeScene(kWorkerProgram); });
     ASSERT_EQ(chdir(testRoot().c_str()), 0);
 
     const std::string line = "ERROR::ASSIMP:: ";
@@ -150,7 +151,7 @@ TEST_F(SceneTest, MissingSlimeFileLeavesThreeEmptyModelsAndTheRestDraws)
 
 TEST_F(SceneTest, AnimationSwingsTheLightAndTurnsTheAssembly)
 {
-    composeScene();
+    composeScene(kWorkerProgram);
     animationTime = 1.0f;
     deltaTime = 0.5f;
     animateScene();
@@ -179,7 +180,7 @@ TEST_F(SceneTest, AnimationSwingsTheLightAndTurnsTheAssembly)
 
 TEST_F(SceneTest, PausedAnimationHoldsTheClockAndResumesFromIt)
 {
-    composeScene();
+    composeScene(kWorkerProgram);
     animationTime = 2.0f;
     deltaTime = 0.25f;
     lightAnimationPaused = true;
@@ -197,7 +198,7 @@ TEST_F(SceneTest, FirstFrameWithShadowsOffStillDrawsTheScene)
 {
     // Fresh programs, as at start-up: no frame has set any uniform yet.
     const ShaderPrograms fresh = buildShaderPrograms();
-    composeScene();
+    composeScene(kWorkerProgram);
     shadowOn = false;
     advanceFrame(viewer.context);
     renderFrame(fresh);

@@ -30,7 +30,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kCommittedModels = fs::path(VORLUNE_SOURCE_DIR) / "data" / "models";
-constexpr unsigned kViewerImportFlags = aiProcess_Triangulate | aiProcess_FlipUVs | aiProcess_CalcTangentSpace;
+constexpr unsigned kViewerImportFlags =
+    aiProcess_Triangulate | aiProcess_FlipUVs | aiProcess_GenSmoothNormals | aiProcess_CalcTangentSpace;
 
 // Every model file with the most triangles it may have: each instance is
 // drawn into up to three passes on a software renderer.

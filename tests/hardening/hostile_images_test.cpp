@@ -1,18 +1,19 @@
-// Hostile image files through the decode that texture loading uses, read from
-// a file as the viewer does and from memory as the image fuzzer does. Nothing
-// crashes or stalls, both ways agree, and whatever cannot be used decodes to
-// no pixels and a reason, which the upload turns into the placeholder texture.
-#include "common/process_memory.h"
+// Hostile image files through the decode that texture loading uses: in the
+// loading worker, from a file, as the viewer decodes them. The worker
+// answers every one (a crash or a limit there would lose the reason), and
+// whatever cannot be used decodes to no pixels and a reason, which the
+// upload turns into the placeholder texture.
 #include "heavy_inputs/progressive_jpeg.h"
 #include "hardening/hostile_image_bytes.h"
+#include "loading/loading_worker.h"
 #include "model/texture_loader.h"
 #include "support/captured_output.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
+#include "support/worker_program.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
-
 
 #include <filesystem>
 #include <string>
@@ -27,32 +28,26 @@ using hardening::runLengthHdr;
 
 constexpr int kRgbChannels = 3;
 constexpr int kJpegQuality = 90;
-
-struct Decoded {
-    bool hasPixels = false;
-    int width = 0;
-    int height = 0;
-    std::string failure;
-};
+// Far less than decoding any refused image would take, and far more than
+// refusing one does: a refusal that came after the decoder allocated, or
+// after the file was read whole, fails the request on this limit instead.
+constexpr LoadLimits kRefusalLimits{kImageLimits.cpuSeconds, 32 * kMebibyte, kImageLimits.wallSeconds};
 
 class HostileImages : public testing::Test {
 protected:
-    // Decodes `bytes` from a file and from memory, checking that both agree.
-    Decoded decode(const std::string& bytes)
+    // Decodes `bytes` written to a file.
+    DecodedImage decode(const std::string& bytes, const LoadLimits& limits = kImageLimits)
     {
-        const std::string path = dir.file("image");
         dir.write("image", bytes);
-        const DecodedImage fromFile = decodeRgbImage(path);
-        const DecodedImage fromMemory = decodeRgbImageFromMemory(
-            reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        EXPECT_EQ(fromFile.pixels != nullptr, fromMemory.pixels != nullptr);
-        EXPECT_EQ(fromFile.width, fromMemory.width);
-        EXPECT_EQ(fromFile.height, fromMemory.height);
-        EXPECT_EQ(fromFile.failure.empty(), fromFile.pixels != nullptr) << fromFile.failure;
-        if (!bytes.empty()) {
-            EXPECT_EQ(fromFile.failure, fromMemory.failure);
-        }
-        return {fromFile.pixels != nullptr, fromFile.width, fromFile.height, fromFile.failure};
+        return decodeFile(dir.file("image"), limits);
+    }
+
+    DecodedImage decodeFile(const std::string& path, const LoadLimits& limits = kImageLimits)
+    {
+        LoadReply reply = worker.run({LoadKind::Image, path, limits});
+        EXPECT_EQ(reply.failure, "") << path;
+        EXPECT_EQ(reply.image.failure.empty(), reply.image.pixels != nullptr) << reply.image.failure;
+        return std::move(reply.image);
     }
 
     std::string encoded(const char* format, int width, int height)
@@ -71,48 +66,46 @@ protected:
     }
 
     TempDir dir;
+    LoadingWorker worker{kWorkerProgram};
 };
 
 TEST_F(HostileImages, EmptyTruncatedAndUnknownFilesDecodeToNothing)
 {
     const std::string png = encoded("png", 8, 8);
     const std::string jpeg = encoded("jpg", 8, 8);
-    ASSERT_TRUE(decode(png).hasPixels);
-    ASSERT_TRUE(decode(jpeg).hasPixels);
+    ASSERT_TRUE(decode(png).pixels);
+    ASSERT_TRUE(decode(jpeg).pixels);
 
     EXPECT_EQ(decode("").failure, "an empty file");
-    EXPECT_FALSE(decode("GIF89a").hasPixels);
+    EXPECT_FALSE(decode("GIF89a").pixels);
     EXPECT_EQ(decode("plain text, not an image").failure,
               "not an image stb_image can decode (unknown image type)");
     for (std::size_t length : {png.size() / 4, png.size() / 2, png.size() - 12}) {
-        EXPECT_FALSE(decode(png.substr(0, length)).hasPixels) << "PNG cut to " << length;
+        EXPECT_FALSE(decode(png.substr(0, length)).pixels) << "PNG cut to " << length;
     }
     for (std::size_t length : {jpeg.size() / 4, jpeg.size() / 2}) {
-        EXPECT_FALSE(decode(jpeg.substr(0, length)).hasPixels) << "JPEG cut to " << length;
+        EXPECT_FALSE(decode(jpeg.substr(0, length)).pixels) << "JPEG cut to " << length;
     }
 }
 
 TEST_F(HostileImages, DirectoryOrMissingFileDecodesToNothing)
 {
     std::filesystem::create_directory(dir.file("folder.png"));
-    EXPECT_EQ(decodeRgbImage(dir.file("folder.png")).failure, "not a regular file");
-    EXPECT_EQ(decodeRgbImage(dir.file("absent.png")).failure, "no such file");
-    EXPECT_EQ(decodeRgbImage(dir.file("absent.png/below.png")).failure, "no such file");
-    EXPECT_EQ(decodeRgbImage(dir.path + "/").failure, "not a regular file");
-    EXPECT_FALSE(decodeRgbImageFromMemory(nullptr, 0).pixels);
+    EXPECT_EQ(decodeFile(dir.file("folder.png")).failure, "not a regular file");
+    EXPECT_EQ(decodeFile(dir.file("absent.png")).failure, "no such file");
+    EXPECT_EQ(decodeFile(dir.file("absent.png/below.png")).failure, "no such file");
+    EXPECT_EQ(decodeFile(dir.path + "/").failure, "not a regular file");
 }
 
-// The size is refused from what the file system says, before any byte is read.
+// The size is refused from what the file system says, before any byte is
+// read: reading it would pass the request's memory limit.
 TEST_F(HostileImages, FileLargerThanAnyAcceptedImageIsRefusedUnread)
 {
-    constexpr long kAllowedGrowthKilobytes = 1024;
     dir.write("sparse.png", "");
     std::filesystem::resize_file(dir.file("sparse.png"), kMaxImageFileBytes + 1);
-    const long before = peakResidentMemoryKiB();
-    EXPECT_EQ(decodeRgbImage(dir.file("sparse.png")).failure,
+    EXPECT_EQ(decodeFile(dir.file("sparse.png"), kRefusalLimits).failure,
               "a file of " + std::to_string(kMaxImageFileBytes + 1) + " bytes, more than the " +
                   std::to_string(kMaxImageFileBytes) + " this viewer reads");
-    EXPECT_LT(peakResidentMemoryKiB() - before, kAllowedGrowthKilobytes);
 }
 
 // The decoder itself returns a block of no pixels for a 0 x 0 BMP; uploading
@@ -120,17 +113,17 @@ TEST_F(HostileImages, FileLargerThanAnyAcceptedImageIsRefusedUnread)
 TEST_F(HostileImages, ImagesDeclaringNoPixelsDecodeToNothing)
 {
     EXPECT_EQ(decode(bmp(0, 0, 0)).failure, "0 x 0 px, no pixels at all");
-    EXPECT_FALSE(decode(bmp(0, 5, 16)).hasPixels);
-    EXPECT_FALSE(decode(bmp(5, 0, 16)).hasPixels);
+    EXPECT_FALSE(decode(bmp(0, 5, 16)).pixels);
+    EXPECT_FALSE(decode(bmp(5, 0, 16)).pixels);
 }
 
 // A 70-byte BMP that declares 20000 x 20000 pixels would otherwise decode
 // into 1.2 GB of zeros (PSD and PNM headers likewise); 16384 x 4097 has
-// sides within the limit and more pixels than it.
+// sides within the limit and more pixels than it. Each is refused within a
+// memory limit far below what its pixels would take.
 TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
 {
     constexpr int kHuge = 20000;
-    constexpr long kAllowedGrowthKilobytes = 64 * 1024;
     std::string psd = "8BPS";
     psd += std::string("\0\1\0\0\0\0\0\0\0\3", 10);  // version 1, 3 channels
     psd += std::string("\0\0\x4e\x20\0\0\x4e\x20", 8);  // 20000 rows, 20000 columns
@@ -144,30 +137,29 @@ TEST_F(HostileImages, HugeDeclaredSizesAreRefusedBeforeAnyPixelIsAllocated)
                             std::string(16, '\0');
     const std::string jpeg = std::string("\xff\xd8\xff\xc0\0\x11\x08\x4e\x20\x4e\x20\x03", 12) + std::string(16, '\0');
 
-    const long before = peakResidentMemoryKiB();
-    EXPECT_EQ(decode(bmp(kHuge, kHuge, 16)).failure,
+    EXPECT_EQ(decode(bmp(kHuge, kHuge, 16), kRefusalLimits).failure,
               "20000 x 20000 px, more than the 16384 px on a side this viewer accepts");
-    EXPECT_FALSE(decode(bmp(kHuge, -kHuge, 16)).hasPixels) << "top-down rows";
-    EXPECT_FALSE(decode(psd).hasPixels);
-    EXPECT_FALSE(decode(pnm).hasPixels);
+    EXPECT_FALSE(decode(bmp(kHuge, -kHuge, 16), kRefusalLimits).pixels) << "top-down rows";
+    EXPECT_FALSE(decode(psd, kRefusalLimits).pixels);
+    EXPECT_FALSE(decode(pnm, kRefusalLimits).pixels);
     for (const std::string& header : {gif, png, jpeg}) {
-        EXPECT_EQ(decode(header).failure, "20000 x 20000 px, more than the 16384 px on a side this viewer accepts");
+        EXPECT_EQ(decode(header, kRefusalLimits).failure,
+                  "20000 x 20000 px, more than the 16384 px on a side this viewer accepts");
     }
-    EXPECT_EQ(decode(bmp(kMaxImageSide, -(kMaxImageSide / 4 + 1), 16)).failure,
+    EXPECT_EQ(decode(bmp(kMaxImageSide, -(kMaxImageSide / 4 + 1), 16), kRefusalLimits).failure,
               "16384 x 4097 px, 257 MiB as RGBA, more than the 256 MiB this viewer decodes");
-    EXPECT_LT(peakResidentMemoryKiB() - before, kAllowedGrowthKilobytes);
 }
 
 TEST_F(HostileImages, SideLimitLetsTheLargestAllowedImageThroughWhole)
 {
-    const Decoded widest = decode(bmp(kMaxImageSide, 1, bmpPixelBytes(kMaxImageSide, 1)));
-    EXPECT_TRUE(widest.hasPixels);
+    const DecodedImage widest = decode(bmp(kMaxImageSide, 1, bmpPixelBytes(kMaxImageSide, 1)));
+    EXPECT_TRUE(widest.pixels);
     EXPECT_EQ(widest.width, kMaxImageSide);
     EXPECT_EQ(widest.height, 1);
 
     const int beyond = kMaxImageSide + 1;
-    EXPECT_FALSE(decode(bmp(beyond, 1, bmpPixelBytes(beyond, 1))).hasPixels);
-    EXPECT_FALSE(decode(bmp(1, beyond, bmpPixelBytes(1, beyond))).hasPixels);
+    EXPECT_FALSE(decode(bmp(beyond, 1, bmpPixelBytes(beyond, 1))).pixels);
+    EXPECT_FALSE(decode(bmp(1, beyond, bmpPixelBytes(1, beyond))).pixels);
     // Every 8K texture, whatever its channels.
     EXPECT_EQ(imageSizeFailure(8192, 8192), "");
 }
@@ -178,9 +170,7 @@ TEST_F(HostileImages, TopDownBmpDecodesTheRightWayUp)
 {
     const std::string stored = std::string("\x01\x02\x03\0", 4) + std::string("\x04\x05\x06\0", 4);
     for (const int height : {2, -2}) {
-        const std::string bytes = bmp(1, height, stored);
-        const DecodedImage image = decodeRgbImageFromMemory(
-            reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        const DecodedImage image = decode(bmp(1, height, stored));
         ASSERT_TRUE(image.pixels) << image.failure;
         EXPECT_EQ(image.height, 2);
         // BMP stores blue first.
@@ -195,16 +185,13 @@ TEST_F(HostileImages, TopDownBmpDecodesTheRightWayUp)
 // dozen bytes: 40,000 of them over 1024 x 1024 px took 7 s to decode.
 TEST_F(HostileImages, JpegOfMoreScansThanItsSizeWarrantsIsRefusedBeforeDecoding)
 {
-    const Decoded tenScans = decode(progressiveJpeg(40, 24, 10));
-    EXPECT_TRUE(tenScans.hasPixels) << tenScans.failure;
+    const DecodedImage tenScans = decode(progressiveJpeg(40, 24, 10));
+    EXPECT_TRUE(tenScans.pixels) << tenScans.failure;
     EXPECT_EQ(tenScans.width, 40);
     EXPECT_EQ(tenScans.height, 24);
 
     // The reason is the screening's, which runs before the decoder.
-    const std::string bytes = progressiveJpeg(1024, 1024, 40000);
-    const DecodedImage image = decodeRgbImageFromMemory(
-        reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    EXPECT_EQ(image.failure,
+    EXPECT_EQ(decode(progressiveJpeg(1024, 1024, 40000)).failure,
               "a progressive JPEG of 40000 scans over 1024 x 1024 px, more decoding work than 32 scans "
               "over 8192 x 8192 px, the most this viewer does");
 }
@@ -214,7 +201,7 @@ TEST_F(HostileImages, JpegOfMoreScansThanItsSizeWarrantsIsRefusedBeforeDecoding)
 // pixels of a 1 x 1 picture.
 TEST_F(HostileImages, GifWhoseCodesStandForFarMorePixelsThanItHasIsRefused)
 {
-    const Decoded growing = decode(gifOfGrowingStrings(2));
+    const DecodedImage growing = decode(gifOfGrowingStrings(2));
     EXPECT_EQ(growing.failure, "a GIF whose LZW codes stand for more than 65538 px for a 1 x 1 px picture");
 }
 
@@ -224,7 +211,7 @@ TEST_F(HostileImages, GifWhoseCodesStandForFarMorePixelsThanItHasIsRefused)
 TEST_F(HostileImages, RadianceHdrCutShortInsideARunLengthRowIsRefused)
 {
     const std::string whole = runLengthHdr(16, 2);
-    EXPECT_TRUE(decode(whole).hasPixels);
+    EXPECT_TRUE(decode(whole).pixels);
     EXPECT_EQ(decode(whole.substr(0, whole.size() - 2)).failure,
               "a Radiance HDR image cut short inside run-length row 1, which the decoder would never finish");
 }
@@ -246,17 +233,12 @@ TEST_F(HostileImages, SixteenBitGreyPnmDecodesToGreyInAllThreeChannels)
         "P5\n2 2\n65535\n" + std::string("\x00\x00\x80\x00\xff\x00\x12\x34", 8);
     const std::string fuzzerFound = "P52\n41\n4106\xff";
     for (const std::string& bytes : {wholePgm, fuzzerFound}) {
-        dir.write("grey16.pgm", bytes);
-        const DecodedImage fromFile = decodeRgbImage(dir.file("grey16.pgm"));
-        const DecodedImage fromMemory = decodeRgbImageFromMemory(
-            reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        for (const DecodedImage* image : {&fromFile, &fromMemory}) {
-            ASSERT_TRUE(image->pixels);
-            const unsigned char* texel = image->pixels.get();
-            for (int i = 0; i < image->width * image->height; ++i, texel += kRgbChannels) {
-                ASSERT_EQ(texel[0], texel[1]) << "pixel " << i;
-                ASSERT_EQ(texel[1], texel[2]) << "pixel " << i;
-            }
+        const DecodedImage image = decode(bytes);
+        ASSERT_TRUE(image.pixels);
+        const unsigned char* texel = image.pixels.get();
+        for (int i = 0; i < image.width * image.height; ++i, texel += kRgbChannels) {
+            ASSERT_EQ(texel[0], texel[1]) << "pixel " << i;
+            ASSERT_EQ(texel[1], texel[2]) << "pixel " << i;
         }
     }
 }
@@ -266,7 +248,7 @@ TEST_F(HostileImages, SixteenBitGreyPnmDecodesToGreyInAllThreeChannels)
 TEST_F(HostileImages, JpegWithMoreHuffmanCodesThanATableHoldsIsRefused)
 {
     std::string jpeg = encoded("jpg", 8, 8);
-    ASSERT_TRUE(decode(jpeg).hasPixels);
+    ASSERT_TRUE(decode(jpeg).pixels);
     const std::size_t table = jpeg.find("\xff\xc4");
     ASSERT_NE(table, std::string::npos);
     constexpr std::size_t kFirstCount = 5;  // after the marker, length and class
@@ -290,7 +272,7 @@ TEST_F(HostileImages, FuzzerFindingsDecodeToNothing)
                              "png_chunk_claims_a_gigabyte.png", "jpeg_scan_with_undefined_huffman_table.jpg"}) {
         const std::string bytes = readFile(inputs / name);
         ASSERT_FALSE(bytes.empty()) << name;
-        EXPECT_FALSE(decode(bytes).hasPixels) << name;
+        EXPECT_FALSE(decode(bytes).pixels) << name;
     }
 }
 

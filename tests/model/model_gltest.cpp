@@ -2,17 +2,22 @@
 // keys, texture paths, import failures, and what a draw hands GL.
 #include "model/load_cache.h"
 #include "model/model.h"
-#include "model/scene_import.h"
+#include "loading/scene_import.h"
 #include "support/gl_probes.h"
 #include "support/captured_output.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
 #include "support/uniform_readback.h"
+#include "support/platform_skips.h"
+#include "support/worker_program.h"
 
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -44,7 +49,7 @@ protected:
         dir.write("model.obj", obj);
         dir.write("model.mtl", mtl);
         std::unique_ptr<Model> model;
-        printed = captureStdout([&] { model = std::make_unique<Model>(dir.file("model.obj")); });
+        printed = captureStdout([&] { model = std::make_unique<Model>(dir.file("model.obj"), kWorkerProgram); });
         return model;
     }
 
@@ -61,7 +66,7 @@ TEST_F(ModelGL, MissingModelFilePrintsTheImportErrorAndStillSetsModelOnDraw)
         std::string("ERROR::ASSIMP:: ") + reference.GetErrorString() + "\n";
 
     std::unique_ptr<Model> model;
-    const std::string output = captureStdout([&] { model = std::make_unique<Model>(path); });
+    const std::string output = captureStdout([&] { model = std::make_unique<Model>(path, kWorkerProgram); });
 
     EXPECT_EQ(output, expected);
     EXPECT_NE(std::string(reference.GetErrorString()), "");
@@ -161,7 +166,7 @@ TEST_F(ModelGL, ModelsOfOneStartUpShareEachFileAndImage)
 
     std::vector<std::unique_ptr<Model>> models;
     printed = captureStdout([&] {
-        LoadCache cache;
+        LoadCache cache(kWorkerProgram);
         models.push_back(std::make_unique<Model>(dir.file("a.obj"), cache));
         dir.write("a.obj", "v 5 5 5\nv 6 5 5\nv 5 6 5\nf 1 2 3\n");
         models.push_back(std::make_unique<Model>(dir.path + "/sub/../a.obj", cache));
@@ -177,6 +182,64 @@ TEST_F(ModelGL, ModelsOfOneStartUpShareEachFileAndImage)
     EXPECT_NE(other.vertexArray, first.vertexArray);
     EXPECT_EQ(other.textures[0].textureName, first.textures[0].textureName);
     EXPECT_EQ(other.textures[1].textureName, first.textures[1].textureName);
+}
+
+// The processes this test program started, from every thread's list.
+std::vector<long> childProcesses()
+{
+    std::vector<long> children;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream list(task.path() / "children");
+        for (long child = 0; list >> child;) {
+            children.push_back(child);
+        }
+    }
+    return children;
+}
+
+// A worker that dies mid-import, as a crash in the import library would
+// kill it, costs that model alone; the worker is started anew for the next,
+// and a scene that is over its memory budget refuses what would not fit.
+TEST_F(ModelGL, AWorkerKilledMidImportCostsOneModelAndTheNextLoads)
+{
+    VORLUNE_SKIP_ON_WINDOWS("finds the worker to kill through /proc");
+    // One polygon of many corners keeps the worker triangulating for seconds.
+    constexpr int kCorners = 100000;
+    std::string slowObj;
+    std::string polygon = "f";
+    for (int i = 0; i < kCorners; ++i) {
+        const double angle = 2.0 * M_PI * i / kCorners;
+        slowObj += "v " + std::to_string(std::cos(angle)) + " " + std::to_string(std::sin(angle)) + " 0\n";
+        polygon += " " + std::to_string(i + 1);
+    }
+    dir.write("slow.obj", slowObj + polygon + "\n");
+    dir.write("quick.obj", kTriangle + "f 1 2 3\n");
+    bool killed = false;
+    std::unique_ptr<Model> slow;
+    std::unique_ptr<Model> quick;
+    printed = captureStdout([&] {
+        LoadCache cache(kWorkerProgram, [&] {
+            for (const long child : childProcesses()) {
+                killed = killed || kill(static_cast<pid_t>(child), SIGKILL) == 0;
+            }
+            return true;
+        });
+        slow = std::make_unique<Model>(dir.file("slow.obj"), cache);
+        quick = std::make_unique<Model>(dir.file("quick.obj"), cache);
+    });
+    ASSERT_TRUE(killed);
+    EXPECT_EQ(printed, "ERROR::ASSIMP:: " + dir.file("slow.obj") + ": the loading worker crashed (signal 9, Killed)\n");
+    EXPECT_TRUE(slow->meshes.empty());
+    ASSERT_EQ(quick->meshes.size(), 1u);
+    EXPECT_EQ(quick->meshes[0].indices.size(), 3u);
+
+    printed = captureStdout([&] {
+        LoadCache cache(kWorkerProgram, {}, kMemoryMargin + kRequestMemoryFloor / 2);
+        quick = std::make_unique<Model>(dir.file("quick.obj"), cache);
+    });
+    EXPECT_EQ(printed.rfind("ERROR::ASSIMP:: " + dir.file("quick.obj") + ": not loaded: the scene's memory budget has 32 MiB left", 0), 0u)
+        << printed;
+    EXPECT_TRUE(quick->meshes.empty());
 }
 
 // Names differing only in case are two files where the file system keeps
@@ -234,7 +297,7 @@ TEST_F(ModelGL, ModelPathWithoutSlashLooksForTexturesUnderTheWholePath)
     dir.write("bare.mtl", "newmtl m\nmap_Kd tex.png\n");
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.path);
-    Model model("bare.obj");
+    Model model("bare.obj", kWorkerProgram);
     std::filesystem::current_path(previous);
 
     EXPECT_EQ(model.directory, "bare.obj");

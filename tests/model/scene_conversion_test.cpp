@@ -1,8 +1,8 @@
 // Conversion of imported meshes without a GL context: OBJ fixtures read
 // through the import library as the model reads them, plus hand-built scenes
 // for the malformed input a file cannot express.
-#include "model/scene_conversion.h"
-#include "model/scene_import.h"
+#include "loading/scene_conversion.h"
+#include "loading/scene_import.h"
 #include "support/temp_dir.h"
 
 #include <assimp/Importer.hpp>
@@ -18,6 +18,7 @@ struct ImportedObj {
     {
         dir.write("model.obj", obj);
         dir.write("model.mtl", mtl);
+        configureImporter(importer);
         scene = importer.ReadFile(dir.file("model.obj"), kImportFlags);
     }
     const aiMesh& mesh(unsigned int index) const { return *scene->mMeshes[index]; }
@@ -26,9 +27,9 @@ struct ImportedObj {
     const aiScene* scene = nullptr;
 };
 
-// Without normals the import computes no tangent space either, and without
-// texture coordinates neither, so each fixture lacks several arrays at once.
-TEST(SceneConversion, MissingVertexArraysBecomeZeroVectors)
+// A mesh without texture coordinates gets zero ones; a mesh without normals
+// gets them made from its faces, so it is lit rather than drawn flat.
+TEST(SceneConversion, MissingTextureCoordinatesBecomeZeroAndMissingNormalsAreGenerated)
 {
     TempDir dir;
     ImportedObj noUv(dir, "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//1\n");
@@ -41,16 +42,22 @@ TEST(SceneConversion, MissingVertexArraysBecomeZeroVectors)
     ImportedObj noNormals(dir,
                           "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n");
     ASSERT_FALSE(importFailed(noNormals.scene));
-    ASSERT_FALSE(noNormals.mesh(0).HasNormals() || noNormals.mesh(0).HasTangentsAndBitangents());
     const std::vector<Vertex> vertices = convertVertices(noNormals.mesh(0));
     ASSERT_EQ(vertices.size(), 3u);
     EXPECT_EQ(vertices[1].position, glm::vec3(1.0f, 0.0f, 0.0f));
     EXPECT_EQ(vertices[1].uv, glm::vec2(1.0f, 1.0f));  // v flipped by the import
     for (const Vertex& vertex : vertices) {
-        EXPECT_EQ(vertex.normal, glm::vec3(0.0f));
-        EXPECT_EQ(vertex.tangent, glm::vec3(0.0f));
-        EXPECT_EQ(vertex.bitangent, glm::vec3(0.0f));
+        // Counter-clockwise seen from +z.
+        EXPECT_NEAR(glm::distance(vertex.normal, glm::vec3(0.0f, 0.0f, 1.0f)), 0.0f, 1e-6f);
+        EXPECT_GT(glm::length(vertex.tangent), 0.5f);
     }
+
+    // Normals on some faces only: the others get their own face's.
+    ImportedObj partly(dir, "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nvn 0 0 1\nf 1//1 2//1 3//1\nf 1 3 4\n");
+    ASSERT_FALSE(importFailed(partly.scene));
+    const ConvertedMesh both = convertSceneMesh(partly.mesh(0), *partly.scene);
+    EXPECT_EQ(both.vertices[0].normal, glm::vec3(0.0f, 0.0f, 1.0f));
+    EXPECT_EQ(both.vertices[3].normal, glm::vec3(1.0f, 0.0f, 0.0f));
 }
 
 TEST(SceneConversion, PointsAndLinesAreLeftOutOfTheIndexList)

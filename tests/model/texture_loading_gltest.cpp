@@ -121,7 +121,7 @@ TEST_F(TextureLoading, ImageLargerThanTheDriverTakesGivesThePlaceholderAndSaysWh
     DecodedImage wide;
     wide.width = driverMaxSide + 1;
     wide.height = 1;
-    wide.pixels.reset(static_cast<unsigned char*>(std::calloc(static_cast<std::size_t>(wide.width), kRgb)));
+    wide.pixels.reset(static_cast<unsigned char*>(std::calloc(static_cast<std::size_t>(wide.width), kRgb)), std::free);
     std::string failure = "stale";
 
     const GLuint texture = uploadTexture2D(wide, &failure);

@@ -18,6 +18,7 @@
 #include "support/framebuffer_pixels.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
+#include "support/worker_program.h"
 
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>
@@ -37,7 +38,7 @@ struct EffectImagesTest : testing::Test {
     {
         resetGlobalState();
         if (lights.empty()) {
-            ASSERT_EQ(captureStdout([] { composeScene(); }), "");
+            ASSERT_EQ(captureStdout([] { composeScene(kWorkerProgram); }), "");
         }
         // A still light at x = 0 and a camera held where the test puts it.
         lightAnimationPaused = true;

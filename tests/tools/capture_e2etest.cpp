@@ -144,6 +144,7 @@ TEST(CaptureProgram, RunsFromFoldersNamedOutsideAscii)
     fs::copy(pathFromUtf8(std::string(VORLUNE_SOURCE_DIR) + "/data"), install / "data", fs::copy_options::recursive);
     const fs::path program = install / fs::path(VORLUNE_CAPTURE).filename();
     fs::copy_file(VORLUNE_CAPTURE, program);
+    fs::copy_file(VORLUNE_WORKER, install / fs::path(VORLUNE_WORKER).filename());
 
     const ProcessResult run = runProgram({utf8FromPath(program), "--out", "images é", "1.0"}, {utf8FromPath(start)});
     ASSERT_EQ(run.status, 0) << run.output;

@@ -1,15 +1,18 @@
 // Times the stages of loading one model, offscreen: Assimp's import, our
-// conversion, the mesh upload, and texture decoding and upload, each the
+// conversion, the mesh upload, texture decoding and upload, and the same
+// import and decodes as round trips through the loading worker, each the
 // median and minimum of several runs, so a slow start-up can be pinned on a
 // stage.
+#include "app/data_folder.h"
 #include "app/render_context.h"
 #include "common/system_path.h"
 #include "bench_fixture.h"
 #include "import_bench_options.h"
 #include "model/mesh.h"
 #include "model/model.h"
-#include "model/scene_conversion.h"
-#include "model/scene_import.h"
+#include "loading/loading_worker.h"
+#include "loading/scene_conversion.h"
+#include "loading/scene_import.h"
 #include "model/texture_loader.h"
 
 #include <GL/glew.h>
@@ -70,10 +73,14 @@ int main(int argc, char** argv)
     }
     const BenchFixture fixture = writeBenchFixture(folder);
 
-    std::vector<double> importMs, conversionMs, meshUploadMs, decodeMs, textureUploadMs,
-        wholeModelMs;
+    const std::string workerProgram = utf8FromPath(loadingWorkerProgram());
+    // One worker for every run, as one start-up has.
+    LoadingWorker worker(workerProgram);
+    std::vector<double> importMs, conversionMs, meshUploadMs, decodeMs, textureUploadMs, workerImportMs,
+        workerDecodeMs, wholeModelMs;
     for (int run = 0; run < kWarmUpRuns + kRuns; ++run) {
         Assimp::Importer importer;
+        configureImporter(importer);
         const aiScene* scene = nullptr;
         importMs.push_back(
             millisecondsOf([&] { scene = importer.ReadFile(fixture.modelPath, kImportFlags); }));
@@ -101,7 +108,20 @@ int main(int argc, char** argv)
                 uploadTexture2D(image);
             }
         }));
-        wholeModelMs.push_back(millisecondsOf([&] { Model model(fixture.modelPath); }));
+        bool delivered = true;
+        workerImportMs.push_back(millisecondsOf([&] {
+            delivered = worker.run({LoadKind::Model, fixture.modelPath, kModelLimits}).model.imported;
+        }));
+        workerDecodeMs.push_back(millisecondsOf([&] {
+            for (const std::string& path : fixture.texturePaths) {
+                delivered = delivered && worker.run({LoadKind::Image, path, kImageLimits}).image.pixels != nullptr;
+            }
+        }));
+        if (!delivered) {
+            std::puts("model_import_bench: the loading worker did not load the generated model");
+            return 1;
+        }
+        wholeModelMs.push_back(millisecondsOf([&] { Model model(fixture.modelPath, workerProgram); }));
     }
 
     std::printf("model_import_bench: %d triangles, %d textures of %dx%d, %d runs\n",
@@ -114,7 +134,9 @@ int main(int argc, char** argv)
         {"mesh upload", &meshUploadMs},
         {"texture decode (all images)", &decodeMs},
         {"texture upload + mipmaps (all)", &textureUploadMs},
-        {"whole Model construction", &wholeModelMs},
+        {"worker: import and conversion", &workerImportMs},
+        {"worker: texture decode (all)", &workerDecodeMs},
+        {"whole Model (worker started anew)", &wholeModelMs},
     };
     for (const auto& [stage, samples] : rows) {
         const std::vector<double> ordered = sorted(*samples);

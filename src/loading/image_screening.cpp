@@ -8,10 +8,10 @@
 // first picture: each writes out its whole string, even past the end. The
 // run-length rows of a Radiance HDR image: past the end of the data it reads
 // runs of no pixels, forever.
-#include "model/image_screening.h"
+#include "loading/image_screening.h"
 
-#include "model/image_limits.h"
-#include "model/jpeg_format.h"
+#include "loading/image_limits.h"
+#include "loading/jpeg_format.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "model/model_file_import.h"
+#include "loading/model_file_import.h"
 
-#include "model/model_files.h"
-#include "model/scene_import.h"
+#include "loading/model_files.h"
+#include "loading/scene_import.h"
 
 #include <assimp/Importer.hpp>
 

@@ -1,7 +1,7 @@
 // File kinds and identities come from stat, which follows links, so a link
 // counts as whatever it leads to. Assimp hands over UTF-8 paths, which
 // statPath and its own Windows reader take as such.
-#include "model/model_files.h"
+#include "loading/model_files.h"
 
 #include "common/file_identity.h"
 #include "common/system_path.h"

@@ -1,7 +1,7 @@
 // Copies what a Mesh needs out of an imported scene, defensively: imported
 // files are outside input, so missing arrays, stray faces and out-of-range
 // indices are tolerated instead of trusted.
-#include "model/scene_conversion.h"
+#include "loading/scene_conversion.h"
 
 namespace {
 
@@ -149,11 +149,33 @@ std::optional<Texel> slotFallbackTexel(const aiMaterial* material, const Texture
     return std::nullopt;
 }
 
+void giveFacesWithoutNormalsTheirOwn(std::vector<Vertex>& vertices, const std::vector<unsigned int>& indices)
+{
+    constexpr std::size_t kCorners = 3;
+    for (std::size_t i = 0; i + kCorners <= indices.size(); i += kCorners) {
+        Vertex& a = vertices[indices[i]];
+        Vertex& b = vertices[indices[i + 1]];
+        Vertex& c = vertices[indices[i + 2]];
+        const glm::vec3 face = glm::cross(b.position - a.position, c.position - a.position);
+        if (glm::dot(face, face) == 0.0f || !std::isfinite(glm::dot(face, face))) {
+            continue;
+        }
+        for (Vertex* corner : {&a, &b, &c}) {
+            if (corner->normal == glm::vec3(0.0f)) {
+                corner->normal = glm::normalize(face);
+            }
+        }
+    }
+}
+
 ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
 {
     ConvertedMesh converted;
-    converted.vertices = convertVertices(mesh);
-    converted.indices = convertTriangleIndices(mesh);
+    std::vector<Vertex> vertices = convertVertices(mesh);
+    std::vector<unsigned int> indices = convertTriangleIndices(mesh);
+    giveFacesWithoutNormalsTheirOwn(vertices, indices);
+    converted.vertices = std::move(vertices);
+    converted.indices = std::move(indices);
     const aiMaterial* material = meshMaterial(mesh, scene);
     for (const TextureSlot& slot : kTextureSlots) {
         std::vector<TextureRequest> requests =

@@ -4,8 +4,10 @@
 // data missing: a 100-byte PNG whose image-data chunk claims a gigabyte gets
 // a gigabyte. No single block beyond what the largest accepted image needs
 // is handed out; the decoder then fails as out of memory, and the texture
-// becomes the placeholder.
-#include "model/image_limits.h"
+// becomes the placeholder. Every block counts against the request's memory
+// limit (memory_count.h).
+#include "loading/image_limits.h"
+#include "loading/memory_count.h"
 
 #include <cstddef>
 #include <cstdlib>
@@ -27,19 +29,19 @@ constexpr std::size_t kMaxDecoderBlock = kMaxImagePixels * kWidestDecodedPixelBy
 // zeroed table decodes every code as its first symbol, within its arrays.
 void* boundedMalloc(std::size_t size)
 {
-    return size <= kMaxDecoderBlock ? std::calloc(1, size) : nullptr;
+    return size <= kMaxDecoderBlock ? countedCalloc(size) : nullptr;
 }
 
 void* boundedRealloc(void* block, std::size_t size)
 {
-    return size <= kMaxDecoderBlock ? std::realloc(block, size) : nullptr;
+    return size <= kMaxDecoderBlock ? countedRealloc(block, size) : nullptr;
 }
 
 }  // namespace
 
 #define STBI_MALLOC(size) boundedMalloc(size)
 #define STBI_REALLOC(block, size) boundedRealloc(block, size)
-#define STBI_FREE(block) std::free(block)
+#define STBI_FREE(block) countedFree(block)
 // The decoders refuse larger images themselves, before allocating for them.
 #define STBI_MAX_DIMENSIONS kMaxImageSide
 #define STB_IMAGE_IMPLEMENTATION

@@ -2,7 +2,7 @@
 // runs on the loading worker. What comes back is ready to upload.
 #pragma once
 
-#include "model/scene_conversion.h"
+#include "loading/scene_conversion.h"
 
 #include <string>
 #include <vector>
@@ -18,7 +18,7 @@ struct ImportedModelFile {
     std::vector<ConvertedMesh> meshes;
 };
 
-// Imports `path` as every model is imported (screened, with kImportFlags)
+// Imports `path` as every model is imported (with kImportFlags, behind the material library guard)
 // and converts each mesh its node tree names. A file that yields no triangle
 // to draw fails with that reason. Never throws: running out of memory on a
 // huge file is one more reason for the import to fail.

@@ -4,7 +4,8 @@
 // through its own cache and uploads; the fuzzer converts the same way.
 #pragma once
 
-#include "model/vertex.h"
+#include "loading/shared_list.h"
+#include "loading/vertex.h"
 
 #include <assimp/material.h>
 #include <assimp/mesh.h>
@@ -60,9 +61,10 @@ inline constexpr std::array<TextureSlot, 4> kTextureSlots = {{
 // colour (or no material at all) gives the colour an exporter would.
 std::optional<Texel> slotFallbackTexel(const aiMaterial* material, const TextureSlot& slot);
 
+// The lists are shared, not copied, by the meshes made from them.
 struct ConvertedMesh {
-    std::vector<Vertex> vertices;
-    std::vector<unsigned int> indices;
+    SharedList<Vertex> vertices;
+    SharedList<unsigned int> indices;
     std::vector<TextureRequest> textures;
 };
 
@@ -83,8 +85,14 @@ std::vector<TextureRequest> materialTextureRequests(const aiMaterial* material,
 // The mesh's material, or null when its index is out of range.
 const aiMaterial* meshMaterial(const aiMesh& mesh, const aiScene& scene);
 
+// The normal of each triangle for its corners that have none: a file that
+// gives normals for some faces of a mesh but not others leaves the rest
+// with zero normals (normals are generated only for meshes with none),
+// which would light them as black.
+void giveFacesWithoutNormalsTheirOwn(std::vector<Vertex>& vertices, const std::vector<unsigned int>& indices);
+
 // Requests in slot order: each slot's maps, or its fallback texel when the
-// material gives it none.
+// material gives it none; corners without normals get their face's.
 ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene);
 
 // Every mesh that `node` and its descendants name, depth first and node

@@ -1,10 +1,11 @@
 // The judgements model import makes about a file and its path, apart from
 // the model itself so they can be checked without a GL context.
-#include "model/scene_import.h"
+#include "loading/scene_import.h"
 
-#include "model/material_library_guard.h"
-#include "model/obj_screening.h"
-#include "model/scene_conversion.h"
+#include "loading/material_library_guard.h"
+#include "loading/scene_conversion.h"
+
+#include <assimp/config.h>
 
 #include <set>
 
@@ -14,18 +15,9 @@ bool importFailed(const aiScene* scene)
            scene->mRootNode == nullptr;
 }
 
-ObjImportCost modelFileCost(Assimp::IOSystem& files, const std::string& path)
+void configureImporter(Assimp::Importer& importer)
 {
-    if (!files.Exists(path.c_str())) {
-        return ObjImportCost();
-    }
-    Assimp::IOStream* stream = files.Open(path.c_str(), "rb");
-    if (stream == nullptr) {
-        return ObjImportCost();
-    }
-    const ObjImportCost cost = countObjImportCost(*stream);
-    files.Close(stream);
-    return cost;
+    importer.SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, kSmoothingAngleDegrees);
 }
 
 std::string sceneRefusal(const aiScene& scene)
@@ -57,19 +49,9 @@ std::string sceneRefusal(const aiScene& scene)
 const aiScene* importModelScene(Assimp::Importer& importer, const std::string& path,
                                 Assimp::IOSystem* files, std::string& error)
 {
-    auto* guard = new MaterialLibraryGuard(files, path);
-    importer.SetIOHandler(guard);
-    const ObjImportCost cost = modelFileCost(*files, path);
-    error = objImportRefusal(cost);
-    if (!error.empty()) {
-        return nullptr;
-    }
-    guard->judgeLibrariesWith(cost);
+    importer.SetIOHandler(new MaterialLibraryGuard(files, path));
+    configureImporter(importer);
     const aiScene* scene = importer.ReadFile(path, kImportFlags);
-    if (!guard->refusal().empty()) {
-        error = guard->refusal();
-        return nullptr;
-    }
     if (importFailed(scene)) {
         error = importer.GetErrorString();
         return nullptr;

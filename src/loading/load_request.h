@@ -1,0 +1,56 @@
+// What the viewer asks of loading and what comes back: one model file
+// imported and converted, or one image file decoded, within limits the
+// request carries. The same request is answered by the loading worker
+// process on the desktop and in-process where there is no process to start.
+#pragma once
+
+#include "loading/image_decoding.h"
+#include "loading/model_file_import.h"
+
+#include <cstdint>
+#include <string>
+
+enum class LoadKind : std::uint32_t { Model = 1, Image = 2 };
+
+struct LoadLimits {
+    // Processor time the request may take.
+    double cpuSeconds = 0.0;
+    // Memory it may take beyond what the worker held before it.
+    std::uint64_t memoryBytes = 0;
+    // Wall-clock time before the worker is killed: what processor time
+    // cannot see (a worker waiting on a file that never ends, or starved
+    // on a busy machine).
+    double wallSeconds = 0.0;
+};
+
+constexpr std::uint64_t kMebibyte = std::uint64_t{1} << 20;
+
+// The 2,000,000-triangle model imports in about 9 s of processor time here
+// and its worker peaks near 1 GiB; three times that covers a slower machine
+// and heavier models, while a file built to spin or swell is stopped within
+// half a minute and a few GiB.
+constexpr LoadLimits kModelLimits{30.0, std::uint64_t{3072} * kMebibyte, 90.0};
+// An 8192 x 8192 photo decodes in 1.3 s and the largest accepted image (8K
+// HDR, floats before bytes) peaks at 1.2 GiB; the decoding-work checks
+// refuse what would take longer before the decoder starts.
+constexpr LoadLimits kImageLimits{15.0, std::uint64_t{2048} * kMebibyte, 45.0};
+
+struct LoadRequest {
+    LoadKind kind = LoadKind::Model;
+    std::string path;
+    LoadLimits limits;
+};
+
+struct LoadReply {
+    // Empty when the request was answered; otherwise why it was not (the
+    // worker crashed, a limit stopped it, its reply was malformed), as the
+    // rest of the failure line.
+    std::string failure;
+    // The request was given up because the viewer is closing: no failure.
+    bool cancelled = false;
+    // For a model request.
+    ImportedModelFile model;
+    // For an image request.
+    DecodedImage image;
+    double decodeMs = 0.0;
+};

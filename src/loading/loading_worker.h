@@ -1,0 +1,53 @@
+// The viewer's side of the loading worker: a separate process that imports
+// model files and decodes images, so that a file which crashes the import
+// library, or would take the viewer's time or memory, costs one model or
+// one texture and never the viewer. One request at a time; the limits each
+// request carries are set on the running worker before it reads it, and a
+// worker that fails or ends a request near a limit is replaced for the
+// next. The worker is started with this object and killed with it.
+#pragma once
+
+#include "loading/load_request.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The longest the caller's `whileWaiting` goes uncalled while a request
+// runs: long enough to be nothing next to the work, short enough that
+// moving or closing the window never stalls.
+inline constexpr std::chrono::milliseconds kLoadingPollInterval{50};
+
+class LoadingWorker {
+public:
+    // `program` is the worker's file. `whileWaiting` (the window's event
+    // poll) runs every kLoadingPollInterval while a request runs; once it
+    // returns false the worker is killed at once and every later request
+    // comes back cancelled.
+    explicit LoadingWorker(std::string program, std::function<bool()> whileWaiting = {});
+    ~LoadingWorker();
+    LoadingWorker(const LoadingWorker&) = delete;
+    LoadingWorker& operator=(const LoadingWorker&) = delete;
+
+    // Runs `request` in the worker (starting one when none is running) and
+    // returns its reply; a worker that crashes, passes a limit or answers
+    // nonsense gives a reply with a failure. Never throws.
+    LoadReply run(const LoadRequest& request);
+
+    bool cancelled() const { return cancelled_; }
+
+    // The worker's process id, 0 while none runs (for tests that kill it).
+    long processId() const;
+
+    struct Process;
+
+private:
+    std::string program_;
+    std::function<bool()> whileWaiting_;
+    bool cancelled_ = false;
+    std::unique_ptr<Process> process_;
+};
+
+// The line a worker that could not start gives each request.
+std::string workerStartFailure(const std::string& program, const std::string& why);
