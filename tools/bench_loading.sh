@@ -4,8 +4,8 @@
 # no maps, and single models of 10k, 200k and 2M triangles. The inputs are
 # made fresh by build/heavy_inputs (deterministic, never committed) in a
 # scratch copy of data/. For each case it prints the time from start to the
-# first frame written by `capture --offscreen` and the peak resident memory
-# (medians over the runs), the longest wait between event polls and the
+# first frame written by `capture --offscreen`, the peak resident memory of
+# the program and of its loading worker (medians over the runs), the longest wait between event polls and the
 # lines the viewer printed; with --before, the same for another build, run
 # alternately with this one so both see the same machine.
 #   tools/bench_loading.sh [--before BUILD_DIR] [--runs N] [CASE...]
@@ -45,7 +45,7 @@ done
 
 bash tools/install-deps.sh bench
 bash tools/configure.sh "$build_dir"
-cmake --build "$build_dir" -j"$(nproc)" --target capture frame_bench heavy_inputs
+cmake --build "$build_dir" -j"$(nproc)" --target capture frame_bench heavy_inputs vorlune_worker
 after=$(cd "$build_dir" && pwd)
 heavy=$after/heavy_inputs
 
@@ -88,17 +88,42 @@ prepare() {
   esac
 }
 
-# measure LABEL BUILD CASE: "seconds peak-KiB lines" of one capture of one
-# frame; the frame is kept as CASE/LABEL.png for looking at.
+# peaks PID: "program-KiB worker-KiB", the largest peak resident memory of
+# the capture program that PID (timeout, then time) runs and of the loading
+# workers it starts, each by its own accounting: the time command's would
+# report the larger of a process and the children it waited for.
+peaks() {
+  local program=0 worker=0 kib pid capture
+  while kill -0 "$1" 2>/dev/null; do
+    capture=$(pgrep -x capture -P "$(pgrep -d, -P "$1")" 2>/dev/null || true)
+    for pid in $capture $(pgrep -x vorlune-worker -P "${capture:-0}" 2>/dev/null || true); do
+      kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+      if [ "$pid" = "$capture" ]; then
+        [ "${kib:-0}" -le "$program" ] || program=$kib
+      else
+        [ "${kib:-0}" -le "$worker" ] || worker=$kib
+      fi
+    done
+    sleep 0.1
+  done
+  echo "$program $worker"
+}
+
+# measure LABEL BUILD CASE: "seconds peak-KiB lines worker-peak-KiB" of one
+# capture of one frame; the frame is kept as CASE/LABEL.png for looking at.
 measure() {
   local label=$1 build=$2 case=$3 out=$scratch/$3/out-$RANDOM
   mkdir -p "$out"
-  if (cd "$scratch/$case" &&
-      timeout "$limit_seconds" /usr/bin/time -f '%e %M' -o "$out/time" \
-        "$build/capture" --offscreen --out "$out" 0.5 >"$out/printed" 2>&1); then
-    echo "$(cat "$out/time") $(grep -vc '^/' "$out/printed" || true)"
+  (cd "$scratch/$case" &&
+    exec timeout "$limit_seconds" /usr/bin/time -f '%e' -o "$out/time" \
+      "$build/capture" --offscreen --out "$out" 0.5 >"$out/printed" 2>&1) &
+  local run=$!
+  local memory
+  memory=$(peaks "$run")
+  if wait "$run"; then
+    echo "$(awk '{ print $1 }' "$out/time") ${memory% *} $(grep -vc '^/' "$out/printed" || true) ${memory#* }"
   else
-    echo "over-${limit_seconds}s - -"
+    echo "over-${limit_seconds}s - - -"
   fi
   cp "$out/frame-000.png" "$scratch/$case/$label.png" 2>/dev/null || true
   rm -rf "$out"
@@ -108,7 +133,7 @@ median() {
   sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else print v[int((NR + 1) / 2)] }'
 }
 
-printf '%-18s %-22s %12s %14s %10s %16s\n' case build "first frame" "peak memory" lines "longest no-poll"
+printf '%-18s %-22s %12s %14s %14s %10s %16s\n' case build "first frame" "peak memory" "worker peak" lines "longest no-poll"
 for c in "${cases[@]}"; do
   prepare "$c"
   : >"$scratch/$c.after"
@@ -127,10 +152,14 @@ for c in "${cases[@]}"; do
     seconds=$(awk '{ print $1 }' "$file" | median)
     kib=$(awk '{ print $2 }' "$file" | median)
     lines=$(awk '{ print $3 }' "$file" | median)
+    worker_kib=$(awk '{ print $4 }' "$file" | median)
     memory=-
     [ "$kib" = - ] || memory="$((kib / 1024)) MiB"
+    worker_memory=-
+    [ "$worker_kib" = - ] || worker_memory="$((worker_kib / 1024)) MiB"
     shown_gap=-
     [ "$which" = before ] || shown_gap=${gap:--}
-    printf '%-18s %-22s %11ss %14s %10s %16s\n' "$c" "$which (${build##*/})" "$seconds" "$memory" "$lines" "$shown_gap"
+    printf '%-18s %-22s %11ss %14s %14s %10s %16s\n' "$c" "$which (${build##*/})" "$seconds" "$memory" \
+      "$worker_memory" "$lines" "$shown_gap"
   done
 done

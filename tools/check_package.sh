@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package in build/ (`cpack -G DEB`, as the README says)
 # and checks it: dependencies on the GLFW, GLEW and Assimp libraries (read
-# from the programs by shlibdeps), the programs, the data, a valid desktop
+# from the programs by shlibdeps), the programs and the loading worker, the data, a valid desktop
 # entry and the icon. Scanning and compression take half a minute, so CI
 # runs this beside the test suite, not in it.
 #   BUILD_DIR=build-x tools/check_package.sh      (default build/)
@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 bash tools/install-deps.sh package
 bash tools/configure.sh "$build_dir"
-cmake --build "$build_dir" -j"$(nproc)" --target vorlune capture frame_bench
+cmake --build "$build_dir" -j"$(nproc)" --target vorlune vorlune_worker capture frame_bench
 rm -f "$build_dir"/vorlune_*.deb
 (cd "$build_dir" && cpack -G DEB >/dev/null)
 deb=$(echo "$build_dir"/vorlune_*_amd64.deb)
@@ -25,7 +25,7 @@ for library in libglfw3 'libglew[0-9.]+' 'libassimp[0-9]+'; do
   grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends has no $library: $depends"
 done
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in bin/vorlune bin/vorlune-capture bin/vorlune-bench share/vorlune/data/shader/pointLightNormal.fs \
+for path in bin/vorlune bin/vorlune-capture bin/vorlune-bench libexec/vorlune/vorlune-worker share/vorlune/data/shader/pointLightNormal.fs \
   share/vorlune/data/models/textures/wall_diffuse.png share/applications/vorlune.desktop \
   share/icons/hicolor/256x256/apps/vorlune.png; do
   grep -qxF "./usr/$path" <<<"$contents" || fail "./usr/$path is not in the package"

@@ -20,7 +20,7 @@ bundle=$root/gpu
 max_bundle_mib=50
 glvnd_packages=(libegl1 libglvnd0 libopengl0 libgl1 libglx0)
 # Built program, and its name in the bundle.
-programs=(vorlune capture frame_bench heavy_inputs compare_frames tests/vorlune_gl_tests)
+programs=(vorlune vorlune-worker capture frame_bench heavy_inputs compare_frames tests/vorlune_gl_tests)
 # The libraries left to the machine are the check's own list, so that what
 # the bundle leaves out and what the check allows from outside cannot drift.
 machine_libraries=$(sed -n "s/^machine_libraries='\(.*\)'$/\1/p" tools/gpu/check.sh)

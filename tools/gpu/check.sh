@@ -35,7 +35,7 @@ export LD_LIBRARY_PATH=$here/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
 # device when there is one, else on Mesa's surfaceless platform.
 unset DISPLAY
 
-programs=(vorlune capture frame_bench vorlune_gl_tests heavy_inputs compare_frames)
+programs=(vorlune vorlune-worker capture frame_bench vorlune_gl_tests heavy_inputs compare_frames)
 # Left to the machine: glibc's own libraries, the loader, and GL/EGL, which
 # must be the machine's to reach its driver.
 machine_libraries='^(linux-vdso|ld-linux|libc|libm|libdl|libpthread|librt|libGL|libGLX|libEGL|libOpenGL|libGLdispatch|libGLESv2)\.so'
