@@ -29,28 +29,9 @@ constexpr std::size_t kRgbChannels = 3;
 // sizes beyond the image limits are still refused before decoding.
 constexpr LoadLimits kFuzzLimits{2.0, 16 * kMebibyte, 10.0};
 
-// One worker for the fuzzer's life (replaced by the client whenever a
-// request fails), and one file the inputs are written to.
-struct Session {
-    // Before the worker, which inherits it.
-    WorkerCoverage coverage;
-    std::string folder = makeTemporaryFolder("vorlune-image-fuzz-");
-    LoadingWorker worker{VORLUNE_FUZZ_WORKER};
-
-    ~Session()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-};
-
-Session& session()
+FuzzSession& session()
 {
-    static Session instance;
-    if (instance.folder.empty()) {
-        std::fprintf(stderr, "no temporary folder for the inputs\n");
-        std::abort();
-    }
+    static FuzzSession instance("vorlune-image-fuzz-");
     return instance;
 }
 
@@ -64,7 +45,7 @@ void fail(const char* why, int width, int height)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Session& s = session();
+    FuzzSession& s = session();
     const std::string path = s.folder + "/image";
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

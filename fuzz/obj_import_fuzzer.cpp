@@ -24,28 +24,9 @@ namespace {
 // as what passes the viewer's own.
 constexpr LoadLimits kFuzzLimits{2.0, 256 * kMebibyte, 10.0};
 
-// One worker for the fuzzer's life (replaced by the client whenever a
-// request fails), and one folder the inputs are written into.
-struct Session {
-    // Before the worker, which inherits it.
-    WorkerCoverage coverage;
-    std::string folder = makeTemporaryFolder("vorlune-obj-fuzz-");
-    LoadingWorker worker{VORLUNE_FUZZ_WORKER};
-
-    ~Session()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-};
-
-Session& session()
+FuzzSession& session()
 {
-    static Session instance;
-    if (instance.folder.empty()) {
-        std::fprintf(stderr, "no temporary folder for the inputs\n");
-        std::abort();
-    }
+    static FuzzSession instance("vorlune-obj-fuzz-");
     return instance;
 }
 
@@ -53,7 +34,7 @@ Session& session()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Session& s = session();
+    FuzzSession& s = session();
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const hardening::ObjInput files = hardening::splitObjInput(input);
     s.coverage.clear();

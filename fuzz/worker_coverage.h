@@ -19,9 +19,13 @@ inline constexpr const char* kWorkerCoverageVariable = "VORLUNE_FUZZ_WORKER_COVE
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "common/system_path.h"
+#include "loading/loading_worker.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 // Read by libFuzzer after every input, and cleared by it before the next.
@@ -70,6 +74,29 @@ private:
     }
 
     unsigned char* counts_ = nullptr;
+};
+
+// One worker for the fuzzer's life (replaced by the client whenever a
+// request fails), counting its coverage, and one folder the inputs are
+// written into.
+struct FuzzSession {
+    // Before the worker, which inherits it.
+    WorkerCoverage coverage;
+    std::string folder;
+    LoadingWorker worker{VORLUNE_FUZZ_WORKER};
+
+    explicit FuzzSession(const char* folderPrefix) : folder(makeTemporaryFolder(folderPrefix))
+    {
+        if (folder.empty()) {
+            std::fprintf(stderr, "no temporary folder for the inputs\n");
+            std::abort();
+        }
+    }
+    ~FuzzSession()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
 };
 
 #endif

@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr long kBytesPerKiB = 1024;
-
 #ifdef _WIN32
+
+constexpr long kBytesPerKiB = 1024;
 
 // The working set is Windows' resident memory; its peak is kept by the
 // system as VmHWM is on Linux.

@@ -8,16 +8,13 @@
 #pragma once
 
 #include "loading/load_request.h"
+#include "loading/worker_process.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-
-// The longest the caller's `whileWaiting` goes uncalled while a request
-// runs: long enough to be nothing next to the work, short enough that
-// moving or closing the window never stalls.
-inline constexpr std::chrono::milliseconds kLoadingPollInterval{50};
 
 class LoadingWorker {
 public:
@@ -40,13 +37,20 @@ public:
     // The worker's process id, 0 while none runs (for tests that kill it).
     long processId() const;
 
-    struct Process;
-
 private:
+    // The request's exchange with the worker, started if need be.
+    LoadReply exchange(const LoadRequest& request);
+    std::string stop(const LoadRequest& request, const std::string& otherwise, bool ending = false);
+    // Whether the request took more than kNearLimit of a limit.
+    bool nearLimits(const LoadLimits& limits);
+
     std::string program_;
     std::function<bool()> whileWaiting_;
     bool cancelled_ = false;
-    std::unique_ptr<Process> process_;
+    OwnedWorkerProcess process_;
+    // What the worker had used when the request in hand began.
+    double cpuBefore_ = 0.0;
+    std::uint64_t memoryBefore_ = 0;
 };
 
 // The line a worker that could not start gives each request.

@@ -5,7 +5,9 @@
 
 #include "loading/load_request.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // The descriptor the worker finds its end of the socket on.
 constexpr int kWorkerSocketDescriptor = 3;
@@ -21,6 +23,23 @@ constexpr std::uint32_t kMaxRequestPathBytes = 1 << 16;
 
 // The one byte the worker sends once it is ready for requests.
 constexpr char kWorkerReady = 'R';
+
+// The request in a message of `size` bytes; false when it is not one.
+inline bool parseRequestMessage(const char* bytes, std::size_t size, LoadRequest& request)
+{
+    RequestMessage header{};
+    if (size < sizeof(header)) {
+        return false;
+    }
+    std::memcpy(&header, bytes, sizeof(header));
+    if (size != sizeof(header) + header.pathBytes || (header.kind != LoadKind::Model && header.kind != LoadKind::Image)) {
+        return false;
+    }
+    request.kind = header.kind;
+    request.path.assign(bytes + sizeof(header), header.pathBytes);
+    request.limits.memoryBytes = header.memoryBytes;
+    return true;
+}
 
 // Sent with the reply's memory (as a descriptor, or a handle on Windows).
 struct ReplyMessage {

@@ -153,14 +153,3 @@ GLuint uploadTexture2DReporting(const std::string& path, const DecodedImage& ima
     }
     return texture;
 }
-
-GLuint loadTexture2D(const std::string& fileName, const std::string& directory)
-{
-    const std::string path = directory + "/" + fileName;
-    DecodedImage image;
-    {
-        const StartupTimer timer(&StartupProfile::textureDecodeMs);
-        image = decodeRgbImage(path);
-    }
-    return uploadTexture2DReporting(path, image);
-}

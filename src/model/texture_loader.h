@@ -1,7 +1,5 @@
-// Turns an image file that a material names into a mipmapped GL 2D texture.
-// Decoding (image_decoding.h, no GL) and uploading are separate steps, so
-// that start-up can decode in the loading worker; loadTexture2D does both
-// for one file, in this process, for files the program trusts.
+// Turns an image that a material names, decoded by the loading worker
+// (image_decoding.h), into a mipmapped GL 2D texture.
 #pragma once
 
 #include "loading/image_decoding.h"
@@ -38,8 +36,3 @@ void reportTextureFailure(const std::string& path, const std::string& reason);
 // the driver refused its size.
 GLuint uploadTexture2DReporting(const std::string& path, const DecodedImage& image,
                                 const std::function<void()>& betweenSteps = nullptr);
-
-// Loads `directory` + "/" + `fileName`, taken as given: no separator or case
-// changes. Never fails: an unusable file yields the placeholder texture, and
-// the line of reportTextureFailure.
-GLuint loadTexture2D(const std::string& fileName, const std::string& directory);

@@ -81,16 +81,10 @@ int main(int argc, char** argv)
         if (received <= 0) {
             return 0;
         }
-        RequestMessage header{};
-        std::memcpy(&header, message.data(), std::min(sizeof(header), static_cast<std::size_t>(received)));
-        if (static_cast<std::size_t>(received) != sizeof(header) + header.pathBytes ||
-            (header.kind != LoadKind::Model && header.kind != LoadKind::Image)) {
+        LoadRequest request;
+        if (!parseRequestMessage(message.data(), static_cast<std::size_t>(received), request)) {
             return kWorkerBadStart;
         }
-        LoadRequest request;
-        request.kind = header.kind;
-        request.path.assign(message.data() + sizeof(header), header.pathBytes);
-        request.limits.memoryBytes = header.memoryBytes;
         if (!sendReply(runLoadRequest(request), request.kind)) {
             return kWorkerReplyFailed;
         }

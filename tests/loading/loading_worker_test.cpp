@@ -3,31 +3,17 @@
 #include "loading/loading_worker.h"
 #include "loading/memory_budget.h"
 #include "loading/reply_format.h"
+#include "support/files.h"
 #include "support/temp_dir.h"
 #include "support/worker_program.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
-
-// One polygon of `corners` corners: triangulating it takes the import
-// library time that grows with the square of its corners.
-std::string bigPolygonObj(int corners)
-{
-    std::string obj;
-    std::string face = "f";
-    for (int i = 0; i < corners; ++i) {
-        const double angle = 2.0 * M_PI * i / corners;
-        obj += "v " + std::to_string(std::cos(angle)) + " " + std::to_string(std::sin(angle)) + " 0\n";
-        face += " " + std::to_string(i + 1);
-    }
-    return obj + face + "\n";
-}
 
 LoadReply runWith(const std::string& path, LoadLimits limits)
 {

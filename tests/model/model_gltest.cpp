@@ -3,6 +3,7 @@
 #include "model/load_cache.h"
 #include "model/model.h"
 #include "loading/scene_import.h"
+#include "support/files.h"
 #include "support/gl_probes.h"
 #include "support/captured_output.h"
 #include "support/gl_context.h"
@@ -14,7 +15,6 @@
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -184,6 +184,7 @@ TEST_F(ModelGL, ModelsOfOneStartUpShareEachFileAndImage)
     EXPECT_EQ(other.textures[1].textureName, first.textures[1].textureName);
 }
 
+#ifndef _WIN32
 // The processes this test program started, from every thread's list.
 std::vector<long> childProcesses()
 {
@@ -196,6 +197,7 @@ std::vector<long> childProcesses()
     }
     return children;
 }
+#endif
 
 // A worker that dies mid-import, as a crash in the import library would
 // kill it, costs that model alone; the worker is started anew for the next,
@@ -203,25 +205,18 @@ std::vector<long> childProcesses()
 TEST_F(ModelGL, AWorkerKilledMidImportCostsOneModelAndTheNextLoads)
 {
     VORLUNE_SKIP_ON_WINDOWS("finds the worker to kill through /proc");
-    // One polygon of many corners keeps the worker triangulating for seconds.
-    constexpr int kCorners = 100000;
-    std::string slowObj;
-    std::string polygon = "f";
-    for (int i = 0; i < kCorners; ++i) {
-        const double angle = 2.0 * M_PI * i / kCorners;
-        slowObj += "v " + std::to_string(std::cos(angle)) + " " + std::to_string(std::sin(angle)) + " 0\n";
-        polygon += " " + std::to_string(i + 1);
-    }
-    dir.write("slow.obj", slowObj + polygon + "\n");
+    dir.write("slow.obj", bigPolygonObj(100000));
     dir.write("quick.obj", kTriangle + "f 1 2 3\n");
     bool killed = false;
     std::unique_ptr<Model> slow;
     std::unique_ptr<Model> quick;
     printed = captureStdout([&] {
         LoadCache cache(kWorkerProgram, [&] {
+#ifndef _WIN32
             for (const long child : childProcesses()) {
                 killed = killed || kill(static_cast<pid_t>(child), SIGKILL) == 0;
             }
+#endif
             return true;
         });
         slow = std::make_unique<Model>(dir.file("slow.obj"), cache);

@@ -17,6 +17,14 @@
 
 namespace {
 
+// The decode and upload start-up gives each image, here in this process:
+// every file these tests decode is one they wrote.
+GLuint loadTexture2D(const std::string& fileName, const std::string& directory)
+{
+    const std::string path = directory + "/" + fileName;
+    return uploadTexture2DReporting(path, decodeRgbImage(path));
+}
+
 using probes::readTexels;
 using probes::writePng;
 

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #endif
 
+#include <cmath>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 
 std::string readFile(const std::filesystem::path& path)
@@ -29,4 +31,16 @@ bool makeFifo(const std::string& path)
     constexpr mode_t kOwnerOnly = 0600;
     return mkfifo(path.c_str(), kOwnerOnly) == 0;
 #endif
+}
+
+std::string bigPolygonObj(int corners)
+{
+    std::string obj;
+    std::string face = "f";
+    for (int i = 0; i < corners; ++i) {
+        const double angle = 2.0 * std::numbers::pi * i / corners;
+        obj += "v " + std::to_string(std::cos(angle)) + " " + std::to_string(std::sin(angle)) + " 0\n";
+        face += " " + std::to_string(i + 1);
+    }
+    return obj + face + "\n";
 }

@@ -11,3 +11,7 @@ std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& contents);
 // A named pipe at `path`; false where it cannot be made (always on Windows).
 bool makeFifo(const std::string& path);
+
+// An OBJ of one polygon of `corners` corners around a circle: triangulating
+// it keeps the import library busy for seconds at 100,000 corners.
+std::string bigPolygonObj(int corners);
