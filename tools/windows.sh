@@ -158,10 +158,12 @@ build_vorlune() {
   # -k builds every target it can, so one failing program does not hide
   # the state of the others.
   nice -n 10 cmake --build "$build_dir" -j"$jobs" -- -k || status=$?
-  # Anything beyond Windows' own DLLs would have to ship beside the program.
-  if [ -f "$build_dir/vorlune.exe" ]; then
-    echo "windows.sh: vorlune.exe imports:" $($triple-objdump -p "$build_dir/vorlune.exe" | sed -n 's/^\s*DLL Name: //p')
-  fi
+  # Anything beyond Windows' own DLLs would have to ship beside the programs.
+  for program in vorlune vorlune-worker; do
+    if [ -f "$build_dir/$program.exe" ]; then
+      echo "windows.sh: $program.exe imports:" $($triple-objdump -p "$build_dir/$program.exe" | sed -n 's/^\s*DLL Name: //p')
+    fi
+  done
   return "$status"
 }
 
@@ -224,11 +226,14 @@ package() {
   (cd "$unpacked" && python3 -m zipfile -e "$zip" .)
   unpacked=$(echo "$unpacked"/vorlune-*-win64)
   echo "windows.sh: $(basename "$zip"): $(du -k "$zip" | cut -f1) KiB"
+  # The viewer loads every model and image through the worker beside it.
+  [ -f "$unpacked/vorlune-worker.exe" ] || { echo "windows.sh: the zip holds no vorlune-worker.exe"; return 1; }
 }
 
 # The unpacked viewer started from another folder: its "Vorlune" window
-# must open and show a picture, and Escape must end it with status 0. Alone
-# in a folder without data it must say so in one line and exit 1.
+# must open and show a picture, its scene must load through the worker with
+# nothing reported, and Escape must end it with status 0. Alone in a folder
+# without data it must say so in one line and exit 1.
 check_package() {
   local shot=$out/check/viewer.png
   on_display bash -c '
@@ -251,6 +256,15 @@ check_package() {
   colours=$(identify -format '%k' "$shot")
   echo "windows.sh: packaged viewer: window opened, $colours colours drawn, Escape gave status 0"
   [ "$colours" -gt 1000 ] || { echo "windows.sh: the window shows no picture ($shot)"; return 1; }
+  # Every model and texture comes through vorlune-worker.exe: one it could
+  # not load is reported, and the hallway drawn without it.
+  local output=$out/check/elsewhere/viewer-output.txt
+  if grep -q '^ERROR::\(ASSIMP\|TEXTURE\)::' "$output"; then
+    echo "windows.sh: the packaged viewer did not load its whole scene:"
+    tr -d '\r' <"$output" | sed 's/^/  /'
+    return 1
+  fi
+  echo "windows.sh: packaged viewer: every model and texture loaded through vorlune-worker.exe"
 
   mkdir -p "$out/check/alone"
   cp "$unpacked/vorlune.exe" "$out/check/alone/"
