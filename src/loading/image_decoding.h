@@ -15,8 +15,9 @@ struct DecodedImage {
     // Shared, so that pixels read from the loading worker's reply are used
     // where they lie, without a copy; whoever holds them keeps them alive.
     std::shared_ptr<const unsigned char> pixels;
-    // Empty when there are pixels; otherwise why not, in one short lowercase
-    // phrase such as "no such file".
+    // Empty when there are pixels; otherwise why not, in a short phrase such
+    // as "no such file". The decoder's own reasons may quote bytes of the
+    // file, so the report escapes what it prints.
     std::string failure;
 };
 

@@ -10,6 +10,7 @@
 #ifndef _WIN32
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -21,6 +22,8 @@
 #include <vector>
 
 namespace {
+
+constexpr std::size_t kTrimAboveBytes = std::size_t{256} << 20;
 
 // Hands `reply` back as sealed memory: once the viewer has checked it,
 // nothing (this process included) can change it under the viewer.
@@ -87,6 +90,13 @@ int main(int argc, char** argv)
         }
         if (!sendReply(runLoadRequest(request), request.kind)) {
             return kWorkerReplyFailed;
+        }
+        // What a large request freed goes back to the system while the
+        // viewer uploads the reply, rather than staying with an idle worker;
+        // a small one's stays, or the next import would fault it in again
+        // (the import library zeroes a 16 MiB buffer for every file).
+        if (mallinfo2().arena > kTrimAboveBytes) {
+            malloc_trim(0);
         }
     }
 }

@@ -3,6 +3,7 @@
 // what keeps a stray texture statement from crashing the reader.
 #include "support/in_memory_obj_import.h"
 #include "loading/material_library_guard.h"
+#include "loading/model_file_import.h"
 #include "support/temp_dir.h"
 #include "support/worker_program.h"
 
@@ -23,6 +24,18 @@ TEST(MaterialLibraryGuard, EveryStatementBeforeTheFirstMaterialBecomesAComment)
 
     EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(before + after), expected + after);
     EXPECT_EQ(commentOutStatementsBeforeFirstMaterial(before), expected);
+}
+
+// Without an extension the import library tries each of its readers on the
+// file, and some delete the streams they open instead of closing them: the
+// guard once deleted those a second time. The file is valid, and ours.
+TEST(MaterialLibraryGuard, AModelWithoutExtensionImportsWhileTheReadersProbeIt)
+{
+    TempDir dir;
+    dir.write("model.mtl", "newmtl m\nKd 1 0 0\n");
+    dir.write("model", "mtllib model.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl m\nf 1 2 3\n");
+    const ImportedModelFile file = importModelFile(dir.file("model"));
+    EXPECT_TRUE(file.imported) << file.error;
 }
 
 // The reader passes over an indented first line whole but skips the blanks
