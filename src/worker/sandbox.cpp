@@ -73,13 +73,15 @@ constexpr int kAllowed[] = {
 };
 
 // A sanitizer build's runtime probes memory by writing it into a pipe,
-// reads /proc for its reports and asks the terminal about colours; refused
-// those, it takes readable objects for unreadable ones and reports faults
-// that are not there. So its filter also allows these, with writes to any
+// reads /proc for its reports, asks the terminal about colours and looks
+// at the signal stack whenever an exception is thrown; refused those, it
+// takes readable objects for unreadable ones, reports faults that are not
+// there, or stops the worker. So its filter also allows these, with writes to any
 // descriptor: a sanitizer build is for finding faults, not for hostile files.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr std::array kSanitizerRuntime = {SCMP_SYS(pipe2), SCMP_SYS(open), SCMP_SYS(ioctl), SCMP_SYS(readlink),
-                                          SCMP_SYS(sched_yield), SCMP_SYS(write)};
+constexpr std::array kSanitizerRuntime = {SCMP_SYS(pipe2),       SCMP_SYS(open),        SCMP_SYS(ioctl),
+                                          SCMP_SYS(readlink),    SCMP_SYS(sched_yield), SCMP_SYS(sigaltstack),
+                                          SCMP_SYS(getrandom),   SCMP_SYS(write)};
 #else
 constexpr std::array<int, 0> kSanitizerRuntime = {};
 #endif
