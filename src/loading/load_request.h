@@ -35,6 +35,12 @@ constexpr LoadLimits kModelLimits{30.0, std::uint64_t{3072} * kMebibyte, 90.0};
 // refuse what would take longer before the decoder starts.
 constexpr LoadLimits kImageLimits{15.0, std::uint64_t{2048} * kMebibyte, 45.0};
 
+// How failure lines name a request of `kind`.
+inline const char* requestName(LoadKind kind)
+{
+    return kind == LoadKind::Model ? "a model import" : "an image decode";
+}
+
 struct LoadRequest {
     LoadKind kind = LoadKind::Model;
     std::string path;

@@ -4,15 +4,6 @@
 
 #include <chrono>
 
-namespace {
-
-const char* requestName(LoadKind kind)
-{
-    return kind == LoadKind::Model ? "a model import" : "an image decode";
-}
-
-}  // namespace
-
 std::string memoryLimitFailure(LoadKind kind, std::uint64_t bytes)
 {
     return "needed more than the " + std::to_string(bytes / kMebibyte) + " MiB of memory allowed for " +

@@ -12,11 +12,6 @@ constexpr double kNearLimit = 0.8;
 // Starting takes milliseconds; this is for a machine stalled by swapping.
 constexpr double kWorkerStartSeconds = 30.0;
 
-const char* requestName(LoadKind kind)
-{
-    return kind == LoadKind::Model ? "a model import" : "an image decode";
-}
-
 // "30" or "0.5": as short as the limit was given.
 std::string seconds(double value)
 {

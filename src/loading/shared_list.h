@@ -5,6 +5,7 @@
 // worker's reply), which it then keeps alive.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <utility>
@@ -38,7 +39,7 @@ public:
 
     friend bool operator==(const SharedList& list, const std::vector<T>& other)
     {
-        return list.copy() == other;
+        return std::equal(list.begin(), list.end(), other.begin(), other.end());
     }
 
 private:

@@ -1,6 +1,6 @@
-// The loading worker the tests' scenes and models load through: one beside
-// the running test program (a bundle moved to another machine), else the
-// one built beside the viewer.
+// The loading worker the tests' scenes and models load through: the one the
+// programs would find (beside the test program, in a bundle moved to another
+// machine), else the one built beside the viewer.
 #pragma once
 
 #include "app/data_folder.h"
@@ -10,7 +10,7 @@
 #include <string>
 
 inline const std::string kWorkerProgram = [] {
-    const std::filesystem::path beside = runningProgramFile().parent_path() / "vorlune-worker";
+    const std::filesystem::path found = loadingWorkerProgram();
     std::error_code error;
-    return std::filesystem::is_regular_file(beside, error) ? utf8FromPath(beside) : std::string(VORLUNE_WORKER);
+    return std::filesystem::is_regular_file(found, error) ? utf8FromPath(found) : std::string(VORLUNE_WORKER);
 }();
