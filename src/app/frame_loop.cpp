@@ -8,6 +8,7 @@
 #include "model/model.h"
 #include "render/pass_images.h"
 #include "render/pass_table.h"
+#include "render/pass_timer.h"
 #include "render/screen_quad.h"
 #include "render/shader_program.h"
 
@@ -57,18 +58,33 @@ void drawList(const DrawList& list, const ShaderProgram& program)
 void runPass(const RenderPass& pass, const ShaderPrograms& programs)
 {
     glViewport(0, 0, pass.viewportWidth, pass.viewportHeight);
-    if (pass.framebuffer != nullptr) {
-        glBindFramebuffer(GL_FRAMEBUFFER, *pass.framebuffer);
-    }
-    if (pass.clearsFirst) {
-        clearTarget(pass);
-        setDepthAndCulling(pass);
-    } else {
-        setDepthAndCulling(pass);
-        clearTarget(pass);
-    }
-    if (const ShaderProgram& program = pass.program(programs);
-        program.linked() && pass.setUp(program, passImages(pass))) {
+    const ShaderProgram& program = pass.program(programs);
+    bool drawing = false;
+    for (int layer = 0; layer < pass.layerCount; ++layer) {
+        if (pass.framebuffer != nullptr) {
+            glBindFramebuffer(GL_FRAMEBUFFER, pass.framebuffer[layer]);
+        }
+        // Depth and culling hold for every layer once set.
+        if (pass.clearsFirst) {
+            clearTarget(pass);
+            if (layer == 0) {
+                setDepthAndCulling(pass);
+            }
+        } else {
+            if (layer == 0) {
+                setDepthAndCulling(pass);
+            }
+            clearTarget(pass);
+        }
+        if (layer == 0) {
+            drawing = program.linked() && pass.setUp(program, passImages(pass));
+        }
+        if (!drawing) {
+            continue;
+        }
+        if (pass.selectLayer != nullptr) {
+            pass.selectLayer(program, layer);
+        }
         if (pass.drawList != nullptr) {
             drawList(pass.drawList(), program);
         } else {
@@ -91,11 +107,18 @@ void advanceFrame(const RenderContext& context)
     animateScene();
 }
 
-void renderFrame(const ShaderPrograms& programs)
+void renderFrame(const ShaderPrograms& programs, PassTimer* timer)
 {
     for (const RenderPass* pass : passTable()) {
-        if (passRuns(*pass)) {
-            runPass(*pass, programs);
+        if (!passRuns(*pass)) {
+            continue;
+        }
+        if (timer != nullptr) {
+            timer->begin(*pass);
+        }
+        runPass(*pass, programs);
+        if (timer != nullptr) {
+            timer->end();
         }
     }
 }

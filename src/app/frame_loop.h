@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class PassTimer;
 struct RenderContext;
 struct ShaderProgram;
 struct ShaderPrograms;
@@ -23,15 +24,18 @@ std::vector<SampledImage> passImages(const RenderPass& pass);
 // colour and clear (in the order its row asks for), its set-up with the
 // images it samples, and its draw list or the screen quad (both skipped
 // when its program failed to build, so its target keeps the clear), and the
-// window's framebuffer bound again after an off-screen pass.
+// window's framebuffer bound again after an off-screen pass. A pass drawn
+// per layer binds, clears and draws each layer's framebuffer in turn, set
+// up once.
 void runPass(const RenderPass& pass, const ShaderPrograms& programs);
 
 // The frame's first steps: clock, events (the input handlers run here, so a
 // toggle flipped now governs this frame), camera tour and scene animation.
 void advanceFrame(const RenderContext& context);
 
-// The passes of the pass table whose switches are on, in the table's order.
-void renderFrame(const ShaderPrograms& programs);
+// The passes of the pass table whose switches are on, in the table's order,
+// each timed by `timer` when one is given.
+void renderFrame(const ShaderPrograms& programs, PassTimer* timer = nullptr);
 
 // One whole frame: advance, render, present.
 void runFrame(const RenderContext& context, const ShaderPrograms& programs);

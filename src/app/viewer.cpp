@@ -53,7 +53,7 @@ void closeViewer(Viewer& viewer)
     closeRenderContext(viewer.context);
 }
 
-void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame)
+void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame, PassTimer* timer)
 {
     setRenderToggles(frame.toggles);
     scriptedTime = frame.clockTime;
@@ -62,7 +62,7 @@ void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame)
     if (frame.freeLook) {
         holdFreeLook(*frame.freeLook);
     }
-    renderFrame(viewer.programs);
+    renderFrame(viewer.programs, timer);
 }
 
 void restartTour()

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class PassTimer;
+
 struct Viewer {
     RenderContext context;
     ShaderPrograms programs;
@@ -47,7 +49,8 @@ struct ScriptedFrame {
 // Sets the switches, points the frame clock at `frame.clockTime` and runs
 // the frame: advance (events, tour, animation), free look, passes. The
 // frame is left in framebuffer 0, not presented, for a caller that reads it.
-void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame);
+// Its passes are timed by `timer` when one is given.
+void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame, PassTimer* timer = nullptr);
 
 // Back to the first frame of the run: camera, tour, scene clock and frame
 // time as start-up leaves them, so that runs compare.

@@ -8,15 +8,27 @@
 
 namespace {
 
+#if VORLUNE_GL_LAYERED_TARGETS
 constexpr const RenderPass* kPassTable[] = {
     &godRayOcclusionPass, &bloomBrightPass, &bloomBlurPass, &shadowCubeMapPass, &lightingPass,
+};
+#endif
+
+// The same passes with the shadow cube map drawn a face at a time.
+constexpr const RenderPass* kPassTableWithShadowFaces[] = {
+    &godRayOcclusionPass, &bloomBrightPass, &bloomBlurPass, &shadowCubeFacesPass, &lightingPass,
 };
 
 }  // namespace
 
 std::span<const RenderPass* const> passTable()
 {
-    return kPassTable;
+#if VORLUNE_GL_LAYERED_TARGETS
+    if (shadowPassForm == ShadowPassForm::OneLayeredDraw) {
+        return kPassTable;
+    }
+#endif
+    return kPassTableWithShadowFaces;
 }
 
 void createRenderTargets()

@@ -7,6 +7,7 @@
 
 #include <span>
 
+// The shadow pass is the row of the form chosen (shadowPassForm).
 std::span<const RenderPass* const> passTable();
 
 // Makes every pass's target, in the passes' order, and leaves the window's

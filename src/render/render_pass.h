@@ -46,6 +46,13 @@ struct RenderPass {
     // Its own framebuffer, bound for the pass and unbound after it; null
     // draws into the window's, which every other pass leaves bound.
     const GLuint* framebuffer = nullptr;
+    // A pass whose target has layers one draw cannot reach (a cube map's
+    // faces without a geometry stage) runs once per layer: `framebuffer`
+    // then points at `layerCount` framebuffers, each bound, cleared and
+    // drawn into in turn, and `selectLayer` tells the program which layer
+    // the draws that follow are for.
+    int layerCount = 1;
+    void (*selectLayer)(const ShaderProgram& program, int layer) = nullptr;
     // Clear right after binding, before depth and culling are set (a
     // depth-only target); otherwise depth and culling come first.
     bool clearsFirst = false;

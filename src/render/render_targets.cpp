@@ -1,5 +1,7 @@
 #include "render/render_targets.h"
 
+#include "render/gl_dialect.h"
+
 namespace {
 
 // The seven framebuffer-object calls a colour target is made with. The
@@ -21,6 +23,7 @@ struct FramebufferCalls {
 // framebuffers they make bind like any other.
 FramebufferCalls framebufferCalls()
 {
+#if VORLUNE_GL_FRAMEBUFFER_EXTENSION
     if (glGenFramebuffersEXT != nullptr && glBindFramebufferEXT != nullptr && glFramebufferTexture2DEXT != nullptr
         && glGenRenderbuffersEXT != nullptr && glBindRenderbufferEXT != nullptr
         && glRenderbufferStorageEXT != nullptr && glFramebufferRenderbufferEXT != nullptr) {
@@ -28,6 +31,7 @@ FramebufferCalls framebufferCalls()
                 glGenRenderbuffersEXT, glBindRenderbufferEXT,    glRenderbufferStorageEXT,
                 glFramebufferRenderbufferEXT};
     }
+#endif
     return {glGenFramebuffers,  glBindFramebuffer,     glFramebufferTexture2D, glGenRenderbuffers,
             glBindRenderbuffer, glRenderbufferStorage, glFramebufferRenderbuffer};
 }
@@ -48,7 +52,7 @@ RenderTarget createRenderTarget(GLint width, GLint height)
     // own resolution, so filtering would only cost time.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, kColourTargetUploadFormat, GL_UNSIGNED_BYTE, nullptr);
 
     const FramebufferCalls gl = framebufferCalls();
     gl.genFramebuffers(1, &target.framebuffer);

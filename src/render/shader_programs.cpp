@@ -1,6 +1,7 @@
 #include "render/shader_programs.h"
 
 #include "common/startup_profile.h"
+#include "render/gl_dialect.h"
 
 ShaderPrograms buildShaderPrograms()
 {
@@ -11,7 +12,10 @@ ShaderPrograms buildShaderPrograms()
         kLightingShaderFiles.vertex, kLightingShaderFiles.geometry, kLightingShaderFiles.fragment);
     programs.lightingShader = ShaderProgram(lightingSources, lightingDefinitions(LightingEffects{}));
     assignLightingDefaults(programs.lightingShader);
-    for (const ProgramLine& line : kProgramLines) {
+    const bool shadowFaces = shadowPassForm == ShadowPassForm::DrawPerFace;
+    for (const ProgramLine& listed : kProgramLines) {
+        const ProgramLine& line =
+            shadowFaces && listed.program == kShadowFaceProgramLine.program ? kShadowFaceProgramLine : listed;
         programs.*line.program = ShaderProgram(line.files.vertex, line.files.geometry, line.files.fragment);
     }
     programs.lightingVariants = buildLightingVariants(lightingSources, programs.lightingShader);

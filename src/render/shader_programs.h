@@ -45,4 +45,10 @@ inline constexpr ProgramLine kProgramLines[] = {
     {&ShaderPrograms::blurShader, {"data/shader/BloomHorizontal.vs", nullptr, "data/shader/BloomHorizontal.fs"}},
 };
 
+// The shadow program of the per-face form, built in the place of the line
+// above when that form is chosen (shadowPassForm): its vertex stage
+// projects into the one face each draw names, so it needs no geometry stage.
+inline constexpr ProgramLine kShadowFaceProgramLine = {
+    &ShaderPrograms::shadowShader, {"data/shader/shadowFaceDepth.vs", nullptr, "data/shader/shadowDepth.fs"}};
+
 ShaderPrograms buildShaderPrograms();

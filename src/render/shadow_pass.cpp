@@ -37,8 +37,12 @@ constexpr float kCubeFaceAspect = 1.0f;
 
 }  // namespace
 
+ShadowPassForm shadowPassForm =
+    VORLUNE_GL_LAYERED_TARGETS ? ShadowPassForm::OneLayeredDraw : ShadowPassForm::DrawPerFace;
 GLuint shadowCubeMap = 0;
 GLuint shadowFramebuffer = 0;
+GLuint shadowFaceCubeMap = 0;
+GLuint shadowFaceFramebuffers[kCubeFaceCount] = {};
 float farPlane = kShadowFarPlane;
 glm::mat4 shadowProjection{1.0f};
 
@@ -71,31 +75,69 @@ void prepareShadowPass(const ShaderProgram& shadowShader, const PointLight& ligh
 
 namespace {
 
-// Made through the core framebuffer calls: the layered attachment that lets
-// one draw fill all six faces has no counterpart in the older extension.
-void createShadowTarget()
+// The cube map's storage and sampling, the same in either form: nearest,
+// as depth is compared, not blended.
+GLuint createShadowCubeMap()
 {
-    glGenFramebuffers(1, &shadowFramebuffer);
-    glGenTextures(1, &shadowCubeMap);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeMap);
+    GLuint cubeMap = 0;
+    glGenTextures(1, &cubeMap);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
     for (int face = 0; face < kCubeFaceCount; ++face) {
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, kShadowMapSize,
-                     kShadowMapSize, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, kShadowDepthFormat, kShadowMapSize, kShadowMapSize,
+                     0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    return cubeMap;
+}
+
+void reportIfIncomplete()
+{
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << "Framebuffer not complete!" << std::endl;
+    }
+}
+
+#if VORLUNE_GL_LAYERED_TARGETS
+// Made through the core framebuffer calls: the layered attachment that lets
+// one draw fill all six faces has no counterpart in the older extension.
+void createShadowTarget()
+{
+    glGenFramebuffers(1, &shadowFramebuffer);
+    shadowCubeMap = createShadowCubeMap();
 
     // One layered attachment: the geometry stage picks the face per triangle.
     glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
     glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, shadowCubeMap, 0);
     glDrawBuffer(GL_NONE);
     glReadBuffer(GL_NONE);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        std::cout << "Framebuffer not complete!" << std::endl;
+    reportIfIncomplete();
+}
+#endif
+
+// The per-face form: one framebuffer per face, each with that face alone
+// attached, so six draws fill what one layered draw does.
+void createShadowFaceTargets()
+{
+    glGenFramebuffers(kCubeFaceCount, shadowFaceFramebuffers);
+    shadowFaceCubeMap = createShadowCubeMap();
+    const GLenum noColour = GL_NONE;
+    for (int face = 0; face < kCubeFaceCount; ++face) {
+        glBindFramebuffer(GL_FRAMEBUFFER, shadowFaceFramebuffers[face]);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
+                               shadowFaceCubeMap, 0);
+        glDrawBuffers(1, &noColour);
+        glReadBuffer(GL_NONE);
+        reportIfIncomplete();
     }
+}
+
+void selectShadowFace(const ShaderProgram& shadowShader, int face)
+{
+    setUniformInt(shadowShader.program, "shadowFace", face);
 }
 
 const ShaderProgram& shadowProgram(const ShaderPrograms& programs)
@@ -119,6 +161,7 @@ bool setUpShadowCubeMap(const ShaderProgram& shadowShader, std::span<const Sampl
 // Depth only, cleared before the depth test is enabled. Front faces are
 // culled so the casters' back faces are stored: the depth then lies behind
 // each caster's lit surface, which keeps acne off it.
+#if VORLUNE_GL_LAYERED_TARGETS
 constinit const RenderPass shadowCubeMapPass{
     .name = "shadow cube map",
     .toggle = &shadowOn,
@@ -130,6 +173,27 @@ constinit const RenderPass shadowCubeMapPass{
     .clearMask = GL_DEPTH_BUFFER_BIT,
     .createTarget = createShadowTarget,
     .produces = PassImage{kShadowMapImage, GL_TEXTURE_CUBE_MAP, &shadowCubeMap},
+    .program = shadowProgram,
+    .setUp = setUpShadowCubeMap,
+    .drawList = []() -> const DrawList& { return shadowCasters; },
+};
+#endif
+
+// The same pass in six draws per caster, one face at a time, the faces'
+// matrices set once and the face chosen per draw.
+constinit const RenderPass shadowCubeFacesPass{
+    .name = "shadow cube map",
+    .toggle = &shadowOn,
+    .viewportWidth = kShadowMapSize,
+    .viewportHeight = kShadowMapSize,
+    .framebuffer = shadowFaceFramebuffers,
+    .layerCount = kCubeFaceCount,
+    .selectLayer = selectShadowFace,
+    .clearsFirst = true,
+    .culledFace = GL_FRONT,
+    .clearMask = GL_DEPTH_BUFFER_BIT,
+    .createTarget = createShadowFaceTargets,
+    .produces = PassImage{kShadowMapImage, GL_TEXTURE_CUBE_MAP, &shadowFaceCubeMap},
     .program = shadowProgram,
     .setUp = setUpShadowCubeMap,
     .drawList = []() -> const DrawList& { return shadowCasters; },

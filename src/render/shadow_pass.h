@@ -1,8 +1,11 @@
 // Omnidirectional shadows: the first light renders the casters' depth into
 // all six faces of a cube map in one draw; the geometry stage routes each
-// triangle to every face with that face's view-projection.
+// triangle to every face with that face's view-projection. Where there is
+// no geometry stage the same pass draws each face on its own
+// (ShadowPassForm::DrawPerFace).
 #pragma once
 
+#include "render/gl_dialect.h"
 #include "render/render_pass.h"
 #include "render/shader_program.h"
 
@@ -22,6 +25,12 @@ constexpr float kShadowFarPlane = 10.0f;
 extern GLuint shadowCubeMap;
 extern GLuint shadowFramebuffer;
 extern const RenderPass shadowCubeMapPass;
+
+// The per-face form's own cube map and one framebuffer per face; made only
+// when that form is chosen.
+extern GLuint shadowFaceCubeMap;
+extern GLuint shadowFaceFramebuffers[kCubeFaceCount];
+extern const RenderPass shadowCubeFacesPass;
 
 // Far distance of the shadow projection; also the depth scale that the
 // depth shader writes and the lighting shader compares against.

@@ -6,6 +6,8 @@
 #include "common/render_toggles.h"
 #include "model/model.h"
 #include "render/point_light.h"
+#include "render/shader_programs.h"
+#include "render/shadow_pass.h"
 #include "support/captured_output.h"
 #include "support/framebuffer_pixels.h"
 #include "support/global_state.h"
@@ -20,6 +22,8 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -209,3 +213,43 @@ TEST_F(SceneTest, FirstFrameWithShadowsOffStillDrawsTheScene)
 }
 
 }  // namespace
+
+// The browser's shadow pass, six draws of one cube face each, must store
+// what the one layered draw stores, face for face.
+TEST_F(SceneTest, ShadowFacesDrawnOneByOneMatchTheLayeredDraw)
+{
+    ASSERT_TRUE(composeScene(kWorkerProgram));
+    deltaTime = 1.0f;
+    animateScene();
+    ShaderPrograms perFace;
+    perFace.shadowShader = ShaderProgram(kShadowFaceProgramLine.files.vertex, nullptr,
+                                         kShadowFaceProgramLine.files.fragment);
+    ASSERT_TRUE(perFace.shadowShader.linked());
+    if (shadowFaceFramebuffers[0] == 0) {
+        shadowCubeFacesPass.createTarget();
+    }
+    runPass(shadowCubeMapPass, viewer.programs);
+    runPass(shadowCubeFacesPass, perFace);
+
+    constexpr float kDepthTolerance = 1e-5f;
+    std::vector<float> layered(kShadowMapSize * kShadowMapSize);
+    std::vector<float> faces(layered.size());
+    for (int face = 0; face < kCubeFaceCount; ++face) {
+        SCOPED_TRACE("face " + std::to_string(face));
+        const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
+        glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeMap);
+        glGetTexImage(target, 0, GL_DEPTH_COMPONENT, GL_FLOAT, layered.data());
+        glBindTexture(GL_TEXTURE_CUBE_MAP, shadowFaceCubeMap);
+        glGetTexImage(target, 0, GL_DEPTH_COMPONENT, GL_FLOAT, faces.data());
+        std::size_t drawn = 0;
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < layered.size(); ++i) {
+            drawn += layered[i] < 1.0f ? 1 : 0;
+            differing += std::abs(layered[i] - faces[i]) > kDepthTolerance ? 1 : 0;
+        }
+        // Every face of the hallway's light sees some caster.
+        EXPECT_GT(drawn, 0u);
+        EXPECT_EQ(differing, 0u) << "of " << drawn << " texels drawn";
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+}

@@ -50,12 +50,21 @@ RgbImage halfSizeRender(const std::string& path)
 }
 
 // The capture program's two ways to a context: its hidden window, and the
-// offscreen context that machines without a display use.
-enum class ContextPath { HiddenWindow, Offscreen };
+// offscreen context that machines without a display use; and offscreen with
+// the shadow cube map drawn a face at a time, as the browser draws it.
+enum class ContextPath { HiddenWindow, Offscreen, OffscreenShadowFaces };
 
 const char* pathName(ContextPath path)
 {
-    return path == ContextPath::HiddenWindow ? "window" : "offscreen";
+    switch (path) {
+    case ContextPath::HiddenWindow:
+        return "window";
+    case ContextPath::Offscreen:
+        return "offscreen";
+    case ContextPath::OffscreenShadowFaces:
+        return "shadow_faces";
+    }
+    return "?";
 }
 
 void PrintTo(ContextPath path, std::ostream* out)
@@ -113,6 +122,11 @@ TEST_P(RenderedFrame, MatchesItsReferenceImages)
     std::string arguments = frame.arguments;
     if (contextPath == ContextPath::Offscreen) {
         arguments = "--offscreen " + arguments;
+    } else if (contextPath == ContextPath::OffscreenShadowFaces) {
+        if (!updateDirectory().empty()) {
+            GTEST_SKIP() << "the references are made with the desktop's own shadow pass";
+        }
+        arguments = "--offscreen --per-face-shadows " + arguments;
     } else {
         // Without a display the capture program renders offscreen anyway.
         ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the window path needs an X display (xvfb-run -a)";
@@ -146,7 +160,8 @@ std::string testNameOf(const testing::TestParamInfo<RenderedFrame::ParamType>& i
 
 INSTANTIATE_TEST_SUITE_P(ReferenceFrames, RenderedFrame,
                          testing::Combine(testing::ValuesIn(readReferenceFrames()),
-                                          testing::Values(ContextPath::HiddenWindow, ContextPath::Offscreen)),
+                                          testing::Values(ContextPath::HiddenWindow, ContextPath::Offscreen,
+                                                          ContextPath::OffscreenShadowFaces)),
                          testNameOf);
 
 std::vector<std::string> wordsOf(const std::string& arguments)

@@ -89,6 +89,35 @@ TEST(PassTable, LightingAndBlurReadTheImagesOfTheRightPasses)
     EXPECT_EQ(shadowCubeMapPass.produces->textureTarget, static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
 }
 
+// The per-face form replaces the shadow row alone: same place, switch,
+// viewport and clear, six face framebuffers drawn in turn, and the lighting
+// pass reading its cube map under the same name.
+TEST(PassTable, PerFaceFormSwapsOnlyTheShadowRow)
+{
+    const std::vector<const RenderPass*> layered(passTable().begin(), passTable().end());
+    shadowPassForm = ShadowPassForm::DrawPerFace;
+    const std::vector<const RenderPass*> perFace(passTable().begin(), passTable().end());
+    const PassImage* shadowImage = findProducer(passTable(), kShadowMapImage);
+    shadowPassForm = ShadowPassForm::OneLayeredDraw;
+
+    ASSERT_EQ(perFace.size(), layered.size());
+    for (std::size_t i = 0; i < layered.size(); ++i) {
+        EXPECT_EQ(perFace[i], layered[i] == &shadowCubeMapPass ? &shadowCubeFacesPass : layered[i]) << i;
+    }
+    const RenderPass& faces = shadowCubeFacesPass;
+    EXPECT_EQ(faces.toggle, shadowCubeMapPass.toggle);
+    EXPECT_EQ(faces.viewportWidth, shadowCubeMapPass.viewportWidth);
+    EXPECT_EQ(faces.clearsFirst, shadowCubeMapPass.clearsFirst);
+    EXPECT_EQ(faces.culledFace, shadowCubeMapPass.culledFace);
+    EXPECT_EQ(faces.clearMask, shadowCubeMapPass.clearMask);
+    EXPECT_EQ(faces.layerCount, 6);
+    EXPECT_EQ(faces.framebuffer, shadowFaceFramebuffers);
+    EXPECT_NE(faces.selectLayer, nullptr);
+    EXPECT_EQ(shadowCubeMapPass.layerCount, 1);
+    ASSERT_NE(shadowImage, nullptr);
+    EXPECT_EQ(shadowImage->texture, &shadowFaceCubeMap);
+}
+
 // A pass added between a writer and its reader (a second blur) takes over
 // the name: the reader then gets the newer image without changing.
 TEST(PassImages, ReaderTakesTheLatestEarlierImageOfEachNameAndZeroForNone)

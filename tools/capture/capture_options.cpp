@@ -17,6 +17,7 @@ const char* const kCaptureUsage =
     "  --light-animation on|off   light animation; off pauses it (default: on)\n"
     "  --free-look YAW,PITCH      enter free-look at the first frame, looking this way (degrees)\n"
     "  --offscreen                render offscreen even when there is a display\n"
+    "  --per-face-shadows         draw the shadow cube map a face at a time, as the browser does\n"
     "  -h, --help                 print this and exit\n";
 
 namespace {
@@ -95,6 +96,10 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
 {
     if (option == "--offscreen") {
         options.offscreen = true;
+        return true;
+    }
+    if (option == "--per-face-shadows") {
+        options.perFaceShadows = true;
         return true;
     }
     bool* effect = effectSwitch(options, option);

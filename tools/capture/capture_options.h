@@ -25,6 +25,8 @@ struct CaptureOptions {
     // Render without a window even where there is a display (without one,
     // there is no other way).
     bool offscreen = false;
+    // The shadow pass in six draws, one cube face each (the browser's form).
+    bool perFaceShadows = false;
 };
 
 // The name of frame `index`'s image: PREFIX-NNN.png.

@@ -8,6 +8,7 @@
 #include "app/viewer.h"
 #include "common/system_path.h"
 #include "common/window.h"
+#include "render/gl_dialect.h"
 
 #include <GL/glew.h>
 
@@ -108,6 +109,9 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
 
+    if (options->perFaceShadows) {
+        shadowPassForm = ShadowPassForm::DrawPerFace;
+    }
     std::optional<Viewer> viewer = startViewer(chooseContextKind(options->offscreen));
     if (!viewer) {
         return kExitFailure;

@@ -4,6 +4,7 @@
 
 const char* const kBenchUsage =
     "usage: frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]\n"
+    "                   [--per-face-shadows]\n"
     "Runs the viewer's start-up, scene and frame loop without vsync and prints where\n"
     "start-up spends its time, the median frame time of each effect combination, each\n"
     "pass's time and the memory used. Run it from the repository root.\n"
@@ -11,6 +12,7 @@ const char* const kBenchUsage =
     "  --long-run FRAMES   then render this many frames and report resident memory growth\n"
     "  --offscreen         render offscreen even when there is a display\n"
     "  --startup-only      stop after the first frame: the start-up profile and peak memory\n"
+    "  --per-face-shadows  draw the shadow cube map a face at a time, as the browser does\n"
     "  -h, --help          print this and exit\n";
 
 namespace {
@@ -50,6 +52,8 @@ std::optional<BenchOptions> parseBenchOptions(int argc, char** argv, CommandLine
             options.offscreen = true;
         } else if (argument == "--startup-only") {
             options.startupOnly = true;
+        } else if (argument == "--per-face-shadows") {
+            options.perFaceShadows = true;
         } else if (argument == "--frames" || argument == "--long-run") {
             const std::optional<std::string> value = arguments.takeValue(argument, stop.refusal);
             const bool frames = argument == "--frames";

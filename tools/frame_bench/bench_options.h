@@ -13,6 +13,7 @@ struct BenchOptions {
     int longRunFrames = 0;  // 0: no long run
     bool offscreen = false;
     bool startupOnly = false;
+    bool perFaceShadows = false;
 };
 
 // The options argv asks for, or nothing, with `stop` saying why (--help, or

@@ -1,11 +1,12 @@
 // Frame benchmark: runs the real start-up, scene and frame loop on a hidden
 // window without vsync, or offscreen where there is no display (or with
 // --offscreen), and prints where start-up spends its time, the median frame
-// time for each effect combination, each pass's time, and the process's
+// time for each effect combination, each pass's GPU time, and the process's
 // memory. With --long-run it also renders many frames and reports whether
 // resident memory grows.
 //
 //   frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]
+//               [--per-face-shadows]
 //   (from the repository root; --startup-only stops after the first frame,
 //   for timing the loading of heavy models and textures)
 #include "bench_options.h"
@@ -17,6 +18,8 @@
 #include "common/process_memory.h"
 #include "common/startup_profile.h"
 #include "render/pass_table.h"
+#include "render/pass_timer.h"
+#include "render/shadow_pass.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -33,7 +36,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kWarmUpFrames = 5;
-constexpr int kPassSamples = 15;
 constexpr int kPresentSamples = 60;
 constexpr int kLongRunWarmUpFrames = 300;
 
@@ -97,31 +99,29 @@ FrameTimes frameMilliseconds(const Viewer& viewer, const Configuration& c, int f
     return result;
 }
 
-struct PassTimes {
-    double gpu;   // GL_TIME_ELAPSED
-    double wall;  // finished on both sides of the pass
-};
-
-PassTimes medianPassMilliseconds(const RenderPass& pass, const ShaderPrograms& programs)
+// Each pass's GPU time within whole frames of the tour, as the library's
+// timer measures it: queries read a few frames after they ran, so the
+// frames run as they would without it. The warm-up's results are dropped.
+void printPassTimes(const Viewer& viewer, const Configuration& c, int frames, PassTimer& timer)
 {
-    GLuint query = 0;
-    glGenQueries(1, &query);
-    std::vector<double> gpu;
-    std::vector<double> wall;
-    for (int i = 0; i < kPassSamples; ++i) {
-        glFinish();
-        const auto start = Clock::now();
-        glBeginQuery(GL_TIME_ELAPSED, query);
-        runPass(pass, programs);
-        glEndQuery(GL_TIME_ELAPSED);
-        glFinish();
-        wall.push_back(millisecondsSince(start));
-        GLuint64 nanoseconds = 0;
-        glGetQueryObjectui64v(query, GL_QUERY_RESULT, &nanoseconds);
-        gpu.push_back(static_cast<double>(nanoseconds) / 1e6);
+    restartTour();
+    for (int i = -kWarmUpFrames; i < frames; ++i) {
+        if (i == 0) {
+            timer.forgetResults();
+        }
+        renderScriptedFrame(viewer, ScriptedFrame{kTourCycleEnd * ((std::max(i, 0) % frames) + 0.5) / frames,
+                                                  c.toggles, std::nullopt},
+                            &timer);
+        presentFrame(viewer.context);
     }
-    glDeleteQueries(1, &query);
-    return {median(gpu), median(wall)};
+    glFinish();
+    timer.collect();
+    std::printf("\n%-18s %12s %12s\n", c.name, "GPU ms", "frames");
+    for (const RenderPass* pass : passTable()) {
+        if (const std::optional<double> milliseconds = timer.milliseconds(*pass)) {
+            std::printf("%-18s %12.2f %12zu\n", pass->name, *milliseconds, timer.resultCount(*pass));
+        }
+    }
 }
 
 // Handing a finished frame on: a buffer swap copies it to the display (under
@@ -200,6 +200,9 @@ int main(int argc, char** argv)
     const int longRunFrames = options->longRunFrames;
     const bool offscreen = options->offscreen;
     const bool startupOnly = options->startupOnly;
+    if (options->perFaceShadows) {
+        shadowPassForm = ShadowPassForm::DrawPerFace;
+    }
 
     StartupProfile profile;
     startupProfile = &profile;
@@ -236,14 +239,13 @@ int main(int argc, char** argv)
         std::printf("%-18s %12.2f %12.2f\n", c.name, times.median, times.first);
     }
 
+    PassTimer timer;
+    if (!timer.available()) {
+        std::printf("\nno timer queries in this GL: no per-pass times\n");
+    }
     for (const Configuration& c : {kConfigurations[0], kConfigurations[4]}) {
-        setRenderToggles(c.toggles);
-        std::printf("\n%-18s %12s %12s\n", c.name, "GPU ms", "wall ms");
-        for (const RenderPass* pass : passTable()) {
-            if (passRuns(*pass)) {
-                const PassTimes times = medianPassMilliseconds(*pass, viewer->programs);
-                std::printf("%-18s %12.2f %12.2f\n", pass->name, times.gpu, times.wall);
-            }
+        if (timer.available()) {
+            printPassTimes(*viewer, c, frames, timer);
         }
     }
     std::printf("\n%-18s %12s %12.2f\n", viewer->context.window != nullptr ? "present (swap)" : "present (flush)", "",

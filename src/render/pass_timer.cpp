@@ -1,0 +1,157 @@
+#include "render/pass_timer.h"
+
+#include <algorithm>
+#include <vector>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+#endif
+
+namespace {
+
+constexpr double kNanosecondsPerMillisecond = 1e6;
+
+#ifdef __EMSCRIPTEN__
+// WebGL2 has no 64-bit result call; 32 bits of nanoseconds hold four
+// seconds, far beyond any one pass.
+double resultNanoseconds(GLuint query)
+{
+    GLuint nanoseconds = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &nanoseconds);
+    return nanoseconds;
+}
+
+// A GPU may be interrupted (a power change, another page): the results of
+// that time are meaningless and must be dropped.
+bool resultsDisjoint()
+{
+    GLint disjoint = 0;
+    glGetIntegerv(GL_GPU_DISJOINT_EXT, &disjoint);
+    return disjoint != 0;
+}
+
+bool timerAvailable()
+{
+    return emscripten_webgl_enable_extension(emscripten_webgl_get_current_context(),
+                                             "EXT_disjoint_timer_query_webgl2");
+}
+#else
+double resultNanoseconds(GLuint query)
+{
+    GLuint64 nanoseconds = 0;
+    glGetQueryObjectui64v(query, GL_QUERY_RESULT, &nanoseconds);
+    return static_cast<double>(nanoseconds);
+}
+
+bool resultsDisjoint()
+{
+    return false;
+}
+
+// Timer queries are core since OpenGL 3.3.
+bool timerAvailable()
+{
+    return glGenQueries != nullptr;
+}
+#endif
+
+}  // namespace
+
+PassTimer::PassTimer() : available_(timerAvailable()) {}
+
+PassTimer::~PassTimer()
+{
+    for (auto& [pass, queries] : passes_) {
+        glDeleteQueries(static_cast<GLsizei>(queries.queries.size()), queries.queries.data());
+    }
+}
+
+PassTimer::PassQueries& PassTimer::queriesOf(const RenderPass& pass)
+{
+    auto [entry, made] = passes_.try_emplace(&pass);
+    if (made) {
+        glGenQueries(static_cast<GLsizei>(kRingSize), entry->second.queries.data());
+    }
+    return entry->second;
+}
+
+void PassTimer::begin(const RenderPass& pass)
+{
+    timing_ = false;
+    if (!available_) {
+        return;
+    }
+    PassQueries& queries = queriesOf(pass);
+    collect(queries);
+    if (queries.inFlight == kRingSize) {
+        return;
+    }
+    const std::size_t next = (queries.oldest + queries.inFlight) % kRingSize;
+    glBeginQuery(GL_TIME_ELAPSED, queries.queries[next]);
+    ++queries.inFlight;
+    timing_ = true;
+}
+
+void PassTimer::end()
+{
+    if (timing_) {
+        glEndQuery(GL_TIME_ELAPSED);
+        timing_ = false;
+    }
+}
+
+void PassTimer::collect(PassQueries& pass)
+{
+    const bool disjoint = pass.inFlight > 0 && resultsDisjoint();
+    while (pass.inFlight > 0) {
+        const GLuint query = pass.queries[pass.oldest];
+        GLuint ready = GL_FALSE;
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT_AVAILABLE, &ready);
+        if (ready == GL_FALSE) {
+            return;
+        }
+        const double milliseconds = resultNanoseconds(query) / kNanosecondsPerMillisecond;
+        if (pass.staleInFlight > 0) {
+            --pass.staleInFlight;
+        } else if (!disjoint) {
+            pass.results.push_back(milliseconds);
+            if (pass.results.size() > kKeptResults) {
+                pass.results.pop_front();
+            }
+        }
+        pass.oldest = (pass.oldest + 1) % kRingSize;
+        --pass.inFlight;
+    }
+}
+
+void PassTimer::collect()
+{
+    for (auto& [pass, queries] : passes_) {
+        collect(queries);
+    }
+}
+
+std::optional<double> PassTimer::milliseconds(const RenderPass& pass) const
+{
+    const auto found = passes_.find(&pass);
+    if (found == passes_.end() || found->second.results.empty()) {
+        return std::nullopt;
+    }
+    std::vector<double> sorted(found->second.results.begin(), found->second.results.end());
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+    return sorted[sorted.size() / 2];
+}
+
+std::size_t PassTimer::resultCount(const RenderPass& pass) const
+{
+    const auto found = passes_.find(&pass);
+    return found == passes_.end() ? 0 : found->second.results.size();
+}
+
+void PassTimer::forgetResults()
+{
+    for (auto& [pass, queries] : passes_) {
+        queries.results.clear();
+        queries.staleInFlight = queries.inFlight;
+    }
+}
