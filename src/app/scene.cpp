@@ -6,8 +6,11 @@
 #include "model/model.h"
 #include "render/point_light.h"
 
+#include <array>
 #include <cmath>
+#include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 Model* alarmLight = nullptr;
@@ -66,80 +69,98 @@ void placeIfComposed(Model* model, float x, float angle)
     }
 }
 
-// Builds the scene's models in order, from one start-up's loads, until the
-// window is asked to close. It holds what it made until the scene keeps it;
-// a composition cut short frees its models (their GL objects, like all
-// others, end with the context).
-class SceneLoader {
-public:
-    SceneLoader(const std::string& workerProgram, const LoadingEvents& pollEvents)
-        : pollEvents_(pollEvents), cache_(workerProgram, [this] { return poll(); })
-    {
-        poll();
-    }
-
-    // Null once closing: the models still to come are never made.
-    Model* placeNew(const char* path, const Placement& at)
-    {
-        if (closing_) {
-            return nullptr;
-        }
-        made_.push_back(std::make_unique<Model>(path, cache_));
-        made_.back()->place(at.x, at.y, at.z, at.angle);
-        poll();
-        return made_.back().get();
-    }
-
-    bool closing() const { return closing_; }
-
-    // The scene's models live to the end of the process, owned by no one.
-    void keepModels()
-    {
-        for (std::unique_ptr<Model>& model : made_) {
-            static_cast<void>(model.release());
-        }
-    }
-
-private:
-    // Whether to go on.
-    bool poll()
-    {
-        closing_ = closing_ || (pollEvents_ && !pollEvents_());
-        return !closing_;
-    }
-
-    const LoadingEvents& pollEvents_;
-    bool closing_ = false;
-    LoadCache cache_;
-    std::vector<std::unique_ptr<Model>> made_;
+// The scene's models in the order they are made (which is the order of
+// start-up's GL calls): the hallway, the pipes, the slimes, then the four
+// pieces of the alarm light.
+struct ModelStep {
+    const char* path;
+    Placement at;
 };
 
-}  // namespace
+constexpr std::size_t kPipeCount = std::size(kPipePlacements);
+constexpr std::size_t kSlimeCount = std::size(kSlimePlacements);
+constexpr std::size_t kFirstPipe = 1;
+constexpr std::size_t kFirstSlime = kFirstPipe + kPipeCount;
+constexpr std::size_t kFirstAlarmPiece = kFirstSlime + kSlimeCount;
+constexpr std::size_t kAlarmPieceCount = 4;
 
-bool composeScene(const std::string& workerProgram, const LoadingEvents& pollEvents)
+constexpr std::array<ModelStep, kFirstAlarmPiece + kAlarmPieceCount> modelSteps()
 {
     const Placement origin{0.0f, 0.0f, 0.0f, 0.0f};
     const Placement alarmStart{0.0f, kAlarmLightHeight, 0.0f, 0.0f};
+    std::array<ModelStep, kFirstAlarmPiece + kAlarmPieceCount> steps{};
+    steps[0] = {kHallwayPath, origin};
+    for (std::size_t i = 0; i < kPipeCount; ++i) {
+        steps[kFirstPipe + i] = {kPipePath, kPipePlacements[i]};
+    }
+    for (std::size_t i = 0; i < kSlimeCount; ++i) {
+        steps[kFirstSlime + i] = {kSlimePath, kSlimePlacements[i]};
+    }
+    steps[kFirstAlarmPiece] = {kAlarmLightPath, alarmStart};
+    steps[kFirstAlarmPiece + 1] = {kAlarmLightGridPath, alarmStart};
+    steps[kFirstAlarmPiece + 2] = {kAlarmLightBlockerPath, alarmStart};
+    steps[kFirstAlarmPiece + 3] = {kAlarmLightBlockerGridPath, alarmStart};
+    return steps;
+}
 
-    SceneLoader loader(workerProgram, pollEvents);
-    Model* hallway = loader.placeNew(kHallwayPath, origin);
-    std::vector<Model*> pipes;
-    for (const Placement& at : kPipePlacements) {
-        pipes.push_back(loader.placeNew(kPipePath, at));
+constexpr auto kModelSteps = modelSteps();
+static_assert(kModelSteps.size() == SceneComposition::kModelCount);
+
+}  // namespace
+
+SceneComposition::SceneComposition(const std::string& workerProgram, LoadingEvents pollEvents)
+    : pollEvents_(std::move(pollEvents)), cache_(workerProgram, [this] { return poll(); })
+{
+    poll();
+}
+
+SceneComposition::~SceneComposition() = default;
+
+bool SceneComposition::poll()
+{
+    closing_ = closing_ || (pollEvents_ && !pollEvents_());
+    return !closing_;
+}
+
+bool SceneComposition::loadNextModel()
+{
+    if (closing_ || made_.size() == kModelSteps.size()) {
+        return false;
     }
-    std::vector<Model*> slimes;
-    for (const Placement& at : kSlimePlacements) {
-        slimes.push_back(loader.placeNew(kSlimePath, at));
+    const ModelStep& step = kModelSteps[made_.size()];
+    made_.push_back(std::make_unique<Model>(step.path, cache_));
+    made_.back()->place(step.at.x, step.at.y, step.at.z, step.at.angle);
+    poll();
+    return !closing_ && made_.size() < kModelSteps.size();
+}
+
+bool SceneComposition::finish()
+{
+    while (loadNextModel()) {
     }
-    alarmLight = loader.placeNew(kAlarmLightPath, alarmStart);
-    alarmLightGrid = loader.placeNew(kAlarmLightGridPath, alarmStart);
-    alarmLightBlocker = loader.placeNew(kAlarmLightBlockerPath, alarmStart);
-    alarmLightBlockerGrid = loader.placeNew(kAlarmLightBlockerGridPath, alarmStart);
-    if (loader.closing()) {
+    if (closing_) {
+        // A composition cut short frees its models (their GL objects, like
+        // all others, end with the context) and leaves nothing to swing.
         alarmLight = alarmLightGrid = alarmLightBlocker = alarmLightBlockerGrid = nullptr;
         return false;
     }
-    loader.keepModels();
+    // The scene's models live to the end of the process, owned by no one.
+    std::vector<Model*> models;
+    for (std::unique_ptr<Model>& model : made_) {
+        models.push_back(model.release());
+    }
+    made_.clear();
+    const auto run = [&models](std::size_t first, std::size_t count) {
+        return std::vector<Model*>(models.begin() + static_cast<std::ptrdiff_t>(first),
+                                   models.begin() + static_cast<std::ptrdiff_t>(first + count));
+    };
+    Model* hallway = models[0];
+    const std::vector<Model*> pipes = run(kFirstPipe, kPipeCount);
+    const std::vector<Model*> slimes = run(kFirstSlime, kSlimeCount);
+    alarmLight = models[kFirstAlarmPiece];
+    alarmLightGrid = models[kFirstAlarmPiece + 1];
+    alarmLightBlocker = models[kFirstAlarmPiece + 2];
+    alarmLightBlockerGrid = models[kFirstAlarmPiece + 3];
 
     // Its position is set by the animation before any pass reads it.
     PointLight* light = new PointLight;
@@ -174,6 +195,11 @@ bool composeScene(const std::string& workerProgram, const LoadingEvents& pollEve
 
     lights.push_back(light);
     return true;
+}
+
+bool composeScene(const std::string& workerProgram, const LoadingEvents& pollEvents)
+{
+    return SceneComposition(workerProgram, pollEvents).finish();
 }
 
 void animateScene()
