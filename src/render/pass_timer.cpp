@@ -25,8 +25,10 @@ double resultNanoseconds(GLuint query)
 // that time are meaningless and must be dropped.
 bool resultsDisjoint()
 {
+    // GL_GPU_DISJOINT_EXT, which the browser's GL headers do not name.
+    constexpr GLenum kGpuDisjoint = 0x8FBB;
     GLint disjoint = 0;
-    glGetIntegerv(GL_GPU_DISJOINT_EXT, &disjoint);
+    glGetIntegerv(kGpuDisjoint, &disjoint);
     return disjoint != 0;
 }
 
@@ -87,6 +89,7 @@ void PassTimer::begin(const RenderPass& pass)
         return;
     }
     const std::size_t next = (queries.oldest + queries.inFlight) % kRingSize;
+    queries.begun[next] = std::chrono::steady_clock::now();
     glBeginQuery(GL_TIME_ELAPSED, queries.queries[next]);
     ++queries.inFlight;
     timing_ = true;
@@ -111,9 +114,16 @@ void PassTimer::collect(PassQueries& pass)
             return;
         }
         const double milliseconds = resultNanoseconds(query) / kNanosecondsPerMillisecond;
+        // No pass takes longer than the time since its query began. Mesa's
+        // llvmpipe answers so for a pass that draws into the window
+        // framebuffer alone, as if it had begun at boot; such a result is
+        // dropped, not averaged in.
+        const double sinceBegun = std::chrono::duration<double, std::milli>(
+                                      std::chrono::steady_clock::now() - pass.begun[pass.oldest])
+                                      .count();
         if (pass.staleInFlight > 0) {
             --pass.staleInFlight;
-        } else if (!disjoint) {
+        } else if (!disjoint && milliseconds <= sinceBegun) {
             pass.results.push_back(milliseconds);
             if (pass.results.size() > kKeptResults) {
                 pass.results.pop_front();

@@ -11,6 +11,7 @@
 #include <GL/glew.h>
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <map>
@@ -54,6 +55,7 @@ private:
 
     struct PassQueries {
         std::array<GLuint, kRingSize> queries{};
+        std::array<std::chrono::steady_clock::time_point, kRingSize> begun{};
         std::size_t oldest = 0;   // ring position of the oldest query in flight
         std::size_t inFlight = 0;
         // Results of queries begun before forgetResults() was last called
