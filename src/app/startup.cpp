@@ -78,7 +78,12 @@ GLFWwindow* openWindow(WindowVisibility visibility)
     glfwMakeContextCurrent(window);
     glfwSetKeyCallback(window, onKey);
     glfwSetCursorPosCallback(window, onCursorPos);
+#ifdef __EMSCRIPTEN__
+    // A page may take the pointer only when the person clicks; the page
+    // asks for it then (tools/web/shell.html), and Escape gives it back.
+#else
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+#endif
     glfwSwapInterval(kSwapInterval);
 
     const GLenum glewStatus = loadGlEntryPoints();
@@ -97,10 +102,12 @@ GLenum loadGlEntryPoints()
     const GLenum status = glewInit();
     // GLEW built for GLX goes on to ask a GLX display for its extensions and,
     // without one (an EGL context), reports "no GLX display" although the GL
-    // entry points did load.
+    // entry points did load. (The browser's GLEW has no GLX to ask.)
+#ifdef GLEW_ERROR_NO_GLX_DISPLAY
     if (status == GLEW_ERROR_NO_GLX_DISPLAY && glGenFramebuffers != nullptr) {
         return GLEW_OK;
     }
+#endif
     return status;
 }
 

@@ -25,6 +25,16 @@ struct LoadLimits {
 
 constexpr std::uint64_t kMebibyte = std::uint64_t{1} << 20;
 
+#ifdef __EMSCRIPTEN__
+// The page's heap grows up to this (the build sets it at link time); the
+// loading limits below are cut from it, as the browser's tab is all the
+// memory the viewer has there.
+constexpr std::uint64_t kWebHeapMaximum = VORLUNE_WEB_HEAP_MAXIMUM;
+// One model may take half the heap, one image a quarter: the shipped
+// hallway's largest import and decode take a few tens of MiB.
+constexpr LoadLimits kModelLimits{30.0, kWebHeapMaximum / 2, 90.0};
+constexpr LoadLimits kImageLimits{15.0, kWebHeapMaximum / 4, 45.0};
+#else
 // The 2,000,000-triangle model imports in about 9 s of processor time here
 // and its worker peaks near 1 GiB; three times that covers a slower machine
 // and heavier models, while a file built to spin or swell is stopped within
@@ -34,6 +44,7 @@ constexpr LoadLimits kModelLimits{30.0, std::uint64_t{3072} * kMebibyte, 90.0};
 // HDR, floats before bytes) peaks at 1.2 GiB; the decoding-work checks
 // refuse what would take longer before the decoder starts.
 constexpr LoadLimits kImageLimits{15.0, std::uint64_t{2048} * kMebibyte, 45.0};
+#endif
 
 // How failure lines name a request of `kind`.
 inline const char* requestName(LoadKind kind)

@@ -6,6 +6,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#elif defined(__EMSCRIPTEN__)
+#include <emscripten/heap.h>
+#include <malloc.h>
 #endif
 
 namespace {
@@ -14,7 +17,8 @@ constexpr std::uint64_t kDriverCopies = 2;  // the viewer's list and the driver'
 constexpr std::uint64_t kDriverTexelBytes = 4;
 constexpr std::uint64_t kMipmapNumerator = 4;  // a full chain adds a third
 constexpr std::uint64_t kMipmapDenominator = 3;
-constexpr std::uint64_t kKibibyte = 1024;
+// /proc/meminfo counts in these.
+[[maybe_unused]] constexpr std::uint64_t kKibibyte = 1024;
 
 std::string mebibytes(std::uint64_t bytes)
 {
@@ -29,6 +33,11 @@ std::uint64_t availableMemoryBytes()
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof(status);
     return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
+#elif defined(__EMSCRIPTEN__)
+    // The heap grows on demand up to its maximum; what it holds now is taken.
+    const std::uint64_t held = static_cast<std::uint64_t>(mallinfo().uordblks);
+    const std::uint64_t maximum = emscripten_get_heap_max();
+    return maximum > held ? maximum - held : 0;
 #else
     std::ifstream info("/proc/meminfo");
     for (std::string line; std::getline(info, line);) {

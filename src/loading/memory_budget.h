@@ -16,7 +16,13 @@ std::uint64_t availableMemoryBytes();
 
 // Left to the window, the GL driver's working memory and the rest of the
 // system, whatever the scene holds.
+#ifdef __EMSCRIPTEN__
+// In the browser the GL's memory lies outside the page's heap: only the
+// page's own working memory is spared.
+constexpr std::uint64_t kMemoryMargin = kWebHeapMaximum / 16;
+#else
 constexpr std::uint64_t kMemoryMargin = std::uint64_t{512} * kMebibyte;
+#endif
 // The least a request is given. The shipped hallway's import grows the
 // worker by about 12 MiB and its largest texture's decode by 16; a request
 // given less would most likely fail on its way, so it is refused up front.

@@ -134,6 +134,17 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
 
 }  // namespace
 
+ScriptedFrame scriptedFrame(const CaptureOptions& options, std::size_t index)
+{
+    ScriptedFrame frame;
+    frame.clockTime = options.times[index];
+    frame.toggles = RenderToggles{options.shadows, options.godRays, options.bloom, options.lightAnimation};
+    if (options.freeLook) {
+        frame.freeLook = FreeLookHeading{options.freeLookYaw, options.freeLookPitch};
+    }
+    return frame;
+}
+
 std::string frameFileName(const std::string& prefix, std::size_t index)
 {
     char suffix[sizeof("-18446744073709551615.png")];

@@ -2,6 +2,7 @@
 // toggles and free-look state to render them with, and where to write.
 #pragma once
 
+#include "app/viewer.h"
 #include "common/command_line.h"
 
 #include <cstddef>
@@ -31,6 +32,10 @@ struct CaptureOptions {
 
 // The name of frame `index`'s image: PREFIX-NNN.png.
 std::string frameFileName(const std::string& prefix, std::size_t index);
+
+// Frame `index` as the options script it. Free look, when asked for, holds
+// from the first frame on.
+ScriptedFrame scriptedFrame(const CaptureOptions& options, std::size_t index);
 
 // The options argv asks for, or nothing, with `stop` saying why (--help, or
 // the refused argument).

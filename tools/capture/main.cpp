@@ -20,19 +20,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 
-// Frame `index` as the options script it. Free look, when asked for, holds
-// from the first frame on.
-ScriptedFrame scriptedFrame(const CaptureOptions& options, size_t index)
-{
-    ScriptedFrame frame;
-    frame.clockTime = options.times[index];
-    frame.toggles = RenderToggles{options.shadows, options.godRays, options.bloom, options.lightAnimation};
-    if (options.freeLook) {
-        frame.freeLook = FreeLookHeading{options.freeLookYaw, options.freeLookPitch};
-    }
-    return frame;
-}
-
 std::string framePath(const CaptureOptions& options, size_t index)
 {
     return utf8FromPath(pathFromUtf8(options.outputDirectory) / pathFromUtf8(frameFileName(options.prefix, index)));

@@ -1,0 +1,20 @@
+// The web page around the viewer: what it shows outside the canvas, and
+// the state the page's test hooks read.
+#pragma once
+
+#include "app/viewer.h"
+
+// Where the page is: loading its scene, drawing it, or stopped at start-up.
+enum class PageState { Loading = 0, Drawing = 1, Failed = 2 };
+
+PageState pageState();
+
+// When the page drew its first frame, counted from the page's start in
+// milliseconds (performance.now()); 0 until it has.
+double pageFirstFrameMs();
+
+// The viewer once start-up has made it; null before, or when it failed.
+const Viewer* pageViewer();
+
+// The line above the canvas: `text` while loading, hidden once `done`.
+void showPageStatus(const char* text, bool done);

@@ -1,0 +1,98 @@
+// Vorlune as a web page: the desktop's start-up, scene and frames, driven
+// by the browser's animation frames instead of a loop of its own. A page
+// has no thread to load on and starts no process, so the scene is made one
+// model per animation frame, and the page answers between them; the frames
+// follow in the same callback once the last model is placed.
+#include "web/page.h"
+
+#include "app/data_folder.h"
+#include "app/frame_loop.h"
+#include "app/scene.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace {
+
+std::optional<Viewer> viewer;
+std::unique_ptr<SceneComposition> composition;
+PageState state = PageState::Loading;
+// When the first frame was drawn, in the page's milliseconds (0: not yet).
+double firstFrameMs = 0.0;
+
+void showLoadingProgress(std::size_t made)
+{
+    const std::string text = "Loading the hallway: " + std::to_string(made) + " of " +
+                             std::to_string(SceneComposition::kModelCount) + " models";
+    showPageStatus(text.c_str(), false);
+}
+
+// One animation frame: the next model while the scene loads, else a frame.
+void animationFrame()
+{
+    if (composition) {
+        if (composition->loadNextModel()) {
+            showLoadingProgress(composition->modelsMade());
+            return;
+        }
+        // A model that could not be loaded has printed its line and stays
+        // empty; the rest of the scene draws.
+        composition->finish();
+        composition.reset();
+        showPageStatus("", true);
+        state = PageState::Drawing;
+    }
+    runFrame(viewer->context, viewer->programs);
+    if (firstFrameMs == 0.0) {
+        firstFrameMs = emscripten_get_now();
+    }
+}
+
+}  // namespace
+
+PageState pageState()
+{
+    return state;
+}
+
+double pageFirstFrameMs()
+{
+    return firstFrameMs;
+}
+
+const Viewer* pageViewer()
+{
+    return viewer ? &*viewer : nullptr;
+}
+
+void showPageStatus(const char* text, bool done)
+{
+    EM_ASM({ if (Module.showStatus) Module.showStatus(UTF8ToString($0), $1); }, text, done);
+}
+
+int main()
+{
+    // The page's data package sits in data/ under the working folder.
+    if (!enterDataFolder()) {
+        state = PageState::Failed;
+        showPageStatus("Vorlune cannot start: its data did not load.", false);
+        return 1;
+    }
+    viewer = startViewer(ContextKind::Window);
+    if (!viewer) {
+        state = PageState::Failed;
+        showPageStatus("Vorlune cannot start: this browser gave no WebGL2 context.", false);
+        return 1;
+    }
+    // No worker program: in the page, requests run in-process.
+    composition = std::make_unique<SceneComposition>(std::string());
+    showLoadingProgress(0);
+    // 0: at the browser's own frame rate. The runtime outlives main, so
+    // main returns and the browser calls back.
+    emscripten_set_main_loop(animationFrame, 0, false);
+    return 0;
+}

@@ -1,0 +1,326 @@
+// The browser check of the web build (tools/web.sh --check): serves the site
+// on 127.0.0.1, drives the system's Chromium headless through puppeteer-core
+// and holds the page to what the desktop viewer does.
+//   node check.mjs SITE OUT REFERENCES COMPARE_FRAMES
+// SITE is the built site, OUT a folder for renders and the page's picture,
+// REFERENCES tests/reference (frames.txt and images/), COMPARE_FRAMES the
+// native program that judges a render against a reference image as the
+// test suite does. Prints every figure; exits 1 when a check fails.
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import puppeteer from 'puppeteer-core';
+
+const [site, out, references, compareFrames] = process.argv.slice(2).map((given) => path.resolve(given));
+if (process.argv.length < 6) {
+  console.error('usage: node check.mjs SITE OUT REFERENCES COMPARE_FRAMES');
+  process.exit(2);
+}
+
+const kChromium = process.env.VORLUNE_CHROMIUM || '/usr/lib/chromium/chromium';
+// SwiftShader, Chromium's own CPU renderer: what a machine without a GPU
+// gets. --no-sandbox because CI runs as root, where Chromium's sandbox
+// cannot start.
+const kBrowserFlags = ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
+  '--window-size=1360,960'];
+// Mesa's llvmpipe through ANGLE, for timing beside the native build.
+const kLlvmpipeFlags = ['--use-gl=angle', '--use-angle=gl-egl', '--ignore-gpu-blocklist', '--no-sandbox'];
+// Generous: SwiftShader on two cores takes seconds where a GPU takes
+// milliseconds, and a test waits for events, never for a set time.
+const kDeadlineMs = 300_000;
+const kTimedFrames = 30;
+// A key's effect must change more of the frame than the reference
+// tolerance lets a render differ from its reference (0.1%).
+const kLeastKeyChange = 0.001;
+// The slime file written over the packaged one: a face naming a vertex
+// that does not exist, which the importer refuses with an exception.
+const kBrokenSlime = 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n';
+const kBrokenSlimeLine = 'ERROR::ASSIMP:: OBJ: vertex index out of range';
+const kSlimeCount = 3;
+
+const failures = [];
+function check(condition, what) {
+  console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
+  if (!condition) failures.push(what);
+}
+
+// ---- The site, served as any static host would, no special headers ----
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.data': 'application/octet-stream' };
+const server = http.createServer((request, response) => {
+  const name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
+  const file = path.join(site, name === '/' ? 'index.html' : path.normalize(name));
+  fs.readFile(file, (error, bytes) => {
+    if (error || !file.startsWith(path.resolve(site))) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream' });
+    response.end(bytes);
+  });
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const url = `http://127.0.0.1:${server.address().port}/`;
+
+function siteSizes() {
+  console.log('\nsite (build-web/site):');
+  let total = 0;
+  let gzipped = 0;
+  for (const name of fs.readdirSync(site).sort()) {
+    const bytes = fs.readFileSync(path.join(site, name));
+    const packed = zlib.gzipSync(bytes, { level: 9 }).length;
+    total += bytes.length;
+    gzipped += packed;
+    console.log(`  ${name.padEnd(12)} ${(bytes.length / 1024).toFixed(0).padStart(6)} KiB   gzip ${(packed / 1024).toFixed(0).padStart(6)} KiB`);
+  }
+  console.log(`  ${'in all'.padEnd(12)} ${(total / 1048576).toFixed(2).padStart(6)} MiB   gzip ${(gzipped / 1048576).toFixed(2).padStart(6)} MiB`);
+  check(total <= 8 * 1048576, 'the site is at most 8 MiB');
+}
+
+// A page of the site with its console kept; `module` is merged into the
+// page's Module before its script runs (the page's own hook for embedding).
+async function openPage(browser, module = '') {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1360, height: 960 });
+  const messages = [];
+  page.on('console', (message) => messages.push({ type: message.type(), text: message.text() }));
+  page.on('pageerror', (error) => messages.push({ type: 'pageerror', text: error.message }));
+  if (module) {
+    await page.evaluateOnNewDocument(`window.vorluneModule = ${module};`);
+  }
+  await page.goto(url);
+  await page.waitForFunction(() => window.Module && Module.calledRun && Module._vorlune_state() !== 0,
+    { timeout: kDeadlineMs });
+  // The first drawn frame: the scene is loaded once the page draws.
+  await page.waitForFunction(() => Module._vorlune_first_frame_ms() > 0, { timeout: kDeadlineMs });
+  return { page, messages };
+}
+
+// What the viewer or the browser reported as wrong: console errors, page
+// errors, WebGL's complaints, and the viewer's own error lines.
+function problems(messages) {
+  return messages.filter(({ type, text }) => type === 'error' || type === 'pageerror'
+    || /^WebGL|GL_INVALID|^ERROR::|Framebuffer not complete|cannot start/.test(text));
+}
+
+// Runs the page's capture for one frames.txt line and brings its images
+// out: their paths here.
+async function capture(page, name, args) {
+  const written = await page.evaluate((name, args) => {
+    Module.FS.mkdirTree('/frames');
+    return Module.ccall('vorlune_capture', 'number', ['string'], [`--out /frames --prefix ${name} ${args}`]);
+  }, name, args);
+  const paths = [];
+  for (let i = 0; i < written; ++i) {
+    const file = `${name}-${String(i).padStart(3, '0')}.png`;
+    const bytes = await page.evaluate((file) => Array.from(Module.FS.readFile(`/frames/${file}`)), file);
+    const into = path.join(out, 'frames', file);
+    fs.writeFileSync(into, Buffer.from(bytes));
+    paths.push(into);
+  }
+  return paths;
+}
+
+// compare_frames' verdict on a render: within the suite's tolerance or not,
+// with its share of pixels over the threshold and its largest difference.
+function judge(reference, render) {
+  try {
+    return { within: true, text: execFileSync(compareFrames, [reference, render], { encoding: 'utf8' }).trim() };
+  } catch (error) {
+    return { within: false, text: String(error.stdout || error.message).trim() };
+  }
+}
+
+function referenceLines() {
+  return fs.readFileSync(path.join(references, 'frames.txt'), 'utf8').split('\n')
+    .map((line) => line.trim()).filter((line) => line && !line.startsWith('#'))
+    .map((line) => { const [name, ...args] = line.split(/\s+/); return { name, args: args.join(' ') }; });
+}
+
+async function describeRenderer(page) {
+  return page.evaluate(() => {
+    const gl = Module.ctx;
+    const info = gl.getExtension('WEBGL_debug_renderer_info');
+    return {
+      renderer: info ? gl.getParameter(info.UNMASKED_RENDERER_WEBGL) : gl.getParameter(gl.RENDERER),
+      version: gl.getParameter(gl.VERSION),
+      maxTexture: gl.getParameter(gl.MAX_TEXTURE_SIZE),
+      timer: gl.getSupportedExtensions().includes('EXT_disjoint_timer_query_webgl2'),
+    };
+  });
+}
+
+async function checkReferenceFrames(page) {
+  console.log('\nreference frames rendered in the browser, against the desktop\'s images:');
+  for (const { name, args } of referenceLines()) {
+    const renders = await capture(page, name, args);
+    check(renders.length > 0, `${name}: rendered`);
+    for (const render of renders) {
+      const image = path.basename(render);
+      const verdict = judge(path.join(references, 'images', image), render);
+      check(verdict.within, `${image}: ${verdict.text}`);
+    }
+  }
+}
+
+async function checkKeys(page) {
+  console.log('\nkeys (a frame at 3.0 s before and after each):');
+  await page.focus('#canvas');
+  const live = (file) => page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number', ['string', 'number'], [`/frames/${file}`, 3.0]), file);
+  await live('keys-before.png');
+  for (const [key, effect] of [['s', 'shadows'], ['g', 'god rays'], ['b', 'bloom']]) {
+    await page.keyboard.press(`Key${key.toUpperCase()}`);
+    const changed = await live(`keys-${key}-off.png`);
+    check(changed > kLeastKeyChange, `${key.toUpperCase()} switches ${effect}: ${(100 * changed).toFixed(2)}% of pixels change`);
+    await page.keyboard.press(`Key${key.toUpperCase()}`);
+    const back = await live(`keys-${key}-on.png`);
+    check(back > kLeastKeyChange, `${key.toUpperCase()} again switches ${effect} back: ${(100 * back).toFixed(2)}% change again`);
+  }
+}
+
+// Free look in a page of its own, whose clock the other checks have not
+// taken over: with the light's animation paused (L) and free look on
+// (Space) the picture stands still until the mouse, holding the pointer
+// after a click, turns the camera.
+async function checkFreeLook(browser) {
+  console.log('\nfree look:');
+  const { page, messages } = await openPage(browser);
+  const canvas = await page.$('#canvas');
+  await page.focus('#canvas');
+  await page.keyboard.press('KeyL');
+  await page.keyboard.press('Space');
+  const still = async () => {
+    await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 300)));
+    return canvas.screenshot();
+  };
+  const first = await still();
+  check(first.equals(await still()), 'with free look on and the animation paused the picture stands still');
+  const box = await canvas.boundingBox();
+  await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+  const locked = await page.evaluate(() => document.pointerLockElement === Module.canvas);
+  check(locked, 'a click on the picture takes the pointer');
+  await page.mouse.move(box.x + box.width / 2 + 200, box.y + box.height / 2 - 60, { steps: 10 });
+  check(!first.equals(await still()), 'moving the mouse then turns the camera');
+  const reported = problems(messages);
+  check(reported.length === 0, `nothing reported${reported.length ? ': ' + reported.map((m) => m.text).join(' | ') : ''}`);
+  await page.close();
+}
+
+const frameTimes = {};
+
+async function timeFrames(page, renderer) {
+  console.log(`\nframe time in the browser on ${renderer} (${kTimedFrames} tour frames back to back,`
+    + ' each ended by a 1-pixel readPixels):');
+  frameTimes[renderer] = {};
+  for (const [name, effects] of [['all effects on', 1], ['all effects off', 0]]) {
+    const ms = await page.evaluate((n, e) => Module._vorlune_time_frames(n, e), kTimedFrames, effects);
+    frameTimes[renderer][name] = ms;
+    console.log(`  ${name.padEnd(16)} median ${ms.toFixed(2)} ms`);
+  }
+  fs.writeFileSync(path.join(out, 'browser-frame-times.json'), JSON.stringify(frameTimes, null, 1));
+}
+
+// The same frames on Mesa's llvmpipe through ANGLE: the rasteriser the
+// native benchmark uses here, so the two times compare the builds rather
+// than two software renderers.
+async function timeFramesOnLlvmpipe() {
+  const browser = await puppeteer.launch({ executablePath: kChromium, headless: true, args: kLlvmpipeFlags,
+    protocolTimeout: kDeadlineMs });
+  try {
+    const { page } = await openPage(browser);
+    const { renderer } = await describeRenderer(page);
+    if (!/llvmpipe/.test(renderer)) {
+      console.log(`\nno llvmpipe through ANGLE here (${renderer}): frame times on SwiftShader only`);
+      return;
+    }
+    await timeFrames(page, 'llvmpipe');
+  } finally {
+    await browser.close();
+  }
+}
+
+async function timePasses(page) {
+  console.log('\nper-pass GPU times in the browser (EXT_disjoint_timer_query_webgl2):');
+  for (const [name, effects] of [['all effects on', 1], ['all effects off', 0]]) {
+    let timed = true;
+    for (let i = 0; i < kTimedFrames && timed; ++i) {
+      timed = await page.evaluate((i, n, e) => Module._vorlune_timed_frame(i, n, e) === 1, i, kTimedFrames, effects);
+      // Results come back only between the browser's tasks.
+      await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve)));
+    }
+    if (!timed) {
+      console.log('  no timer queries in this browser');
+      return;
+    }
+    await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 100)));
+    const lines = await page.evaluate(() => UTF8ToString(Module._vorlune_pass_times()));
+    console.log(`  ${name}:`);
+    for (const line of lines.trim().split('\n').filter(Boolean)) {
+      const [pass, ms, count] = line.split('\t');
+      console.log(`    ${pass.padEnd(18)} ${Number(ms).toFixed(2).padStart(8)} ms  (${count} frames)`);
+    }
+  }
+}
+
+async function checkBrokenModel(browser) {
+  console.log('\na malformed slime.obj written into the page\'s file system before main:');
+  const { page, messages } = await openPage(browser, `{ onRuntimeInitialized() {
+    Module.FS.writeFile('/data/models/slime.obj', ${JSON.stringify(kBrokenSlime)});
+  } }`);
+  const reported = messages.filter(({ text }) => text === kBrokenSlimeLine).length;
+  check(reported === kSlimeCount, `its import error is printed once per slime (${reported} of ${kSlimeCount})`);
+  check(await page.evaluate(() => Module._vorlune_state()) === 1, 'the page goes on drawing');
+  const [render] = await capture(page, 'broken-slime', '3.0');
+  const verdict = judge(path.join(references, 'images', 'near-beacon-000.png'), render);
+  const share = Number((verdict.text.match(/([0-9.e-]+)% of pixels/) || [])[1]);
+  // Without the slimes a little of the frame differs; without the rest of
+  // the scene nearly all of it would.
+  check(share > 0 && share < 10, `the rest of the scene draws: ${share}% of pixels differ from the full scene`);
+  const other = problems(messages).filter(({ text }) => text !== kBrokenSlimeLine);
+  check(other.length === 0, `nothing else reported${other.length ? ': ' + other.map((m) => m.text).join(' | ') : ''}`);
+  await page.close();
+}
+
+fs.mkdirSync(path.join(out, 'frames'), { recursive: true });
+siteSizes();
+const browser = await puppeteer.launch({ executablePath: kChromium, headless: true, args: kBrowserFlags,
+  protocolTimeout: kDeadlineMs });
+try {
+  const { page, messages } = await openPage(browser);
+  const renderer = await describeRenderer(page);
+  console.log(`\nbrowser: ${await browser.version()}, flags ${kBrowserFlags.join(' ')}`);
+  console.log(`renderer: ${renderer.renderer}; ${renderer.version}; max texture ${renderer.maxTexture};`
+    + ` timer queries: ${renderer.timer ? 'yes' : 'no'}`);
+  const firstFrame = await page.evaluate(() => Module._vorlune_first_frame_ms());
+  console.log(`page load to first drawn frame: ${(firstFrame / 1000).toFixed(2)} s`);
+  check(await page.evaluate(() => Module._vorlune_state()) === 1, 'the page draws its scene');
+  const linked = await page.evaluate(() => [Module._vorlune_programs_linked(), Module._vorlune_program_total()]);
+  check(linked[0] === linked[1], `every program compiles and links in the browser (${linked[0]} of ${linked[1]})`);
+  const reported = problems(messages);
+  check(reported.length === 0, `the page loads with nothing in the console${reported.length ? ': ' + reported.map((m) => m.text).join(' | ') : ''}`);
+  // The page as a person sees it, once a few frames have gone by.
+  await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 1500)));
+  await page.screenshot({ path: path.join(out, 'page.png') });
+
+  await checkReferenceFrames(page);
+  await checkKeys(page);
+  await timeFrames(page, 'swiftshader');
+  await timePasses(page);
+  const later = problems(messages);
+  check(later.length === 0, `nothing reported while the checks ran${later.length ? ': ' + later.map((m) => m.text).join(' | ') : ''}`);
+  await page.close();
+  await checkFreeLook(browser);
+  await checkBrokenModel(browser);
+} finally {
+  await browser.close();
+}
+try {
+  await timeFramesOnLlvmpipe();
+} finally {
+  server.close();
+}
+console.log(failures.length ? `\n${failures.length} browser check(s) failed` : '\nevery browser check passed');
+process.exit(failures.length ? 1 : 0);

@@ -1,0 +1,60 @@
+# The viewer as a web page: WebAssembly and WebGL2 through emscripten, built
+# by tools/web.sh with emcmake. It makes build-web/site/: index.html (from
+# shell.html), index.js, index.wasm and index.data, which any static file
+# host serves. Zlib, Assimp, GLM and stb come from VORLUNE_WEB_PREFIX, where
+# tools/web.sh builds them from Debian's sources; the shaders and models
+# come from VORLUNE_WEB_DATA, data/ with the shaders made GLSL ES 3.00.
+set(VORLUNE_WEB_PREFIX "" CACHE PATH "zlib, Assimp, GLM and stb built for the web")
+set(VORLUNE_WEB_DATA "" CACHE PATH "the page's data/ folder, shaders converted")
+if(NOT VORLUNE_WEB_PREFIX OR NOT VORLUNE_WEB_DATA)
+  message(FATAL_ERROR "The web build needs VORLUNE_WEB_PREFIX and VORLUNE_WEB_DATA: run tools/web.sh")
+endif()
+
+# The most the page's heap may grow to: the loading limits are cut from it
+# (src/loading/load_request.h). The hallway needs well under 100 MiB; a
+# quarter of the 4 GiB a 32-bit page can address leaves room for heavier
+# models without asking a phone for more than it has.
+set(VORLUNE_WEB_HEAP_MAXIMUM 1073741824)
+
+# tools/web.sh adds the prefix to CMAKE_FIND_ROOT_PATH: Emscripten's
+# toolchain searches nowhere else.
+find_package(assimp REQUIRED CONFIG)
+
+file(GLOB_RECURSE VORLUNE_WEB_SOURCES CONFIGURE_DEPENDS src/*.cpp)
+# Not the desktop's entry point, nor the worker program, nor the worker's
+# process halves: in the page, requests run in-process
+# (src/loading/loading_worker_web.cpp), their allocations counted by the
+# worker's own operator new.
+list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/app/main\\.cpp$")
+list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/worker/.*")
+list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/loading/loading_worker(_posix|_windows)?\\.cpp$")
+list(APPEND VORLUNE_WEB_SOURCES src/worker/counting_new.cpp
+     # The page's test hooks render as the capture program does.
+     tools/capture/capture_options.cpp tools/capture/png_file.cpp)
+
+add_executable(vorlune_web ${VORLUNE_WEB_SOURCES})
+set_target_properties(vorlune_web PROPERTIES OUTPUT_NAME index SUFFIX .html)
+target_include_directories(vorlune_web PRIVATE src tools/capture)
+target_include_directories(vorlune_web SYSTEM PRIVATE "${VORLUNE_WEB_PREFIX}/include"
+                           "${VORLUNE_WEB_PREFIX}/include/stb")
+target_compile_definitions(vorlune_web PRIVATE VORLUNE_WEB_HEAP_MAXIMUM=${VORLUNE_WEB_HEAP_MAXIMUM}ULL)
+# Exceptions on, as Assimp was built: without them a malformed model would
+# end the page instead of being reported.
+# EM_ASM, the way C++ reaches the page, writes its arguments $0, $1...
+target_compile_options(vorlune_web PRIVATE -Wall -Wextra -Wpedantic -Wno-dollar-in-identifier-extension
+                       -fexceptions)
+target_link_libraries(vorlune_web PRIVATE assimp::assimp)
+target_link_options(vorlune_web PRIVATE
+  -fexceptions
+  -sUSE_GLFW=3
+  -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
+  -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=${VORLUNE_WEB_HEAP_MAXIMUM}
+  -sENVIRONMENT=web
+  -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,FS
+  "--preload-file=${VORLUNE_WEB_DATA}@/data"
+  "--shell-file=${PROJECT_SOURCE_DIR}/tools/web/shell.html"
+  -sMINIFY_HTML=0)
+# The data package is made at link time: a changed model or shader links again.
+file(GLOB_RECURSE VORLUNE_WEB_DATA_FILES CONFIGURE_DEPENDS "${VORLUNE_WEB_DATA}/*")
+set_property(TARGET vorlune_web APPEND PROPERTY LINK_DEPENDS "${PROJECT_SOURCE_DIR}/tools/web/shell.html"
+             ${VORLUNE_WEB_DATA_FILES})
