@@ -13,6 +13,11 @@ PageState pageState();
 // milliseconds (performance.now()); 0 until it has.
 double pageFirstFrameMs();
 
+// The longest single loading step (one model, its file imported and its
+// images decoded on first use), in milliseconds: how long the page could
+// not answer while the scene loaded.
+double pageLongestLoadingStepMs();
+
 // The viewer once start-up has made it; null before, or when it failed.
 const Viewer* pageViewer();
 

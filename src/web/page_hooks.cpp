@@ -92,6 +92,11 @@ EMSCRIPTEN_KEEPALIVE double vorlune_first_frame_ms()
     return pageFirstFrameMs();
 }
 
+EMSCRIPTEN_KEEPALIVE double vorlune_longest_loading_step_ms()
+{
+    return pageLongestLoadingStepMs();
+}
+
 // How many of the page's programs linked, of vorlune_program_total().
 EMSCRIPTEN_KEEPALIVE int vorlune_programs_linked()
 {

@@ -12,6 +12,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@ std::unique_ptr<SceneComposition> composition;
 PageState state = PageState::Loading;
 // When the first frame was drawn, in the page's milliseconds (0: not yet).
 double firstFrameMs = 0.0;
+// The longest the page went without answering while the scene loaded.
+double longestLoadingStepMs = 0.0;
 
 void showLoadingProgress(std::size_t made)
 {
@@ -35,7 +38,10 @@ void showLoadingProgress(std::size_t made)
 void animationFrame()
 {
     if (composition) {
-        if (composition->loadNextModel()) {
+        const double start = emscripten_get_now();
+        const bool more = composition->loadNextModel();
+        longestLoadingStepMs = std::max(longestLoadingStepMs, emscripten_get_now() - start);
+        if (more) {
             showLoadingProgress(composition->modelsMade());
             return;
         }
@@ -62,6 +68,11 @@ PageState pageState()
 double pageFirstFrameMs()
 {
     return firstFrameMs;
+}
+
+double pageLongestLoadingStepMs()
+{
+    return longestLoadingStepMs;
 }
 
 const Viewer* pageViewer()

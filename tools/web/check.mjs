@@ -24,7 +24,7 @@ const kChromium = process.env.VORLUNE_CHROMIUM || '/usr/lib/chromium/chromium';
 // gets. --no-sandbox because CI runs as root, where Chromium's sandbox
 // cannot start.
 const kBrowserFlags = ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
-  '--window-size=1360,960'];
+  '--window-size=1360,830'];
 // Mesa's llvmpipe through ANGLE, for timing beside the native build.
 const kLlvmpipeFlags = ['--use-gl=angle', '--use-angle=gl-egl', '--ignore-gpu-blocklist', '--no-sandbox'];
 // Generous: SwiftShader on two cores takes seconds where a GPU takes
@@ -84,7 +84,7 @@ function siteSizes() {
 // page's Module before its script runs (the page's own hook for embedding).
 async function openPage(browser, module = '') {
   const page = await browser.newPage();
-  await page.setViewport({ width: 1360, height: 960 });
+  await page.setViewport({ width: 1360, height: 830 });
   const messages = [];
   page.on('console', (message) => messages.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => messages.push({ type: 'pageerror', text: error.message }));
@@ -296,6 +296,8 @@ try {
     + ` timer queries: ${renderer.timer ? 'yes' : 'no'}`);
   const firstFrame = await page.evaluate(() => Module._vorlune_first_frame_ms());
   console.log(`page load to first drawn frame: ${(firstFrame / 1000).toFixed(2)} s`);
+  const step = await page.evaluate(() => Module._vorlune_longest_loading_step_ms());
+  console.log(`longest the page went unanswering while the scene loaded (one model): ${step.toFixed(0)} ms`);
   check(await page.evaluate(() => Module._vorlune_state()) === 1, 'the page draws its scene');
   const linked = await page.evaluate(() => [Module._vorlune_programs_linked(), Module._vorlune_program_total()]);
   check(linked[0] === linked[1], `every program compiles and links in the browser (${linked[0]} of ${linked[1]})`);
