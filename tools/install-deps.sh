@@ -22,6 +22,8 @@ packages=(
   libegl-dev
   # The loading worker's system-call filter.
   libseccomp-dev
+  # Dear ImGui, for the overlay of keys and timings.
+  libimgui-dev
   xvfb xauth xdotool imagemagick
   # The shader test's reference compiler; cpack's dependency scan of the
   # programs needs file.

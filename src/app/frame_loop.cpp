@@ -1,10 +1,12 @@
 #include "app/frame_loop.h"
 
 #include "app/frame_clock.h"
+#include "app/overlay.h"
 #include "app/render_context.h"
 #include "app/scene.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/render_toggles.h"
 #include "model/model.h"
 #include "render/pass_images.h"
 #include "render/pass_table.h"
@@ -126,7 +128,11 @@ void renderFrame(const ShaderPrograms& programs, PassTimer* timer)
 void runFrame(const RenderContext& context, const ShaderPrograms& programs)
 {
     advanceFrame(context);
-    renderFrame(programs);
+    // Hidden, the overlay adds no call: the frame is exactly the passes.
+    renderFrame(programs, overlayPassTimer());
+    if (overlayShown) {
+        drawOverlay();
+    }
     presentFrame(context);
 }
 

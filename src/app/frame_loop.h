@@ -37,7 +37,7 @@ void advanceFrame(const RenderContext& context);
 // each timed by `timer` when one is given.
 void renderFrame(const ShaderPrograms& programs, PassTimer* timer = nullptr);
 
-// One whole frame: advance, render, present.
+// One whole frame: advance, render, the overlay while it is shown, present.
 void runFrame(const RenderContext& context, const ShaderPrograms& programs);
 
 // Runs frames until the window is asked to close.

@@ -3,10 +3,12 @@
 #include "app/data_folder.h"
 #include "app/frame_clock.h"
 #include "app/frame_loop.h"
+#include "app/overlay.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/render_toggles.h"
 #include "common/startup_profile.h"
 #include "common/system_path.h"
 
@@ -50,6 +52,7 @@ bool loadScene(const Viewer& viewer)
 
 void closeViewer(Viewer& viewer)
 {
+    closeOverlay();
     closeRenderContext(viewer.context);
 }
 
@@ -62,7 +65,10 @@ void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame, PassT
     if (frame.freeLook) {
         holdFreeLook(*frame.freeLook);
     }
-    renderFrame(viewer.programs, timer);
+    renderFrame(viewer.programs, timer != nullptr ? timer : overlayPassTimer());
+    if (overlayShown) {
+        drawOverlay();
+    }
 }
 
 void restartTour()

@@ -49,7 +49,8 @@ struct ScriptedFrame {
 // Sets the switches, points the frame clock at `frame.clockTime` and runs
 // the frame: advance (events, tour, animation), free look, passes. The
 // frame is left in framebuffer 0, not presented, for a caller that reads it.
-// Its passes are timed by `timer` when one is given.
+// Its passes are timed by `timer` when one is given (else by the overlay's
+// while it is shown), and the overlay is drawn over it while it is shown.
 void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame, PassTimer* timer = nullptr);
 
 // Back to the first frame of the run: camera, tour, scene clock and frame

@@ -32,6 +32,7 @@ bool handleKey(int key, int action)
     case GLFW_KEY_G: godRaysOn = !godRaysOn; break;
     case GLFW_KEY_B: bloomOn = !bloomOn; break;
     case GLFW_KEY_L: lightAnimationPaused = !lightAnimationPaused; break;
+    case GLFW_KEY_H: overlayShown = !overlayShown; break;
     default: break;
     }
     return false;

@@ -1,6 +1,7 @@
 // Keyboard and mouse: Escape closes, releasing Space switches free-look,
 // releasing S, G, B or L flips shadows, god rays, bloom or the light
-// animation; the cursor turns the camera only in free-look.
+// animation, releasing H shows or hides the overlay; the cursor turns the
+// camera only in free-look.
 #pragma once
 
 struct GLFWwindow;

@@ -6,6 +6,8 @@ bool godRaysOn = true;
 bool bloomOn = true;
 bool shadowOn = true;
 bool lightAnimationPaused = false;
+// Hidden until asked for, so a frame without it is exactly the frame.
+bool overlayShown = false;
 
 void setRenderToggles(const RenderToggles& toggles)
 {

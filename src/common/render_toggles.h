@@ -9,6 +9,10 @@ extern bool bloomOn;
 extern bool shadowOn;
 extern bool lightAnimationPaused;
 
+// Whether the overlay of keys, switches and timings is drawn over the
+// frame (H). Not one of the render switches: it changes no pass.
+extern bool overlayShown;
+
 // The four switches as one value, for a tool or test that renders a frame
 // with chosen effects.
 struct RenderToggles {

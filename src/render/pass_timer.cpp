@@ -57,12 +57,33 @@ bool timerAvailable()
 }
 #endif
 
+std::optional<double> median(const std::deque<double>& values)
+{
+    if (values.empty()) {
+        return std::nullopt;
+    }
+    std::vector<double> sorted(values.begin(), values.end());
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+    return sorted[sorted.size() / 2];
+}
+
 }  // namespace
+
+void PassTimer::keepLatest(std::deque<double>& results, double milliseconds)
+{
+    results.push_back(milliseconds);
+    if (results.size() > kKeptResults) {
+        results.pop_front();
+    }
+}
 
 PassTimer::PassTimer() : available_(timerAvailable()) {}
 
 PassTimer::~PassTimer()
 {
+    if (!available_) {
+        return;
+    }
     for (auto& [pass, queries] : passes_) {
         glDeleteQueries(static_cast<GLsizei>(queries.queries.size()), queries.queries.data());
     }
@@ -71,7 +92,7 @@ PassTimer::~PassTimer()
 PassTimer::PassQueries& PassTimer::queriesOf(const RenderPass& pass)
 {
     auto [entry, made] = passes_.try_emplace(&pass);
-    if (made) {
+    if (made && available_) {
         glGenQueries(static_cast<GLsizei>(kRingSize), entry->second.queries.data());
     }
     return entry->second;
@@ -79,24 +100,29 @@ PassTimer::PassQueries& PassTimer::queriesOf(const RenderPass& pass)
 
 void PassTimer::begin(const RenderPass& pass)
 {
-    timing_ = false;
-    if (!available_) {
-        return;
-    }
     PassQueries& queries = queriesOf(pass);
-    collect(queries);
-    if (queries.inFlight == kRingSize) {
-        return;
+    running_ = &queries;
+    timing_ = false;
+    if (available_) {
+        collect(queries);
+        if (queries.inFlight < kRingSize) {
+            const std::size_t next = (queries.oldest + queries.inFlight) % kRingSize;
+            queries.begun[next] = std::chrono::steady_clock::now();
+            glBeginQuery(GL_TIME_ELAPSED, queries.queries[next]);
+            ++queries.inFlight;
+            timing_ = true;
+        }
     }
-    const std::size_t next = (queries.oldest + queries.inFlight) % kRingSize;
-    queries.begun[next] = std::chrono::steady_clock::now();
-    glBeginQuery(GL_TIME_ELAPSED, queries.queries[next]);
-    ++queries.inFlight;
-    timing_ = true;
+    runStart_ = std::chrono::steady_clock::now();
 }
 
 void PassTimer::end()
 {
+    if (running_ != nullptr) {
+        keepLatest(running_->cpuResults,
+                   std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - runStart_).count());
+        running_ = nullptr;
+    }
     if (timing_) {
         glEndQuery(GL_TIME_ELAPSED);
         timing_ = false;
@@ -124,10 +150,7 @@ void PassTimer::collect(PassQueries& pass)
         if (pass.staleInFlight > 0) {
             --pass.staleInFlight;
         } else if (!disjoint && milliseconds <= sinceBegun) {
-            pass.results.push_back(milliseconds);
-            if (pass.results.size() > kKeptResults) {
-                pass.results.pop_front();
-            }
+            keepLatest(pass.results, milliseconds);
         }
         pass.oldest = (pass.oldest + 1) % kRingSize;
         --pass.inFlight;
@@ -144,12 +167,13 @@ void PassTimer::collect()
 std::optional<double> PassTimer::milliseconds(const RenderPass& pass) const
 {
     const auto found = passes_.find(&pass);
-    if (found == passes_.end() || found->second.results.empty()) {
-        return std::nullopt;
-    }
-    std::vector<double> sorted(found->second.results.begin(), found->second.results.end());
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
-    return sorted[sorted.size() / 2];
+    return found == passes_.end() ? std::nullopt : median(found->second.results);
+}
+
+std::optional<double> PassTimer::cpuMilliseconds(const RenderPass& pass) const
+{
+    const auto found = passes_.find(&pass);
+    return found == passes_.end() ? std::nullopt : median(found->second.cpuResults);
 }
 
 std::size_t PassTimer::resultCount(const RenderPass& pass) const
@@ -162,6 +186,7 @@ void PassTimer::forgetResults()
 {
     for (auto& [pass, queries] : passes_) {
         queries.results.clear();
+        queries.cpuResults.clear();
         queries.staleInFlight = queries.inFlight;
     }
 }

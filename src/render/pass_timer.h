@@ -1,4 +1,5 @@
-// The GPU time of each pass of the frame, measured without stalling it:
+// The GPU time of each pass of the frame, measured without stalling it, and
+// the processor time its calls took to issue:
 // every pass that runs is wrapped in a timer query from a small ring of its
 // own, and a query is read only once GL says its result is in, a few frames
 // later, so no frame waits for the GPU. Desktop GL has the timer in its
@@ -41,6 +42,9 @@ public:
     std::optional<double> milliseconds(const RenderPass& pass) const;
     // How many results that median is taken over.
     std::size_t resultCount(const RenderPass& pass) const;
+    // The median of the processor time its latest runs took to issue
+    // their calls, in milliseconds; none before it has run.
+    std::optional<double> cpuMilliseconds(const RenderPass& pass) const;
 
     // Forgets every result, so the next ones describe new conditions
     // (other switches). Queries in flight are still read, then dropped.
@@ -62,12 +66,16 @@ private:
         // are read to free their slots, but not kept.
         std::size_t staleInFlight = 0;
         std::deque<double> results;
+        std::deque<double> cpuResults;
     };
 
     PassQueries& queriesOf(const RenderPass& pass);
+    static void keepLatest(std::deque<double>& results, double milliseconds);
     void collect(PassQueries& pass);
 
     bool available_ = false;
     bool timing_ = false;
+    PassQueries* running_ = nullptr;
+    std::chrono::steady_clock::time_point runStart_;
     std::map<const RenderPass*, PassQueries> passes_;
 };

@@ -41,6 +41,7 @@ TEST_F(InputTest, EachSwitchFlipsOnceOnRelease)
         {GLFW_KEY_G, &godRaysOn, true},
         {GLFW_KEY_B, &bloomOn, true},
         {GLFW_KEY_L, &lightAnimationPaused, false},
+        {GLFW_KEY_H, &overlayShown, false},
     };
     for (const Binding& b : bindings) {
         SCOPED_TRACE(b.key);

@@ -19,6 +19,7 @@ void resetGlobalState()
     bloomOn = true;
     shadowOn = true;
     lightAnimationPaused = false;
+    overlayShown = false;
     deltaTime = 0.0f;
     lastFrame = 0.0f;
     animationTime = 0.0f;

@@ -18,6 +18,7 @@ const char* const kCaptureUsage =
     "  --free-look YAW,PITCH      enter free-look at the first frame, looking this way (degrees)\n"
     "  --offscreen                render offscreen even when there is a display\n"
     "  --per-face-shadows         draw the shadow cube map a face at a time, as the browser does\n"
+    "  --overlay                  draw the overlay of keys, switches and timings (H in the viewer)\n"
     "  -h, --help                 print this and exit\n";
 
 namespace {
@@ -100,6 +101,10 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
     }
     if (option == "--per-face-shadows") {
         options.perFaceShadows = true;
+        return true;
+    }
+    if (option == "--overlay") {
+        options.overlay = true;
         return true;
     }
     bool* effect = effectSwitch(options, option);

@@ -28,6 +28,8 @@ struct CaptureOptions {
     bool offscreen = false;
     // The shadow pass in six draws, one cube face each (the browser's form).
     bool perFaceShadows = false;
+    // The overlay over each frame, with timings from a few renders of it.
+    bool overlay = false;
 };
 
 // The name of frame `index`'s image: PREFIX-NNN.png.

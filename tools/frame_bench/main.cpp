@@ -16,6 +16,7 @@
 #include "app/viewer.h"
 #include "camera/camera_tour.h"
 #include "common/process_memory.h"
+#include "common/render_toggles.h"
 #include "common/startup_profile.h"
 #include "render/pass_table.h"
 #include "render/pass_timer.h"
@@ -69,6 +70,30 @@ void runTourFrame(const Viewer& viewer, const Configuration& c, int i, int n)
 {
     renderScriptedFrame(viewer, ScriptedFrame{kTourCycleEnd * ((i % n) + 0.5) / n, c.toggles, std::nullopt});
     presentFrame(viewer.context);
+}
+
+// What the overlay (H) costs with every effect on: each view of the tour
+// rendered hidden, then shown, so both see the same views and the same
+// state of the machine; the median of each.
+void printOverlayCost(const Viewer& viewer, int frames)
+{
+    std::vector<double> times[2];
+    restartTour();
+    for (int i = 0; i < frames; ++i) {
+        for (const bool shown : {false, true}) {
+            overlayShown = shown;
+            const auto start = Clock::now();
+            runTourFrame(viewer, kConfigurations[0], i, frames);
+            glFinish();
+            times[shown].push_back(millisecondsSince(start));
+        }
+    }
+    overlayShown = false;
+    const double hidden = median(times[0]);
+    const double shown = median(times[1]);
+    std::printf("\noverlay (H), all effects on, %d frames each, alternated\n", frames);
+    std::printf("%-18s %12.2f\n%-18s %12.2f  (%+.1f%%)\n", "hidden", hidden, "shown", shown,
+                100.0 * (shown - hidden) / hidden);
 }
 
 struct FrameTimes {
@@ -255,6 +280,7 @@ int main(int argc, char** argv)
             printPassTimes(*viewer, c, frames, timer);
         }
     }
+    printOverlayCost(*viewer, frames);
     std::printf("\n%-18s %12s %12.2f\n", viewer->context.window != nullptr ? "present (swap)" : "present (flush)", "",
                 medianPresentMilliseconds(viewer->context));
     std::printf("\npeak resident memory: %ld KiB\n", peakResidentMemoryKiB());
