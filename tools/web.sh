@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds Vorlune for the browser (WebAssembly and WebGL 2) with Debian's
-# Emscripten: installs the packages it needs, builds zlib and Assimp (OBJ
-# only) from Debian's own source packages as static WebAssembly libraries
-# into build-web/prefix (sources in build-web/src, build folders in
-# build-web/deps), copies the header-only GLM and stb there, and installs the
-# pinned puppeteer-core under tools/web/node_modules, which drives the
-# system's Chromium for the page's checks.
+# Emscripten: installs the packages it needs, builds zlib, Assimp (OBJ
+# only) and Dear ImGui from Debian's own source packages as static
+# WebAssembly libraries into build-web/prefix (sources in build-web/src,
+# build folders in build-web/deps), copies the header-only GLM and stb
+# there, and installs the pinned puppeteer-core under tools/web/node_modules,
+# which drives the system's Chromium for the page's checks.
 #   tools/web.sh            everything; libraries already built are kept
 #   tools/web.sh deps       only the packages, the libraries and puppeteer-core
 #   tools/web.sh --serve    builds, then serves the page on this machine
@@ -182,6 +182,45 @@ build_assimp() {
   cmake --install "$build_dir"
 }
 
+# Dear ImGui has no build system of its own: its core is four C++ files,
+# compiled directly, with exceptions like everything else linked into the
+# page. Debian's package builds them against the system's stb_truetype and
+# stb_rect_pack and leaves that code to libstb, which has no WebAssembly
+# build; the same two headers from the build machine are compiled into
+# imgui_draw.cpp instead, which keeps them static, so the fonts are
+# rasterised by the same stb code as on Linux and nothing clashes with the
+# program's own stb. They are named by full path, so em++ is not handed
+# /usr/include. The public headers need only the bundled imstb_textedit.h.
+# The OpenGL 3 backend is installed as source: the project compiles it with
+# its own GL setup.
+build_imgui() {
+  local source_dir build_dir=$out/deps/imgui version
+  source_dir=$(fetch_source imgui imgui-1.86+ds)
+  rm -rf "$build_dir"
+  mkdir -p "$build_dir" "$prefix/lib/pkgconfig" "$prefix/include/imgui" "$prefix/share/imgui/backends"
+  printf '%s\n' imgui imgui_draw imgui_tables imgui_widgets |
+    nice -n 10 xargs -P "$jobs" -I{} em++ -O2 -fexceptions \
+      '-DIMGUI_STB_TRUETYPE_FILENAME="/usr/include/stb/stb_truetype.h"' \
+      '-DIMGUI_STB_RECT_PACK_FILENAME="/usr/include/stb/stb_rect_pack.h"' \
+      -c "$source_dir/{}.cpp" -o "$build_dir/{}.o"
+  rm -f "$prefix/lib/libimgui.a"
+  emar rcs "$prefix/lib/libimgui.a" "$build_dir"/*.o
+  cp "$source_dir"/{imgui.h,imconfig.h,imgui_internal.h,imstb_textedit.h} "$prefix/include/imgui/"
+  cp "$source_dir"/backends/imgui_impl_opengl3{.cpp,.h,_loader.h} "$prefix/share/imgui/backends/"
+  version=$(sed -n 's/^#define IMGUI_VERSION *"\(.*\)"$/\1/p' "$source_dir/imgui.h")
+  cat >"$prefix/lib/pkgconfig/imgui.pc" <<EOF
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include/imgui
+
+Name: imgui
+Description: Dear ImGui's core, static, with stb_truetype and stb_rect_pack inside
+Version: $version
+Libs: -L\${libdir} -limgui
+Cflags: -I\${includedir}
+EOF
+}
+
 # Header-only GLM and stb go into the prefix, so that em++ is never handed
 # the build machine's /usr/include, whose system headers are not
 # Emscripten's. Cheap, so done on every run.
@@ -294,7 +333,7 @@ esac
 
 deps_start=$SECONDS
 install_packages
-for library in zlib assimp; do
+for library in zlib assimp imgui; do
   build_once "$library"
 done
 install_headers

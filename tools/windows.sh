@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Cross-builds Vorlune for 64-bit Windows on Debian: installs MinGW-w64, Wine
 # and the other packages it needs, builds GLFW, GLEW, Assimp (OBJ only, with
-# minizip) from Debian's own source packages and GoogleTest from
-# /usr/src/googletest as static MinGW libraries into build-windows/prefix
-# (sources in build-windows/src), then configures and builds the project in
-# build-windows/vorlune with tools/windows/mingw-w64.cmake, so that
-# vorlune.exe needs no DLL beside Windows' own.
+# minizip) and Dear ImGui from Debian's own source packages and GoogleTest
+# from /usr/src/googletest as static MinGW libraries into
+# build-windows/prefix (sources in build-windows/src), then configures and
+# builds the project in build-windows/vorlune with
+# tools/windows/mingw-w64.cmake, so that vorlune.exe needs no DLL beside
+# Windows' own.
 #   tools/windows.sh            everything; libraries already built are kept
 #   tools/windows.sh deps       only the packages and the libraries
 # A library is rebuilt only when its stamp in build-windows/prefix/stamps is
@@ -123,6 +124,44 @@ build_assimp() {
     -DASSIMP_BUILD_SAMPLES=OFF -DASSIMP_BUILD_DOCS=OFF -DASSIMP_WARNINGS_AS_ERRORS=OFF \
     -DASSIMP_INSTALL_PDB=OFF -DASSIMP_BUILD_ZLIB=OFF \
     -DZLIB_INCLUDE_DIR=/usr/$triple/include -DZLIB_LIBRARY="$mingw_zlib"
+}
+
+# Dear ImGui has no build system of its own: its core is four C++ files,
+# compiled directly. Debian's package builds them against the system's
+# stb_truetype and stb_rect_pack and leaves that code to libstb, which has no
+# MinGW build here; the same two headers from the build machine are compiled
+# into imgui_draw.cpp instead, which keeps them static, so the fonts are
+# rasterised by the same stb code as on Linux and nothing clashes with the
+# program's own stb. The public headers need only the bundled
+# imstb_textedit.h. The OpenGL 3 backend is installed as source: the
+# project compiles it with its own GL setup.
+build_imgui() {
+  local source_dir build_dir=$out/deps/imgui version
+  source_dir=$(fetch_source imgui imgui-1.86+ds)
+  rm -rf "$build_dir"
+  mkdir -p "$build_dir" "$prefix/lib/pkgconfig" "$prefix/include/imgui" "$prefix/share/imgui/backends"
+  printf '%s\n' imgui imgui_draw imgui_tables imgui_widgets |
+    nice -n 10 xargs -P "$jobs" -I{} $triple-g++-posix -O2 \
+      '-DIMGUI_STB_TRUETYPE_FILENAME="/usr/include/stb/stb_truetype.h"' \
+      '-DIMGUI_STB_RECT_PACK_FILENAME="/usr/include/stb/stb_rect_pack.h"' \
+      -c "$source_dir/{}.cpp" -o "$build_dir/{}.o"
+  rm -f "$prefix/lib/libimgui.a"
+  $triple-ar rc "$prefix/lib/libimgui.a" "$build_dir"/*.o
+  $triple-ranlib "$prefix/lib/libimgui.a"
+  cp "$source_dir"/{imgui.h,imconfig.h,imgui_internal.h,imstb_textedit.h} "$prefix/include/imgui/"
+  cp "$source_dir"/backends/imgui_impl_opengl3{.cpp,.h,_loader.h} "$prefix/share/imgui/backends/"
+  version=$(sed -n 's/^#define IMGUI_VERSION *"\(.*\)"$/\1/p' "$source_dir/imgui.h")
+  cat >"$prefix/lib/pkgconfig/imgui.pc" <<EOF
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include/imgui
+
+Name: imgui
+Description: Dear ImGui's core, static, with stb_truetype and stb_rect_pack inside
+Version: $version
+Libs: -L\${libdir} -limgui
+Cflags: -I\${includedir}
+EOF
 }
 
 # Header-only glm and stb, from the build machine's packages, go into the
@@ -288,7 +327,7 @@ esac
 install_packages
 export VORLUNE_WINDOWS_PREFIX=$prefix
 deps_start=$SECONDS
-for library in glfw glew assimp googletest; do
+for library in glfw glew assimp googletest imgui; do
   build_once "$library"
 done
 install_headers

@@ -171,7 +171,7 @@ async function checkKeys(page) {
   await page.focus('#canvas');
   const live = (file) => page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number', ['string', 'number'], [`/frames/${file}`, 3.0]), file);
   await live('keys-before.png');
-  for (const [key, effect] of [['s', 'shadows'], ['g', 'god rays'], ['b', 'bloom']]) {
+  for (const [key, effect] of [['s', 'shadows'], ['g', 'god rays'], ['b', 'bloom'], ['h', 'the overlay']]) {
     await page.keyboard.press(`Key${key.toUpperCase()}`);
     const changed = await live(`keys-${key}-off.png`);
     check(changed > kLeastKeyChange, `${key.toUpperCase()} switches ${effect}: ${(100 * changed).toFixed(2)}% of pixels change`);

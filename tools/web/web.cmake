@@ -28,6 +28,8 @@ file(GLOB_RECURSE VORLUNE_WEB_SOURCES CONFIGURE_DEPENDS src/*.cpp)
 list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/app/main\\.cpp$")
 list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/worker/.*")
 list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/loading/loading_worker(_posix|_windows)?\\.cpp$")
+# The web's imgui library (tools/web.sh) keeps stb's font code inside it.
+list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/render/stb_font_packing\\.cpp$")
 list(APPEND VORLUNE_WEB_SOURCES src/worker/counting_new.cpp
      # The page's test hooks render as the capture program does.
      tools/capture/capture_options.cpp tools/capture/png_file.cpp)
@@ -43,7 +45,14 @@ target_compile_definitions(vorlune_web PRIVATE VORLUNE_WEB_HEAP_MAXIMUM=${VORLUN
 # EM_ASM, the way C++ reaches the page, writes its arguments $0, $1...
 target_compile_options(vorlune_web PRIVATE -Wall -Wextra -Wpedantic -Wno-dollar-in-identifier-extension
                        -fexceptions)
-target_link_libraries(vorlune_web PRIVATE assimp::assimp)
+# Dear ImGui for the overlay, and its OpenGL 3 renderer's source, which
+# src/render/imgui_opengl3.cpp compiles for WebGL 2.
+target_include_directories(vorlune_web SYSTEM PRIVATE "${VORLUNE_WEB_PREFIX}/include/imgui"
+                           "${VORLUNE_WEB_PREFIX}/share/imgui/backends")
+set_source_files_properties(src/render/imgui_opengl3.cpp PROPERTIES
+  COMPILE_DEFINITIONS "VORLUNE_IMGUI_OPENGL3_BACKEND=\"${VORLUNE_WEB_PREFIX}/share/imgui/backends/imgui_impl_opengl3.cpp\""
+  COMPILE_OPTIONS "-w")
+target_link_libraries(vorlune_web PRIVATE assimp::assimp "${VORLUNE_WEB_PREFIX}/lib/libimgui.a")
 target_link_options(vorlune_web PRIVATE
   -fexceptions
   -sUSE_GLFW=3
