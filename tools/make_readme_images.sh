@@ -41,6 +41,8 @@ still beacon-no-god-rays --god-rays off --free-look 0,30 3.5
 # Looking down at the slimes on the floor: the bloom.
 still slimes --free-look 0,-30 2.5
 still slimes-no-bloom --bloom off --free-look 0,-30 2.5
+# The overlay H shows: keys and switches, frame and pass times.
+still overlay --overlay 3.0
 
 # One lap of the tour (the forward leg ends at 8.5 s, the turn at 9.5 s),
 # a frame every 0.2 s shown for 0.1 s: twice real speed, 47 frames.
