@@ -27,6 +27,9 @@ prefix=$out/prefix
 stamps=$prefix/stamps
 jobs=${JOBS:-$(nproc)}
 web_tools=$root/tools/web
+tool=web.sh
+# shellcheck source=tools/debian_sources.sh
+. "$root/tools/debian_sources.sh"
 
 # Debian's emcc runs its JavaScript helpers with the system's node, which
 # finds the packaged acorn and friends only through NODE_PATH.
@@ -36,12 +39,6 @@ as_root=()
 if [ "$(id -u)" -ne 0 ]; then
   as_root=(sudo)
 fi
-
-# Whether apt-get can fetch source packages: some deb-src entry is enabled.
-has_source_index() {
-  grep -qs '^\(Types: *deb-src\|deb-src \)' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-    /etc/apt/sources.list.d/*.sources
-}
 
 install_packages() {
   local packages=(
@@ -63,64 +60,11 @@ install_packages() {
   if [ ${#missing[@]} -eq 0 ] && has_source_index; then
     return
   fi
-  # apt-get source needs the archive's source index: derived from the
-  # binary entry, so it follows whatever mirror the machine uses.
-  if ! has_source_index; then
-    local binary=/etc/apt/sources.list.d/debian.sources
-    if [ -f "$binary" ]; then
-      sed 's/^Types: *deb$/Types: deb-src/' "$binary" | "${as_root[@]}" tee /etc/apt/sources.list.d/vorlune-deb-src.sources >/dev/null
-    else
-      grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | "${as_root[@]}" tee /etc/apt/sources.list.d/vorlune-deb-src.list >/dev/null
-    fi
-  fi
+  enable_source_index
   "${as_root[@]}" apt-get update -qq
   if [ ${#missing[@]} -gt 0 ]; then
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
-}
-
-# Unpacks a Debian source package (patches applied) into $sources once;
-# prints the folder. A machine whose packages were all present skipped
-# apt-get update, so a missing source index is fetched here. An archive may
-# list a new version before its mirror serves the files (a security update,
-# say): then the versions before it are tried, newest first.
-fetch_source() {
-  local package=$1 folder=$2 versions version
-  if [ ! -d "$sources/$folder" ]; then
-    mkdir -p "$sources"
-    versions=$(apt-cache showsrc "$package" 2>/dev/null | sed -n 's/^Version: //p' | sort -urV)
-    if [ -z "$versions" ]; then
-      "${as_root[@]}" apt-get update -qq
-      versions=$(apt-cache showsrc "$package" 2>/dev/null | sed -n 's/^Version: //p' | sort -urV)
-    fi
-    for version in $versions; do
-      if (cd "$sources" && apt-get source -qq "$package=$version" >&2); then
-        echo "web.sh: $package $version unpacked" >&2
-        break
-      fi
-      echo "web.sh: $package $version could not be fetched" >&2
-    done
-    # Called in a command substitution, where set -e does not reach.
-    if [ ! -d "$sources/$folder" ]; then
-      echo "web.sh: no source of $package unpacked into $sources/$folder" >&2
-      return 1
-    fi
-  fi
-  echo "$sources/$folder"
-}
-
-# Runs a library's build function unless its stamp says it is installed.
-build_once() {
-  local name=$1
-  if [ -f "$stamps/$name" ]; then
-    echo "web.sh: $name already built"
-    return
-  fi
-  local start=$SECONDS
-  "build_$name"
-  mkdir -p "$stamps"
-  touch "$stamps/$name"
-  echo "web.sh: $name built in $((SECONDS - start)) s"
 }
 
 build_zlib() {
@@ -142,23 +86,8 @@ build_zlib() {
 }
 
 build_assimp() {
-  local source_dir minizip_dir build_dir=$out/deps/assimp
-  source_dir=$(fetch_source assimp 'assimp-5.2.5~ds0')
-  minizip_dir=$(fetch_source minizip minizip-1.1)
-  # Debian's source leaves out the bundled stb_image, utfcpp and minizip in
-  # favour of its own packages; the same files are put back where Assimp
-  # looks. Minizip keeps its decryption in crypt.h alone, so Assimp's
-  # separate crypt.c is dropped from the list.
-  mkdir -p "$source_dir/contrib/stb" "$source_dir/contrib/utf8cpp/source" "$source_dir/contrib/unzip"
-  cp /usr/include/stb/stb_image.h "$source_dir/contrib/stb/"
-  cp -r /usr/include/utf8cpp/utf8.h /usr/include/utf8cpp/utf8 "$source_dir/contrib/utf8cpp/source/"
-  cp "$minizip_dir"/{unzip.c,unzip.h,ioapi.c,ioapi.h,crypt.h} "$source_dir/contrib/unzip/"
-  sed -i '\|\.\./contrib/unzip/crypt\.c|d' "$source_dir/code/CMakeLists.txt"
-  # Debian links its own Draco build into every Assimp; the OBJ importer
-  # needs none.
-  if grep -q '^find_package(draco CONFIG REQUIRED)' "$source_dir/code/CMakeLists.txt"; then
-    (cd "$source_dir" && patch -R -p1 -s <debian/patches/use-system-libdraco.patch)
-  fi
+  local source_dir build_dir=$out/deps/assimp
+  source_dir=$(prepare_assimp_source)
   # Emscripten builds without exception support by default, and then a throw
   # ends the whole program: a malformed OBJ has to come back as the import's
   # error instead, so the library and everything linked with it catch
@@ -182,43 +111,9 @@ build_assimp() {
   cmake --install "$build_dir"
 }
 
-# Dear ImGui has no build system of its own: its core is four C++ files,
-# compiled directly, with exceptions like everything else linked into the
-# page. Debian's package builds them against the system's stb_truetype and
-# stb_rect_pack and leaves that code to libstb, which has no WebAssembly
-# build; the same two headers from the build machine are compiled into
-# imgui_draw.cpp instead, which keeps them static, so the fonts are
-# rasterised by the same stb code as on Linux and nothing clashes with the
-# program's own stb. They are named by full path, so em++ is not handed
-# /usr/include. The public headers need only the bundled imstb_textedit.h.
-# The OpenGL 3 backend is installed as source: the project compiles it with
-# its own GL setup.
+# Compiled with exceptions, like everything else linked into the page.
 build_imgui() {
-  local source_dir build_dir=$out/deps/imgui version
-  source_dir=$(fetch_source imgui imgui-1.86+ds)
-  rm -rf "$build_dir"
-  mkdir -p "$build_dir" "$prefix/lib/pkgconfig" "$prefix/include/imgui" "$prefix/share/imgui/backends"
-  printf '%s\n' imgui imgui_draw imgui_tables imgui_widgets |
-    nice -n 10 xargs -P "$jobs" -I{} em++ -O2 -fexceptions \
-      '-DIMGUI_STB_TRUETYPE_FILENAME="/usr/include/stb/stb_truetype.h"' \
-      '-DIMGUI_STB_RECT_PACK_FILENAME="/usr/include/stb/stb_rect_pack.h"' \
-      -c "$source_dir/{}.cpp" -o "$build_dir/{}.o"
-  rm -f "$prefix/lib/libimgui.a"
-  emar rcs "$prefix/lib/libimgui.a" "$build_dir"/*.o
-  cp "$source_dir"/{imgui.h,imconfig.h,imgui_internal.h,imstb_textedit.h} "$prefix/include/imgui/"
-  cp "$source_dir"/backends/imgui_impl_opengl3{.cpp,.h,_loader.h} "$prefix/share/imgui/backends/"
-  version=$(sed -n 's/^#define IMGUI_VERSION *"\(.*\)"$/\1/p' "$source_dir/imgui.h")
-  cat >"$prefix/lib/pkgconfig/imgui.pc" <<EOF
-prefix=$prefix
-libdir=\${prefix}/lib
-includedir=\${prefix}/include/imgui
-
-Name: imgui
-Description: Dear ImGui's core, static, with stb_truetype and stb_rect_pack inside
-Version: $version
-Libs: -L\${libdir} -limgui
-Cflags: -I\${includedir}
-EOF
+  install_imgui emar em++ -fexceptions
 }
 
 # Header-only GLM and stb go into the prefix, so that em++ is never handed

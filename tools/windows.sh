@@ -23,6 +23,9 @@ prefix=$out/prefix
 stamps=$prefix/stamps
 jobs=${JOBS:-$(nproc)}
 toolchain=$root/tools/windows/mingw-w64.cmake
+tool=windows.sh
+# shellcheck source=tools/debian_sources.sh
+. "$root/tools/debian_sources.sh"
 triple=x86_64-w64-mingw32
 # MinGW's zlib comes as an import library and a static one; the static one
 # keeps the programs free of zlib1.dll.
@@ -34,32 +37,11 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 install_packages() {
-  # apt-get source needs the archive's source index: derived from the
-  # binary entry, so it follows whatever mirror the machine uses.
-  if ! grep -qs '^\(Types: *deb-src\|deb-src \)' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-    /etc/apt/sources.list.d/*.sources; then
-    local binary=/etc/apt/sources.list.d/debian.sources
-    if [ -f "$binary" ]; then
-      sed 's/^Types: *deb$/Types: deb-src/' "$binary" | "${as_root[@]}" tee /etc/apt/sources.list.d/vorlune-deb-src.sources >/dev/null
-    else
-      grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | "${as_root[@]}" tee /etc/apt/sources.list.d/vorlune-deb-src.list >/dev/null
-    fi
-  fi
+  enable_source_index
   "${as_root[@]}" apt-get update -qq
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev cmake make pkg-config \
     libstb-dev libutfcpp-dev libz-mingw-w64-dev libglm-dev googletest xvfb xauth patch
-}
-
-# Unpacks a Debian source package (patches applied) into $sources once;
-# prints the folder.
-fetch_source() {
-  local package=$1 folder=$2
-  if [ ! -d "$sources/$folder" ]; then
-    mkdir -p "$sources"
-    (cd "$sources" && apt-get source -qq "$package" >&2)
-  fi
-  echo "$sources/$folder"
 }
 
 # Configures, builds and installs one CMake project into the prefix.
@@ -75,20 +57,6 @@ cmake_install() {
   cmake --install "$build_dir"
 }
 
-# Runs a library's build function unless its stamp says it is installed.
-build_once() {
-  local name=$1
-  if [ -f "$stamps/$name" ]; then
-    echo "windows.sh: $name already built"
-    return
-  fi
-  local start=$SECONDS
-  "build_$name"
-  mkdir -p "$stamps"
-  touch "$stamps/$name"
-  echo "windows.sh: $name built in $((SECONDS - start)) s"
-}
-
 build_glfw() {
   cmake_install glfw "$(fetch_source glfw3 glfw3-3.3.8)" \
     -DGLFW_BUILD_EXAMPLES=OFF -DGLFW_BUILD_TESTS=OFF -DGLFW_BUILD_DOCS=OFF
@@ -100,23 +68,8 @@ build_glew() {
 }
 
 build_assimp() {
-  local source_dir minizip_dir
-  source_dir=$(fetch_source assimp 'assimp-5.2.5~ds0')
-  minizip_dir=$(fetch_source minizip minizip-1.1)
-  # Debian's source leaves out the bundled stb_image, utfcpp and minizip in
-  # favour of its own packages; the same files are put back where Assimp
-  # looks. Minizip keeps its decryption in crypt.h alone, so Assimp's
-  # separate crypt.c is dropped from the list.
-  mkdir -p "$source_dir/contrib/stb" "$source_dir/contrib/utf8cpp/source" "$source_dir/contrib/unzip"
-  cp /usr/include/stb/stb_image.h "$source_dir/contrib/stb/"
-  cp -r /usr/include/utf8cpp/utf8.h /usr/include/utf8cpp/utf8 "$source_dir/contrib/utf8cpp/source/"
-  cp "$minizip_dir"/{unzip.c,unzip.h,ioapi.c,ioapi.h,crypt.h} "$source_dir/contrib/unzip/"
-  sed -i '\|\.\./contrib/unzip/crypt\.c|d' "$source_dir/code/CMakeLists.txt"
-  # Debian links its own Draco build into every Assimp; the OBJ importer
-  # needs none.
-  if grep -q '^find_package(draco CONFIG REQUIRED)' "$source_dir/code/CMakeLists.txt"; then
-    (cd "$source_dir" && patch -R -p1 -s <debian/patches/use-system-libdraco.patch)
-  fi
+  local source_dir
+  source_dir=$(prepare_assimp_source)
   cmake_install assimp "$source_dir" \
     -DCMAKE_CXX_FLAGS="-I$source_dir/contrib/utf8cpp/source" \
     -DASSIMP_BUILD_ALL_IMPORTERS_BY_DEFAULT=OFF -DASSIMP_BUILD_OBJ_IMPORTER=ON \
@@ -126,42 +79,8 @@ build_assimp() {
     -DZLIB_INCLUDE_DIR=/usr/$triple/include -DZLIB_LIBRARY="$mingw_zlib"
 }
 
-# Dear ImGui has no build system of its own: its core is four C++ files,
-# compiled directly. Debian's package builds them against the system's
-# stb_truetype and stb_rect_pack and leaves that code to libstb, which has no
-# MinGW build here; the same two headers from the build machine are compiled
-# into imgui_draw.cpp instead, which keeps them static, so the fonts are
-# rasterised by the same stb code as on Linux and nothing clashes with the
-# program's own stb. The public headers need only the bundled
-# imstb_textedit.h. The OpenGL 3 backend is installed as source: the
-# project compiles it with its own GL setup.
 build_imgui() {
-  local source_dir build_dir=$out/deps/imgui version
-  source_dir=$(fetch_source imgui imgui-1.86+ds)
-  rm -rf "$build_dir"
-  mkdir -p "$build_dir" "$prefix/lib/pkgconfig" "$prefix/include/imgui" "$prefix/share/imgui/backends"
-  printf '%s\n' imgui imgui_draw imgui_tables imgui_widgets |
-    nice -n 10 xargs -P "$jobs" -I{} $triple-g++-posix -O2 \
-      '-DIMGUI_STB_TRUETYPE_FILENAME="/usr/include/stb/stb_truetype.h"' \
-      '-DIMGUI_STB_RECT_PACK_FILENAME="/usr/include/stb/stb_rect_pack.h"' \
-      -c "$source_dir/{}.cpp" -o "$build_dir/{}.o"
-  rm -f "$prefix/lib/libimgui.a"
-  $triple-ar rc "$prefix/lib/libimgui.a" "$build_dir"/*.o
-  $triple-ranlib "$prefix/lib/libimgui.a"
-  cp "$source_dir"/{imgui.h,imconfig.h,imgui_internal.h,imstb_textedit.h} "$prefix/include/imgui/"
-  cp "$source_dir"/backends/imgui_impl_opengl3{.cpp,.h,_loader.h} "$prefix/share/imgui/backends/"
-  version=$(sed -n 's/^#define IMGUI_VERSION *"\(.*\)"$/\1/p' "$source_dir/imgui.h")
-  cat >"$prefix/lib/pkgconfig/imgui.pc" <<EOF
-prefix=$prefix
-libdir=\${prefix}/lib
-includedir=\${prefix}/include/imgui
-
-Name: imgui
-Description: Dear ImGui's core, static, with stb_truetype and stb_rect_pack inside
-Version: $version
-Libs: -L\${libdir} -limgui
-Cflags: -I\${includedir}
-EOF
+  install_imgui "$triple-ar" "$triple-g++-posix"
 }
 
 # Header-only glm and stb, from the build machine's packages, go into the

@@ -19,11 +19,6 @@ void WorkerProcessEnd::operator()(WorkerProcess* worker) const
     delete worker;
 }
 
-std::string workerStartFailure(const std::string& program, const std::string& why)
-{
-    return "the loading worker " + program + " could not start (" + why + ")";
-}
-
 LoadingWorker::LoadingWorker(std::string program, std::function<bool()> whileWaiting)
     : program_(std::move(program)), whileWaiting_(std::move(whileWaiting))
 {

@@ -156,45 +156,41 @@ bool setUpShadowCubeMap(const ShaderProgram& shadowShader, std::span<const Sampl
     return true;
 }
 
-}  // namespace
-
 // Depth only, cleared before the depth test is enabled. Front faces are
 // culled so the casters' back faces are stored: the depth then lies behind
-// each caster's lit surface, which keeps acne off it.
+// each caster's lit surface, which keeps acne off it. The two forms differ
+// only in their target and in how their draws reach its faces.
+constexpr RenderPass shadowPassRow(const GLuint* framebuffers, int layerCount,
+                                   void (*selectLayer)(const ShaderProgram&, int), void (*createTarget)(),
+                                   const GLuint* cubeMap)
+{
+    return {
+        .name = "shadow cube map",
+        .toggle = &shadowOn,
+        .viewportWidth = kShadowMapSize,
+        .viewportHeight = kShadowMapSize,
+        .framebuffer = framebuffers,
+        .layerCount = layerCount,
+        .selectLayer = selectLayer,
+        .clearsFirst = true,
+        .culledFace = GL_FRONT,
+        .clearMask = GL_DEPTH_BUFFER_BIT,
+        .createTarget = createTarget,
+        .produces = PassImage{kShadowMapImage, GL_TEXTURE_CUBE_MAP, cubeMap},
+        .program = shadowProgram,
+        .setUp = setUpShadowCubeMap,
+        .drawList = []() -> const DrawList& { return shadowCasters; },
+    };
+}
+
+}  // namespace
+
 #if VORLUNE_GL_LAYERED_TARGETS
-constinit const RenderPass shadowCubeMapPass{
-    .name = "shadow cube map",
-    .toggle = &shadowOn,
-    .viewportWidth = kShadowMapSize,
-    .viewportHeight = kShadowMapSize,
-    .framebuffer = &shadowFramebuffer,
-    .clearsFirst = true,
-    .culledFace = GL_FRONT,
-    .clearMask = GL_DEPTH_BUFFER_BIT,
-    .createTarget = createShadowTarget,
-    .produces = PassImage{kShadowMapImage, GL_TEXTURE_CUBE_MAP, &shadowCubeMap},
-    .program = shadowProgram,
-    .setUp = setUpShadowCubeMap,
-    .drawList = []() -> const DrawList& { return shadowCasters; },
-};
+constinit const RenderPass shadowCubeMapPass =
+    shadowPassRow(&shadowFramebuffer, 1, nullptr, createShadowTarget, &shadowCubeMap);
 #endif
 
 // The same pass in six draws per caster, one face at a time, the faces'
 // matrices set once and the face chosen per draw.
-constinit const RenderPass shadowCubeFacesPass{
-    .name = "shadow cube map",
-    .toggle = &shadowOn,
-    .viewportWidth = kShadowMapSize,
-    .viewportHeight = kShadowMapSize,
-    .framebuffer = shadowFaceFramebuffers,
-    .layerCount = kCubeFaceCount,
-    .selectLayer = selectShadowFace,
-    .clearsFirst = true,
-    .culledFace = GL_FRONT,
-    .clearMask = GL_DEPTH_BUFFER_BIT,
-    .createTarget = createShadowFaceTargets,
-    .produces = PassImage{kShadowMapImage, GL_TEXTURE_CUBE_MAP, &shadowFaceCubeMap},
-    .program = shadowProgram,
-    .setUp = setUpShadowCubeMap,
-    .drawList = []() -> const DrawList& { return shadowCasters; },
-};
+constinit const RenderPass shadowCubeFacesPass = shadowPassRow(
+    shadowFaceFramebuffers, kCubeFaceCount, selectShadowFace, createShadowFaceTargets, &shadowFaceCubeMap);

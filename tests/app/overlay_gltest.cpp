@@ -5,8 +5,6 @@
 #include "app/viewer.h"
 #include "common/render_toggles.h"
 #include "common/window.h"
-#include "model/model.h"
-#include "render/point_light.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 #include "support/worker_program.h"
@@ -46,12 +44,7 @@ TEST(OverlayGL, FrameAfterShowingAndHidingItIsTheFrameNeverShownIt)
     EXPECT_NE(shown, never) << "the overlay drew nothing";
     EXPECT_TRUE(after == never) << "the frame after the overlay differs from the frame without it";
     closeOverlay();
-    litObjects.clear();
-    shadowCasters.clear();
-    godRayObjects.clear();
-    bloomObjects.clear();
-    lights.clear();
-    alarmLight = alarmLightGrid = alarmLightBlocker = alarmLightBlockerGrid = nullptr;
+    clearScene();
     resetGlobalState();
 }
 

@@ -28,16 +28,6 @@
 
 namespace {
 
-void clearScene()
-{
-    litObjects.clear();
-    shadowCasters.clear();
-    godRayObjects.clear();
-    bloomObjects.clear();
-    lights.clear();
-    alarmLight = alarmLightGrid = alarmLightBlocker = alarmLightBlockerGrid = nullptr;
-}
-
 glm::vec3 translationOf(const Model* model)
 {
     return glm::vec3(model->modelMatrix[3]);

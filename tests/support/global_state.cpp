@@ -6,6 +6,7 @@
 #include "camera/camera_tour.h"
 #include "camera/input.h"
 #include "common/render_toggles.h"
+#include "render/draw_lists.h"
 #include "render/point_light.h"
 
 void resetGlobalState()
@@ -23,4 +24,14 @@ void resetGlobalState()
     deltaTime = 0.0f;
     lastFrame = 0.0f;
     animationTime = 0.0f;
+}
+
+void clearScene()
+{
+    litObjects.clear();
+    shadowCasters.clear();
+    godRayObjects.clear();
+    bloomObjects.clear();
+    lights.clear();
+    alarmLight = alarmLightGrid = alarmLightBlocker = alarmLightBlockerGrid = nullptr;
 }

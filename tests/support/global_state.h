@@ -3,3 +3,8 @@
 #pragma once
 
 void resetGlobalState();
+
+// Empties the scene's draw lists and lights and forgets the alarm-light
+// models, as before composition (the models themselves are kept, as the
+// scene keeps them).
+void clearScene();

@@ -65,10 +65,11 @@ double median(std::vector<double> values)
 }
 
 // Frame i of n, spread evenly over one tour cycle, so the views do not
-// depend on speed.
-void runTourFrame(const Viewer& viewer, const Configuration& c, int i, int n)
+// depend on speed; its passes timed by `timer` when one is given.
+void runTourFrame(const Viewer& viewer, const Configuration& c, int i, int n, PassTimer* timer = nullptr)
 {
-    renderScriptedFrame(viewer, ScriptedFrame{kTourCycleEnd * ((i % n) + 0.5) / n, c.toggles, std::nullopt});
+    renderScriptedFrame(viewer, ScriptedFrame{kTourCycleEnd * ((i % n) + 0.5) / n, c.toggles, std::nullopt},
+                        timer);
     presentFrame(viewer.context);
 }
 
@@ -134,10 +135,7 @@ void printPassTimes(const Viewer& viewer, const Configuration& c, int frames, Pa
         if (i == 0) {
             timer.forgetResults();
         }
-        renderScriptedFrame(viewer, ScriptedFrame{kTourCycleEnd * ((std::max(i, 0) % frames) + 0.5) / frames,
-                                                  c.toggles, std::nullopt},
-                            &timer);
-        presentFrame(viewer.context);
+        runTourFrame(viewer, c, std::max(i, 0), frames, &timer);
     }
     glFinish();
     timer.collect();

@@ -106,6 +106,12 @@ function problems(messages) {
     || /^WebGL|GL_INVALID|^ERROR::|Framebuffer not complete|cannot start/.test(text));
 }
 
+// Checks that the page reported nothing wrong but the lines `expected`.
+function checkNothingReported(messages, what, expected = []) {
+  const reported = problems(messages).filter(({ text }) => !expected.includes(text));
+  check(reported.length === 0, `${what}${reported.length ? ': ' + reported.map((m) => m.text).join(' | ') : ''}`);
+}
+
 // Runs the page's capture for one frames.txt line and brings its images
 // out: their paths here.
 async function capture(page, name, args) {
@@ -204,8 +210,7 @@ async function checkFreeLook(browser) {
   check(locked, 'a click on the picture takes the pointer');
   await page.mouse.move(box.x + box.width / 2 + 200, box.y + box.height / 2 - 60, { steps: 10 });
   check(!first.equals(await still()), 'moving the mouse then turns the camera');
-  const reported = problems(messages);
-  check(reported.length === 0, `nothing reported${reported.length ? ': ' + reported.map((m) => m.text).join(' | ') : ''}`);
+  checkNothingReported(messages, 'nothing reported');
   await page.close();
 }
 
@@ -279,8 +284,7 @@ async function checkBrokenModel(browser) {
   // Without the slimes a little of the frame differs; without the rest of
   // the scene nearly all of it would.
   check(share > 0 && share < 10, `the rest of the scene draws: ${share}% of pixels differ from the full scene`);
-  const other = problems(messages).filter(({ text }) => text !== kBrokenSlimeLine);
-  check(other.length === 0, `nothing else reported${other.length ? ': ' + other.map((m) => m.text).join(' | ') : ''}`);
+  checkNothingReported(messages, 'nothing else reported', [kBrokenSlimeLine]);
   await page.close();
 }
 
@@ -301,8 +305,7 @@ try {
   check(await page.evaluate(() => Module._vorlune_state()) === 1, 'the page draws its scene');
   const linked = await page.evaluate(() => [Module._vorlune_programs_linked(), Module._vorlune_program_total()]);
   check(linked[0] === linked[1], `every program compiles and links in the browser (${linked[0]} of ${linked[1]})`);
-  const reported = problems(messages);
-  check(reported.length === 0, `the page loads with nothing in the console${reported.length ? ': ' + reported.map((m) => m.text).join(' | ') : ''}`);
+  checkNothingReported(messages, 'the page loads with nothing in the console');
   // The page as a person sees it, once a few frames have gone by.
   await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 1500)));
   await page.screenshot({ path: path.join(out, 'page.png') });
@@ -311,8 +314,7 @@ try {
   await checkKeys(page);
   await timeFrames(page, 'swiftshader');
   await timePasses(page);
-  const later = problems(messages);
-  check(later.length === 0, `nothing reported while the checks ran${later.length ? ': ' + later.map((m) => m.text).join(' | ') : ''}`);
+  checkNothingReported(messages, 'nothing reported while the checks ran');
   await page.close();
   await checkFreeLook(browser);
   await checkBrokenModel(browser);
