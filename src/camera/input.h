@@ -1,6 +1,6 @@
-// Keyboard and mouse: Escape closes, releasing a switch's key flips it (the
-// keys are in camera/switch_table.cpp: S, G, B, L, Space, H); the cursor
-// turns the camera only in free-look.
+// Keyboard and mouse: Escape closes, releasing a switch's key flips that
+// switch (camera/switch_table); the cursor turns the camera only in
+// free-look.
 #pragma once
 
 struct GLFWwindow;
