@@ -17,8 +17,10 @@ bool handleKey(int key, int action)
     }
     // Switches act on release so a held key (and its repeats) flips once.
     if (action == GLFW_RELEASE) {
-        if (const Switch* row = switchForKey(key)) {
-            flipSwitch(*row);
+        for (const Switch& row : switchTable()) {
+            if (row.key == key) {
+                flipSwitch(row);
+            }
         }
     }
     return false;

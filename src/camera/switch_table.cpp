@@ -38,16 +38,6 @@ std::span<const Switch> switchTable()
     return kSwitches;
 }
 
-const Switch* switchForKey(int key)
-{
-    for (const Switch& row : kSwitches) {
-        if (row.key == key) {
-            return &row;
-        }
-    }
-    return nullptr;
-}
-
 bool switchOn(const Switch& row)
 {
     return *row.flag != row.flagMeansOff;

@@ -27,8 +27,5 @@ struct Switch {
 // camera, then H.
 std::span<const Switch> switchTable();
 
-// The row for `key`, or null when the key switches nothing.
-const Switch* switchForKey(int key);
-
 bool switchOn(const Switch& row);
 void flipSwitch(const Switch& row);
