@@ -151,7 +151,7 @@ void keysPanel()
     ImGui::SetNextWindowSizeConstraints(ImVec2(kKeysPanelWidth, 0.0f), ImVec2(kKeysPanelWidth, kWindowHeight));
     ImGui::SetNextWindowBgAlpha(kPanelOpacity);
     ImGui::Begin("keys", nullptr, kPanelFlags);
-    for (const OverlaySwitchLine& line : overlaySwitchLines(currentOverlaySwitches())) {
+    for (const OverlaySwitchLine& line : overlaySwitchLines()) {
         ImGui::TextColored(kKeyColour, "%s", line.key.c_str());
         ImGui::SameLine(kKeyColumn);
         ImGui::TextUnformatted(line.name.c_str());

@@ -1,31 +1,17 @@
 #include "app/overlay_lines.h"
 
-#include "camera/camera_tour.h"
-#include "common/render_toggles.h"
+#include "camera/switch_table.h"
 
-namespace {
-
-OverlaySwitchLine effectLine(const char* key, const char* name, bool on)
+std::vector<OverlaySwitchLine> overlaySwitchLines()
 {
-    return {key, name, on ? "on" : "off", on};
-}
-
-}  // namespace
-
-OverlaySwitches currentOverlaySwitches()
-{
-    return {shadowOn, godRaysOn, bloomOn, !lightAnimationPaused, cameraTour.freeLook};
-}
-
-std::vector<OverlaySwitchLine> overlaySwitchLines(const OverlaySwitches& switches)
-{
-    return {
-        effectLine("S", "shadows", switches.shadows),
-        effectLine("G", "god rays", switches.godRays),
-        effectLine("B", "bloom", switches.bloom),
-        {"L", "light", switches.lightAnimation ? "swinging" : "paused", switches.lightAnimation},
-        {"Space", "camera", switches.freeLook ? "free look (mouse)" : "tour", true},
-    };
+    std::vector<OverlaySwitchLine> lines;
+    for (const Switch& row : switchTable()) {
+        if (row.listedOnOverlay) {
+            const bool on = switchOn(row);
+            lines.push_back({row.keyName, row.label, on ? row.onWord : row.offWord, on || !row.offIsDim});
+        }
+    }
+    return lines;
 }
 
 std::string overlayKeyLine(bool inBrowser)

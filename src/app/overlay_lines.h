@@ -5,15 +5,6 @@
 #include <string>
 #include <vector>
 
-// The state the switch lines show.
-struct OverlaySwitches {
-    bool shadows = true;
-    bool godRays = true;
-    bool bloom = true;
-    bool lightAnimation = true;
-    bool freeLook = false;
-};
-
 struct OverlaySwitchLine {
     std::string key;
     std::string name;
@@ -22,12 +13,9 @@ struct OverlaySwitchLine {
     bool active = true;
 };
 
-// The switches as the process holds them now.
-OverlaySwitches currentOverlaySwitches();
-
-// One line per key that switches something, in the order the keys are
-// usually tried: the three effects, the light, the camera.
-std::vector<OverlaySwitchLine> overlaySwitchLines(const OverlaySwitches& switches);
+// One line per switch the overlay lists, in the switch table's order, with
+// the state the process holds now.
+std::vector<OverlaySwitchLine> overlaySwitchLines();
 
 // The keys that switch nothing. In the browser Escape belongs to the
 // browser, which lets go of the pointer; there is no window to close.

@@ -2,7 +2,7 @@
 
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
-#include "common/render_toggles.h"
+#include "camera/switch_table.h"
 
 #include <GLFW/glfw3.h>
 
@@ -16,24 +16,12 @@ bool handleKey(int key, int action)
         return true;
     }
     // Switches act on release so a held key (and its repeats) flips once.
-    if (action != GLFW_RELEASE) {
-        return false;
-    }
-    switch (key) {
-    case GLFW_KEY_SPACE:
-        cameraTour.freeLook = !cameraTour.freeLook;
-        if (!cameraTour.freeLook) {
-            // The tour never touches pitch, so level the camera on the way back.
-            camera.pitch = 0.0f;
-            camera.updateVectors();
+    if (action == GLFW_RELEASE) {
+        for (const Switch& row : switchTable()) {
+            if (row.key == key) {
+                flipSwitch(row);
+            }
         }
-        break;
-    case GLFW_KEY_S: shadowOn = !shadowOn; break;
-    case GLFW_KEY_G: godRaysOn = !godRaysOn; break;
-    case GLFW_KEY_B: bloomOn = !bloomOn; break;
-    case GLFW_KEY_L: lightAnimationPaused = !lightAnimationPaused; break;
-    case GLFW_KEY_H: overlayShown = !overlayShown; break;
-    default: break;
     }
     return false;
 }

@@ -1,7 +1,6 @@
-// Keyboard and mouse: Escape closes, releasing Space switches free-look,
-// releasing S, G, B or L flips shadows, god rays, bloom or the light
-// animation, releasing H shows or hides the overlay; the cursor turns the
-// camera only in free-look.
+// Keyboard and mouse: Escape closes, releasing a switch's key flips that
+// switch (camera/switch_table); the cursor turns the camera only in
+// free-look.
 #pragma once
 
 struct GLFWwindow;

@@ -16,3 +16,8 @@ void setRenderToggles(const RenderToggles& toggles)
     bloomOn = toggles.bloom;
     lightAnimationPaused = !toggles.lightAnimation;
 }
+
+RenderToggles currentRenderToggles()
+{
+    return {shadowOn, godRaysOn, bloomOn, !lightAnimationPaused};
+}

@@ -1,7 +1,7 @@
-// The four switches the keys flip and the frame reads: which effect passes
-// run, which lighting program draws, and whether the scene's clock moves.
-// Kept below the frame loop so the input handlers and the passes can read
-// them without depending on the application that owns the loop.
+// The four switches the frame reads: which effect passes run, which
+// lighting program draws, and whether the scene's clock moves. Kept below
+// the frame loop so the passes can read them without depending on the
+// application that owns the loop; camera/switch_table binds them to keys.
 #pragma once
 
 extern bool godRaysOn;
@@ -13,8 +13,8 @@ extern bool lightAnimationPaused;
 // frame (H). Not one of the render switches: it changes no pass.
 extern bool overlayShown;
 
-// The four switches as one value, for a tool or test that renders a frame
-// with chosen effects.
+// The four switches as one value, for a tool, test or page hook that
+// renders a frame with chosen effects.
 struct RenderToggles {
     bool shadows = true;
     bool godRays = true;
@@ -23,3 +23,5 @@ struct RenderToggles {
 };
 
 void setRenderToggles(const RenderToggles& toggles);
+// The switches as the keys left them.
+RenderToggles currentRenderToggles();

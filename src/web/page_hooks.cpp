@@ -155,8 +155,7 @@ EMSCRIPTEN_KEEPALIVE int vorlune_capture(const char* arguments)
 EMSCRIPTEN_KEEPALIVE double vorlune_capture_live(const char* path, double clockTime)
 {
     restartTour();
-    const RenderToggles toggles{shadowOn, godRaysOn, bloomOn, !lightAnimationPaused};
-    renderScriptedFrame(*pageViewer(), ScriptedFrame{clockTime, toggles, std::nullopt});
+    renderScriptedFrame(*pageViewer(), ScriptedFrame{clockTime, currentRenderToggles(), std::nullopt});
     std::vector<unsigned char> frame = readFrame();
     writeFrame(path, frame);
     const double share = previousLiveFrame.empty() ? -1.0 : changedShare(previousLiveFrame, frame);

@@ -1,0 +1,31 @@
+// Every switch the viewer has, one row each: its key, how the overlay names
+// it and its two states, and the flag it flips. The keys, the overlay (and
+// anything else that shows or flips a switch) read this table, so a new
+// switch is a row here plus the flag and what reads it.
+#pragma once
+
+#include <span>
+
+struct Switch {
+    int key;              // the GLFW key whose release flips it
+    const char* keyName;  // the key as the overlay names it
+    const char* label;
+    const char* onWord;
+    const char* offWord;
+    bool* flag;
+    // The light's flag says "paused": that switch is on while its flag is false.
+    bool flagMeansOff = false;
+    // Whether "off" is an effect not at work (drawn dim); both camera modes are at work.
+    bool offIsDim = true;
+    // H shows the overlay itself, so its state is no line there: the overlay's key line names it.
+    bool listedOnOverlay = true;
+    // What flipping does besides the flag (leaving free look levels the camera).
+    void (*afterFlip)() = nullptr;
+};
+
+// In the order the overlay lists them: the three effects, the light, the
+// camera, then H.
+std::span<const Switch> switchTable();
+
+bool switchOn(const Switch& row);
+void flipSwitch(const Switch& row);
