@@ -29,11 +29,6 @@ void createBloomBlurTarget()
     bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
 }
 
-const ShaderProgram& blurProgram(const ShaderPrograms& programs)
-{
-    return programs.blurShader;
-}
-
 constexpr const char* kBlurSamples[] = {kBloomBrightImage};
 
 bool setUpBloomBlur(const ShaderProgram& blurShader, std::span<const SampledImage> images)
@@ -56,6 +51,7 @@ constinit const RenderPass bloomBlurPass{
     .createTarget = createBloomBlurTarget,
     .produces = PassImage{kBloomImage, GL_TEXTURE_2D, &bloomBlurTarget.colourTexture},
     .samples = kBlurSamples,
-    .program = blurProgram,
+    .shaderFiles = {"data/shader/BloomHorizontal.vs", nullptr, "data/shader/BloomHorizontal.fs"},
+    .programSlot = &ShaderPrograms::blurShader,
     .setUp = setUpBloomBlur,
 };

@@ -24,11 +24,6 @@ void createGodRayTarget()
     godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
 }
 
-const ShaderProgram& godRayProgram(const ShaderPrograms& programs)
-{
-    return programs.godRayShader;
-}
-
 bool setUpGodRayOcclusion(const ShaderProgram& godRayShader, std::span<const SampledImage> /*images*/)
 {
     prepareGodRayPass(godRayShader);
@@ -51,7 +46,8 @@ constinit const RenderPass godRayOcclusionPass{
     .clearColour = ClearColour{0.9f, 0.5f, 0.5f, 1.0f},
     .createTarget = createGodRayTarget,
     .produces = PassImage{kGodRayImage, GL_TEXTURE_2D, &godRayTarget.colourTexture},
-    .program = godRayProgram,
+    .shaderFiles = {"data/shader/SimpleShader.vs", nullptr, "data/shader/SimpleShader.fs"},
+    .programSlot = &ShaderPrograms::godRayShader,
     .setUp = setUpGodRayOcclusion,
     .drawList = []() -> const DrawList& { return godRayObjects; },
 };

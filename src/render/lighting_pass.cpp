@@ -118,7 +118,11 @@ constinit const RenderPass lightingPass{
     .viewportHeight = kWindowHeight,
     .clearColour = ClearColour{0.45f, 0.85f, 0.45f, 1.0f},
     .samples = kLightingSamples,
-    .program = lightingProgram,
+    // Built in kLightingVariantCount forms from these files (see
+    // lighting_program.h); the slot keeps the form with every effect.
+    .shaderFiles = {"data/shader/pointLightNormal.vs", nullptr, "data/shader/pointLightNormal.fs"},
+    .programSlot = &ShaderPrograms::lightingShader,
+    .chooseProgram = lightingProgram,
     .setUp = setUpLighting,
     .drawList = []() -> const DrawList& { return litObjects; },
 };

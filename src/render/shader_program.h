@@ -25,6 +25,13 @@ ShaderSources readShaderSources(const char* vertexPath, const char* geometryPath
 // file's own line numbers after them so compile errors still point into it.
 std::string withDefinitions(const std::string& source, const std::string& definitions);
 
+// A program's stage files; the geometry stage may be null.
+struct ShaderFiles {
+    const char* vertex = nullptr;
+    const char* geometry = nullptr;
+    const char* fragment = nullptr;
+};
+
 struct ShaderProgram {
     GLuint program = 0;
     // Whether the link succeeded, noted when it was built so that no frame
@@ -34,6 +41,7 @@ struct ShaderProgram {
     ShaderProgram() = default;
     // The geometry path sits in the middle and may be null for two stages.
     ShaderProgram(const char* vertexPath, const char* geometryPath, const char* fragmentPath);
+    explicit ShaderProgram(const ShaderFiles& files) : ShaderProgram(files.vertex, files.geometry, files.fragment) {}
     // Builds from texts already read, each stage compiled with `definitions`.
     explicit ShaderProgram(const ShaderSources& sources, const std::string& definitions = "");
 

@@ -1,10 +1,10 @@
 // Set-ups of the shadow, god-ray, bloom and blur passes as GL receives them,
 // and the full-screen quad the blur draws.
-#include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "render/bloom_blur_pass.h"
 #include "render/bloom_pass.h"
 #include "render/god_ray_pass.h"
+#include "render/pass_runner.h"
 #include "render/point_light.h"
 #include "render/render_targets.h"
 #include "render/screen_quad.h"

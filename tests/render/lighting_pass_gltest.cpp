@@ -3,11 +3,11 @@
 // lighting contract alive (the real shader lets the driver drop unused ones).
 // And the real lighting program's output for a mesh without normals, read
 // back from a float target, which keeps a NaN as the shader wrote it.
-#include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "common/render_toggles.h"
 #include "render/lighting_pass.h"
 #include "render/pass_images.h"
+#include "render/pass_runner.h"
 #include "render/pass_table.h"
 #include "render/point_light.h"
 #include "render/shader_programs.h"
