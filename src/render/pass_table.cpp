@@ -33,9 +33,7 @@ ShaderPrograms buildShaderPrograms()
     const StartupTimer timer(&StartupProfile::shaderBuildMs);
     ShaderPrograms programs;
     // Read once: the seven other variants are built from the same texts.
-    const ShaderFiles& lightingFiles = lightingPass.shaderFiles;
-    const ShaderSources lightingSources =
-        readShaderSources(lightingFiles.vertex, lightingFiles.geometry, lightingFiles.fragment);
+    const ShaderSources lightingSources = readShaderSources(lightingPass.shaderFiles);
     programs.lightingShader = ShaderProgram(lightingSources, lightingDefinitions(LightingEffects{}));
     assignLightingDefaults(programs.lightingShader);
     for (ShaderProgram ShaderPrograms::*slot : kEffectProgramSlots) {

@@ -73,7 +73,7 @@ struct EffectPassesTest : testing::Test {
         const std::string g = dir.file("p.gs");
         const std::string f = dir.file("p.fs");
         ShaderProgram program;
-        EXPECT_EQ(captureStdout([&] { program = ShaderProgram(v.c_str(), gs ? g.c_str() : nullptr, f.c_str()); }), "");
+        EXPECT_EQ(captureStdout([&] { program = ShaderProgram(ShaderFiles{v.c_str(), gs ? g.c_str() : nullptr, f.c_str()}); }), "");
         return program;
     }
 };
