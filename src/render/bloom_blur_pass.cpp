@@ -14,12 +14,14 @@ namespace {
 constexpr GLint kBrightImageUnit = 0;
 }  // namespace
 
-void prepareBlurPass(const ShaderProgram& blurShader, const SampledImage& brightImage)
+bool prepareBlurPass(const ShaderProgram& blurShader, std::span<const SampledImage> images)
 {
+    const SampledImage& brightImage = images.front();
     glUseProgram(blurShader.program);
     glActiveTexture(GL_TEXTURE0 + kBrightImageUnit);
     setUniformInt(blurShader.program, "bloomMap", kBrightImageUnit);
     glBindTexture(brightImage.textureTarget, brightImage.texture);
+    return true;
 }
 
 namespace {
@@ -30,12 +32,6 @@ void createBloomBlurTarget()
 }
 
 constexpr const char* kBlurSamples[] = {kBloomBrightImage};
-
-bool setUpBloomBlur(const ShaderProgram& blurShader, std::span<const SampledImage> images)
-{
-    prepareBlurPass(blurShader, images.front());
-    return true;
-}
 
 }  // namespace
 
@@ -53,5 +49,5 @@ constinit const RenderPass bloomBlurPass{
     .samples = kBlurSamples,
     .shaderFiles = {"data/shader/BloomHorizontal.vs", nullptr, "data/shader/BloomHorizontal.fs"},
     .programSlot = &ShaderPrograms::blurShader,
-    .setUp = setUpBloomBlur,
+    .setUp = prepareBlurPass,
 };

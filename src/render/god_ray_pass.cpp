@@ -10,11 +10,12 @@
 
 RenderTarget godRayTarget;
 
-void prepareGodRayPass(const ShaderProgram& godRayShader)
+bool prepareGodRayPass(const ShaderProgram& godRayShader, std::span<const SampledImage> /*images*/)
 {
     glUseProgram(godRayShader.program);
     setUniformMat4(godRayShader.program, "projection", camera.projectionMatrix());
     setUniformMat4(godRayShader.program, "view", camera.viewMatrix());
+    return true;
 }
 
 namespace {
@@ -22,12 +23,6 @@ namespace {
 void createGodRayTarget()
 {
     godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
-}
-
-bool setUpGodRayOcclusion(const ShaderProgram& godRayShader, std::span<const SampledImage> /*images*/)
-{
-    prepareGodRayPass(godRayShader);
-    return true;
 }
 
 }  // namespace
@@ -48,6 +43,6 @@ constinit const RenderPass godRayOcclusionPass{
     .produces = PassImage{kGodRayImage, GL_TEXTURE_2D, &godRayTarget.colourTexture},
     .shaderFiles = {"data/shader/SimpleShader.vs", nullptr, "data/shader/SimpleShader.fs"},
     .programSlot = &ShaderPrograms::godRayShader,
-    .setUp = setUpGodRayOcclusion,
+    .setUp = prepareGodRayPass,
     .drawList = []() -> const DrawList& { return godRayObjects; },
 };

@@ -45,7 +45,7 @@ LightingEffects activeLightingEffects()
     return LightingEffects{shadowOn, godRaySource(viewProjection).has_value(), bloomOn};
 }
 
-void prepareLightingPass(const ShaderProgram& lightingShader, std::span<const SampledImage> images)
+bool prepareLightingPass(const ShaderProgram& lightingShader, std::span<const SampledImage> images)
 {
     const GLuint program = lightingShader.program;
     glUseProgram(program);
@@ -90,6 +90,7 @@ void prepareLightingPass(const ShaderProgram& lightingShader, std::span<const Sa
     if (bloomOn) {
         bindImage(kBloomMapUnit, "bloom.map", images[kLightingBloom]);
     }
+    return true;
 }
 
 namespace {
@@ -100,12 +101,6 @@ constexpr const char* kLightingSamples[kLightingImageCount] = {kShadowMapImage, 
 const ShaderProgram& lightingProgram(const ShaderPrograms& programs)
 {
     return programs.lightingVariants[lightingVariantIndex(activeLightingEffects())];
-}
-
-bool setUpLighting(const ShaderProgram& lightingShader, std::span<const SampledImage> images)
-{
-    prepareLightingPass(lightingShader, images);
-    return true;
 }
 
 }  // namespace
@@ -123,6 +118,6 @@ constinit const RenderPass lightingPass{
     .shaderFiles = {"data/shader/pointLightNormal.vs", nullptr, "data/shader/pointLightNormal.fs"},
     .programSlot = &ShaderPrograms::lightingShader,
     .chooseProgram = lightingProgram,
-    .setUp = setUpLighting,
+    .setUp = prepareLightingPass,
     .drawList = []() -> const DrawList& { return litObjects; },
 };

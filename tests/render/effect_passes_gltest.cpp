@@ -149,7 +149,7 @@ TEST_F(EffectPassesTest, GodRayAndBloomPassesSendTheCameraAndTheLight)
 TEST_F(EffectPassesTest, BlurPassReadsTheBrightImageOnUnitZero)
 {
     glActiveTexture(GL_TEXTURE4);
-    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass).front());
+    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass));
     GLint active = 0;
     GLint bound = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
@@ -174,7 +174,7 @@ TEST_F(EffectPassesTest, ScreenQuadIsMadeOnceAndCoversTheWholeBlurTarget)
     glCullFace(GL_BACK);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass).front());
+    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass));
     drawScreenQuad();
     const GLuint vertexArray = screenQuadVertexArray;
     const GLuint vertexBuffer = screenQuadVertexBuffer;
