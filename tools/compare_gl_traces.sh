@@ -2,7 +2,8 @@
 # Compares the GL calls of two builds of the viewer, to check that a change
 # meant to restructure the code leaves what it asks of GL alone. Records
 # each build's capture program under apitrace (start-up and three frames,
-# in four effect configurations), splits each trace into start-up, frames
+# in four effect configurations, with the shadow map drawn a face at a time
+# and with the overlay shown), splits each trace into start-up, frames
 # and shut-down, normalises what varies from run to run, and diffs BEFORE
 # against AFTER; tools/gl_trace_normalise.py says how it normalises.
 #   tools/compare_gl_traces.sh [--max-lines N] BEFORE_BUILD_DIR AFTER_BUILD_DIR [OUT_DIR]
@@ -23,9 +24,11 @@ Usage: tools/compare_gl_traces.sh [--max-lines N] BEFORE_BUILD_DIR AFTER_BUILD_D
 
 Records the GL calls of each build's `capture` (start-up and frames at clock
 times 1.0 2.0 3.0, on a hidden window under xvfb-run) with all effects on,
-shadows off, god rays off and bloom off, and compares BEFORE with AFTER,
-frame by frame, with GL object names masked (<texture>) and numbered in
-creation order (texture#3).
+shadows off, god rays off, bloom off, the shadow map drawn a face at a time
+(--per-face-shadows) and the overlay shown (--overlay), and compares BEFORE
+with AFTER, frame by frame, with GL object names masked (<texture>) and
+numbered in creation order (texture#3). The overlay's measured times and the
+text showing them are masked; its pictures differ from run to run.
 
   BEFORE_BUILD_DIR, AFTER_BUILD_DIR  CMake build folders of Vorlune (with
                                      `capture` and its `data` link)
@@ -80,19 +83,32 @@ bash "$repo/tools/install-deps.sh" trace
 python=/usr/bin/python3
 normalise=$repo/tools/gl_trace_normalise.py
 times=(1.0 2.0 3.0)
-configs=(all no-shadows no-god-rays no-bloom)
+configs=(all no-shadows no-god-rays no-bloom per-face-shadows overlay)
 declare -A config_flags=(
   [all]=""
   [no-shadows]="--shadows off"
   [no-god-rays]="--god-rays off"
   [no-bloom]="--bloom off"
+  [per-face-shadows]="--per-face-shadows"
+  [overlay]="--overlay"
 )
 declare -A config_names=(
   [all]="all effects on"
   [no-shadows]="shadows off (S)"
   [no-god-rays]="god rays off (G)"
   [no-bloom]="bloom off (B)"
+  [per-face-shadows]="all effects on, the shadow map a face at a time (--per-face-shadows)"
+  [overlay]="all effects on, the overlay shown (--overlay)"
 )
+# With the overlay, capture renders each clock time a few times before the
+# frame it writes, so the timings panel has times to show: every one of
+# those frames ends in a buffer swap too.
+overlay_warm_up=$(sed -n 's/^constexpr int kOverlayWarmUpFrames = \([0-9]*\);$/\1/p' "$repo/tools/capture/main.cpp")
+[[ $overlay_warm_up =~ ^[0-9]+$ ]] || { echo "compare_gl_traces.sh: no kOverlayWarmUpFrames in tools/capture/main.cpp" >&2; exit 3; }
+# frames_per_time CONFIG: how many frames capture renders per clock time.
+frames_per_time() {
+  if [ "$1" = overlay ]; then echo $((overlay_warm_up + 1)); else echo 1; fi
+}
 
 # A previous run's files would mix with this one's.
 rm -rf "$out/before" "$out/after" "$out/diffs"
@@ -135,7 +151,8 @@ record() {
   # Without -v the dump leaves out only the window system's and GLEW's
   # queries (glXGetProcAddress, glGetStringi and the like).
   (cd "$dir/blobs" && apitrace dump --blobs --multiline=no --color=never "$dir/capture.trace") >"$dir/dump.txt"
-  if ! "$python" "$normalise" "$dir/dump.txt" "$dir/blobs" "${#times[@]}" "$dir" 2>"$dir/normalise.log"; then
+  if ! "$python" "$normalise" "$dir/dump.txt" "$dir/blobs" "$((${#times[@]} * $(frames_per_time "$config")))" "$dir" \
+      2>"$dir/normalise.log"; then
     echo "compare_gl_traces.sh: the trace of $build/capture ($config) is not a capture run: $(cat "$dir/normalise.log")" >&2
     exit 3
   fi
@@ -230,12 +247,38 @@ report_segment() {
   fi
 }
 
+# report_frames CONFIG: the verdict on each written frame, and on the frames
+# rendered before them (the overlay's) together; returns 1 when one differs.
+report_frames() {
+  local config=$1 per i frame differ=0 warm_up=0 warm_up_shown=0
+  per=$(frames_per_time "$config")
+  for i in "${!times[@]}"; do
+    # Those rendered before the written one are shown only where they differ.
+    for ((frame = i * per + 1; frame < (i + 1) * per; ++frame)); do
+      warm_up=$((warm_up + 1))
+      compare_segment "$config" "frame-$frame"
+      if [ "$masked_same" -eq 0 ] || [ "$numbered_same" -eq 0 ]; then
+        warm_up_shown=1
+        report_segment "$config" "frame-$frame" "frame $frame (t=${times[$i]}, rendered before the one written)" ||
+          differ=1
+      fi
+    done
+    report_segment "$config" "frame-$(((i + 1) * per))" "frame $(((i + 1) * per)) (t=${times[$i]})" || differ=1
+  done
+  if [ "$warm_up" -gt 0 ] && [ "$warm_up_shown" -eq 0 ]; then
+    echo "  the $warm_up frames rendered before the written ones: identical"
+  fi
+  return "$differ"
+}
+
 report_pictures() {
   local config=$1 differing=0 png
   for png in "$out/before/$config/png"/*.png; do
     cmp -s "$png" "$out/after/$config/png/$(basename "$png")" || differing=$((differing + 1))
   done
-  if [ "$differing" -eq 0 ]; then
+  if [ "$config" = overlay ]; then
+    echo "  pictures: $differing of ${#times[@]} PNGs differ (not compared: the overlay shows measured times)"
+  elif [ "$differing" -eq 0 ]; then
     echo "  pictures: the ${#times[@]} PNGs are byte-identical"
   else
     echo "  pictures: $differing of ${#times[@]} PNGs differ ($out/before/$config/png, $out/after/$config/png)"
@@ -255,9 +298,7 @@ report() {
     echo
     echo "${config_names[$config]}:"
     report_startup "$config"
-    for i in "${!times[@]}"; do
-      report_segment "$config" "frame-$((i + 1))" "frame $((i + 1)) (t=${times[$i]})" || frames_differ=1
-    done
+    report_frames "$config" || frames_differ=1
     report_segment "$config" shutdown "shut-down" || true
     report_pictures "$config"
   done

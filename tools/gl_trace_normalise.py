@@ -16,7 +16,14 @@ What varies from run to run of one build, and goes:
   - addresses (window-system handles, the configs GLX lists, callbacks);
     numbers small enough to be buffer offsets (glVertexAttribPointer's
     `pointer = 0xc`) stay, since a moved attribute is a real difference;
-  - X resource ids of windows and drawables.
+  - X resource ids of windows and drawables;
+  - what the overlay measures: timer query results, and the text it shows
+    (frame and pass times), which it streams into its buffers every frame.
+    A buffer once given data for streaming (usage GL_STREAM_DRAW) is the
+    overlay's: its glBufferData calls go (it grows them only when a frame's
+    text is longer than any before), its glBufferSubData keeps only its
+    target and offset, and a draw from it keeps only its mode and index
+    type. The calls around them, their state and their order stay.
 Blob contents (texture images, vertex data) are not in the dump; each blob
 becomes its size and a hash of its bytes, so a changed upload shows.
 
@@ -77,6 +84,11 @@ ADDRESS_LIST = re.compile(r"\{<address>(?:, <address>)+\}")
 BLOB = re.compile(r'blob\("([^"]+)"\)')
 CALL = re.compile(r"[0-9]+ (\w+)\(")
 SWAPS = {"glXSwapBuffers", "eglSwapBuffers"}
+BIND_BUFFER = re.compile(r"target = (\w+), buffer = ([0-9]+)")
+TARGET = re.compile(r"target = (\w+)")
+QUERY_RESULT = re.compile(r"(pname = GL_QUERY_RESULT, params = &)[0-9]+")
+STREAMED_SIZE = re.compile(r"size = [0-9]+, data = blob\([^)]*\)")
+STREAMED_DRAW = re.compile(r"count = [0-9]+(, type = \w+), indices = (NULL|0x[0-9a-f]+)")
 
 
 def split_call(line):
@@ -199,18 +211,60 @@ def without_run_values(function, arguments, rest):
     return outside_strings(arguments, mask), outside_strings(rest, mask)
 
 
+class Streamed:
+    """Masks what the overlay streams, from the raw calls in order (see the
+    module's notes): tracks which buffer each target has bound and which
+    buffers take streamed data."""
+
+    def __init__(self):
+        self.bound = {}      # target -> GL name
+        self.streamed = set()
+
+    def is_bound_streamed(self, target):
+        return self.bound.get(target) in self.streamed
+
+    def rewrite(self, function, arguments, rest):
+        """Returns the call as it is to be compared, or None to leave it out."""
+        if function == "glBindBuffer":
+            match = BIND_BUFFER.search(arguments)
+            if match:
+                self.bound[match.group(1)] = int(match.group(2))
+        elif function == "glBindVertexArray":
+            # A vertex array brings its own element buffer, which the calls
+            # do not say: such a buffer counts as not streamed.
+            self.bound.pop("GL_ELEMENT_ARRAY_BUFFER", None)
+        elif function == "glBufferData" and "usage = GL_STREAM_DRAW" in arguments:
+            target = TARGET.search(arguments).group(1)
+            self.streamed.add(self.bound.get(target))
+            return None
+        elif function == "glBufferSubData":
+            target = TARGET.search(arguments).group(1)
+            if self.is_bound_streamed(target):
+                arguments = STREAMED_SIZE.sub("size = <streamed>, data = <streamed>", arguments)
+        elif function.startswith("glDrawElements") and self.is_bound_streamed("GL_ELEMENT_ARRAY_BUFFER"):
+            arguments = STREAMED_DRAW.sub(r"count = <streamed>\1, indices = <streamed>", arguments)
+        elif function.startswith("glGetQueryObject"):
+            arguments = QUERY_RESULT.sub(r"\1<measured>", arguments)
+        return function, arguments, rest
+
+
 def main(argv):
     if len(argv) != 5:
         sys.stderr.write(__doc__)
         return 2
     dump, blob_dir, frames, out_dir = argv[1], argv[2], int(argv[3]), argv[4]
     calls = []
+    streamed = Streamed()
     with open(dump, encoding="utf-8", errors="surrogateescape") as lines:
         for line in lines:
             parts = split_call(line.rstrip("\n"))
             if parts is None:
                 continue
             function, arguments, rest = parts
+            call = streamed.rewrite(function, arguments, rest)
+            if call is None:
+                continue
+            function, arguments, rest = call
             arguments, rest = without_run_values(function, BLOB.sub(blob_summary(blob_dir), arguments), rest)
             calls.append((function, arguments, rest))
 

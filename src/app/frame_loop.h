@@ -3,31 +3,14 @@
 // present.
 #pragma once
 
-#include "render/draw_lists.h"
-#include "render/render_pass.h"
-
-#include <vector>
-
+class Model;
 class PassTimer;
 struct RenderContext;
 struct ShaderProgram;
 struct ShaderPrograms;
 
-// Draws every model of `list` with `program`, which the pass made current.
-void drawList(const DrawList& list, const ShaderProgram& program);
-
-// The images `pass` samples, from the rows before it in the pass table (a
-// pass outside the table reads from all of them).
-std::vector<SampledImage> passImages(const RenderPass& pass);
-
-// Runs one pass: viewport, its framebuffer, depth test, culling, clear
-// colour and clear (in the order its row asks for), its set-up with the
-// images it samples, and its draw list or the screen quad (both skipped
-// when its program failed to build, so its target keeps the clear), and the
-// window's framebuffer bound again after an off-screen pass. A pass drawn
-// per layer binds, clears and draws each layer's framebuffer in turn, set
-// up once.
-void runPass(const RenderPass& pass, const ShaderPrograms& programs);
+// How the passes draw a model of their lists: the model's own draw.
+void drawModel(const Model& model, const ShaderProgram& program);
 
 // The frame's first steps: clock, events (the input handlers run here, so a
 // toggle flipped now governs this frame), camera tour and scene animation.

@@ -14,12 +14,14 @@ namespace {
 constexpr GLint kBrightImageUnit = 0;
 }  // namespace
 
-void prepareBlurPass(const ShaderProgram& blurShader, const SampledImage& brightImage)
+bool prepareBlurPass(const ShaderProgram& blurShader, std::span<const SampledImage> images)
 {
+    const SampledImage& brightImage = images.front();
     glUseProgram(blurShader.program);
     glActiveTexture(GL_TEXTURE0 + kBrightImageUnit);
     setUniformInt(blurShader.program, "bloomMap", kBrightImageUnit);
     glBindTexture(brightImage.textureTarget, brightImage.texture);
+    return true;
 }
 
 namespace {
@@ -29,18 +31,7 @@ void createBloomBlurTarget()
     bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
 }
 
-const ShaderProgram& blurProgram(const ShaderPrograms& programs)
-{
-    return programs.blurShader;
-}
-
 constexpr const char* kBlurSamples[] = {kBloomBrightImage};
-
-bool setUpBloomBlur(const ShaderProgram& blurShader, std::span<const SampledImage> images)
-{
-    prepareBlurPass(blurShader, images.front());
-    return true;
-}
 
 }  // namespace
 
@@ -56,6 +47,7 @@ constinit const RenderPass bloomBlurPass{
     .createTarget = createBloomBlurTarget,
     .produces = PassImage{kBloomImage, GL_TEXTURE_2D, &bloomBlurTarget.colourTexture},
     .samples = kBlurSamples,
-    .program = blurProgram,
-    .setUp = setUpBloomBlur,
+    .shaderFiles = {"data/shader/BloomHorizontal.vs", nullptr, "data/shader/BloomHorizontal.fs"},
+    .programSlot = &ShaderPrograms::blurShader,
+    .setUp = prepareBlurPass,
 };

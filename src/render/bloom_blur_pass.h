@@ -9,5 +9,6 @@
 extern RenderTarget bloomBlurTarget;
 extern const RenderPass bloomBlurPass;
 
-// `brightImage` is the bright pass's image, as the pass table gives it.
-void prepareBlurPass(const ShaderProgram& blurShader, const SampledImage& brightImage);
+// The row's set-up: `images` holds the bright pass's image, as the pass
+// table gives it. Always draws.
+bool prepareBlurPass(const ShaderProgram& blurShader, std::span<const SampledImage> images);

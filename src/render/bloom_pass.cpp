@@ -25,11 +25,6 @@ void createBloomBrightTarget()
     bloomBrightTarget = createRenderTarget(kBloomWidth, kBloomHeight);
 }
 
-const ShaderProgram& bloomProgram(const ShaderPrograms& programs)
-{
-    return programs.bloomShader;
-}
-
 // Nothing to draw while the scene has no light (before composition, or if
 // it failed): the target is still cleared, so nothing stale is sampled.
 bool setUpBloomBright(const ShaderProgram& bloomShader, std::span<const SampledImage> /*images*/)
@@ -52,7 +47,8 @@ constinit const RenderPass bloomBrightPass{
     .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
     .createTarget = createBloomBrightTarget,
     .produces = PassImage{kBloomBrightImage, GL_TEXTURE_2D, &bloomBrightTarget.colourTexture},
-    .program = bloomProgram,
+    .shaderFiles = {"data/shader/BloomShader.vs", nullptr, "data/shader/BloomShader.fs"},
+    .programSlot = &ShaderPrograms::bloomShader,
     .setUp = setUpBloomBright,
     .drawList = []() -> const DrawList& { return bloomObjects; },
 };

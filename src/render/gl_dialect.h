@@ -24,14 +24,3 @@ inline constexpr GLenum kShadowDepthFormat = GL_DEPTH_COMPONENT32F;
 inline constexpr GLenum kColourTargetUploadFormat = GL_BGRA;
 inline constexpr GLenum kShadowDepthFormat = GL_DEPTH_COMPONENT;
 #endif
-
-// How the shadow pass fills the six faces of its cube map: in one draw per
-// caster, the geometry stage routing each triangle to every face; or in six
-// draws per caster, one face bound at a time, where there is no geometry
-// stage.
-enum class ShadowPassForm { OneLayeredDraw, DrawPerFace };
-
-// Chosen before start-up and kept for the run. The desktop draws layered;
-// tests and the benchmark may choose the per-face form there, so the
-// browser's shadow pass is exercised natively too.
-extern ShadowPassForm shadowPassForm;

@@ -10,11 +10,12 @@
 
 RenderTarget godRayTarget;
 
-void prepareGodRayPass(const ShaderProgram& godRayShader)
+bool prepareGodRayPass(const ShaderProgram& godRayShader, std::span<const SampledImage> /*images*/)
 {
     glUseProgram(godRayShader.program);
     setUniformMat4(godRayShader.program, "projection", camera.projectionMatrix());
     setUniformMat4(godRayShader.program, "view", camera.viewMatrix());
+    return true;
 }
 
 namespace {
@@ -22,17 +23,6 @@ namespace {
 void createGodRayTarget()
 {
     godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
-}
-
-const ShaderProgram& godRayProgram(const ShaderPrograms& programs)
-{
-    return programs.godRayShader;
-}
-
-bool setUpGodRayOcclusion(const ShaderProgram& godRayShader, std::span<const SampledImage> /*images*/)
-{
-    prepareGodRayPass(godRayShader);
-    return true;
 }
 
 }  // namespace
@@ -51,7 +41,8 @@ constinit const RenderPass godRayOcclusionPass{
     .clearColour = ClearColour{0.9f, 0.5f, 0.5f, 1.0f},
     .createTarget = createGodRayTarget,
     .produces = PassImage{kGodRayImage, GL_TEXTURE_2D, &godRayTarget.colourTexture},
-    .program = godRayProgram,
-    .setUp = setUpGodRayOcclusion,
+    .shaderFiles = {"data/shader/SimpleShader.vs", nullptr, "data/shader/SimpleShader.fs"},
+    .programSlot = &ShaderPrograms::godRayShader,
+    .setUp = prepareGodRayPass,
     .drawList = []() -> const DrawList& { return godRayObjects; },
 };

@@ -10,4 +10,5 @@
 extern RenderTarget godRayTarget;
 extern const RenderPass godRayOcclusionPass;
 
-void prepareGodRayPass(const ShaderProgram& godRayShader);
+// The row's set-up; it samples no images and always draws.
+bool prepareGodRayPass(const ShaderProgram& godRayShader, std::span<const SampledImage> images = {});

@@ -45,7 +45,7 @@ LightingEffects activeLightingEffects()
     return LightingEffects{shadowOn, godRaySource(viewProjection).has_value(), bloomOn};
 }
 
-void prepareLightingPass(const ShaderProgram& lightingShader, std::span<const SampledImage> images)
+bool prepareLightingPass(const ShaderProgram& lightingShader, std::span<const SampledImage> images)
 {
     const GLuint program = lightingShader.program;
     glUseProgram(program);
@@ -90,6 +90,7 @@ void prepareLightingPass(const ShaderProgram& lightingShader, std::span<const Sa
     if (bloomOn) {
         bindImage(kBloomMapUnit, "bloom.map", images[kLightingBloom]);
     }
+    return true;
 }
 
 namespace {
@@ -102,12 +103,6 @@ const ShaderProgram& lightingProgram(const ShaderPrograms& programs)
     return programs.lightingVariants[lightingVariantIndex(activeLightingEffects())];
 }
 
-bool setUpLighting(const ShaderProgram& lightingShader, std::span<const SampledImage> images)
-{
-    prepareLightingPass(lightingShader, images);
-    return true;
-}
-
 }  // namespace
 
 // Runs every frame, into the window's framebuffer. The pale green clear
@@ -118,7 +113,11 @@ constinit const RenderPass lightingPass{
     .viewportHeight = kWindowHeight,
     .clearColour = ClearColour{0.45f, 0.85f, 0.45f, 1.0f},
     .samples = kLightingSamples,
-    .program = lightingProgram,
-    .setUp = setUpLighting,
+    // Built in kLightingVariantCount forms from these files (see
+    // lighting_program.h); the slot keeps the form with every effect.
+    .shaderFiles = {"data/shader/pointLightNormal.vs", nullptr, "data/shader/pointLightNormal.fs"},
+    .programSlot = &ShaderPrograms::lightingShader,
+    .chooseProgram = lightingProgram,
+    .setUp = prepareLightingPass,
     .drawList = []() -> const DrawList& { return litObjects; },
 };

@@ -32,7 +32,8 @@ std::optional<glm::vec2> lightScreenPosition(const glm::mat4& viewProjection, co
 // rays while the light is behind the camera (no source to stream from).
 LightingEffects activeLightingEffects();
 
-// `images` as the row's samples name them (see LightingImage).
-void prepareLightingPass(const ShaderProgram& lightingShader, std::span<const SampledImage> images);
+// The row's set-up: `images` as the row's samples name them (see
+// LightingImage). Always draws.
+bool prepareLightingPass(const ShaderProgram& lightingShader, std::span<const SampledImage> images);
 
 extern const RenderPass lightingPass;

@@ -1,19 +1,19 @@
 // One pass of the frame as a row of data: the GL state it starts from, the
 // framebuffer it draws into, the switch that runs it, the images it makes
 // and reads, the models it draws, and the steps that are its own (making its
-// target at start-up; setting up its program each frame). The frame loop
-// runs every row the same way, so all that differs between passes is
-// written down in the pass's own file.
+// target at start-up; setting up its program each frame), and the files its
+// program is built from. The pass runner runs every row the same way, so all
+// that differs between passes is written down in the pass's own file.
 #pragma once
 
 #include "render/draw_lists.h"
+#include "render/shader_program.h"
 
 #include <GL/glew.h>
 
 #include <optional>
 #include <span>
 
-struct ShaderProgram;
 struct ShaderPrograms;
 
 struct ClearColour {
@@ -69,16 +69,22 @@ struct RenderPass {
     std::optional<PassImage> produces = std::nullopt;
     // The names of the images it reads, in the order its set-up takes them.
     std::span<const char* const> samples = {};
-    // The program it draws with this frame. One that failed to build draws
-    // nothing: GL would refuse to make it current and the draws would run
-    // with whatever program came before.
-    const ShaderProgram& (*program)(const ShaderPrograms& programs) = nullptr;
+    // Its program: the files it is built from at start-up and where it is
+    // kept. One that failed to build draws nothing: GL would refuse to make
+    // it current and the draws would run with whatever program came before.
+    ShaderFiles shaderFiles = {};
+    ShaderProgram ShaderPrograms::*programSlot = nullptr;
+    // Picks the program it draws with this frame where that changes from
+    // frame to frame (the lighting pass's form for the effects on); null
+    // draws with the one in its slot.
+    const ShaderProgram& (*chooseProgram)(const ShaderPrograms& programs) = nullptr;
     // Makes that program current and sets its uniforms and images (`images`
     // in the order of `samples`). False when there is nothing to draw this
     // frame (no light yet): the target keeps only its clear.
     bool (*setUp)(const ShaderProgram& program, std::span<const SampledImage> images) = nullptr;
-    // The models it then draws; null draws the screen quad instead (a pass
-    // that processes an image).
+    // The models it then draws, each through the drawing the runner is
+    // handed; null draws the screen quad instead (a pass that processes an
+    // image).
     DrawListOfPass drawList = nullptr;
 };
 

@@ -33,23 +33,23 @@ GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
 
 }  // namespace
 
-ShaderSources readShaderSources(const char* vertexPath, const char* geometryPath, const char* fragmentPath)
+ShaderSources readShaderSources(const ShaderFiles& files)
 {
     ShaderSources sources;
-    sources.hasGeometry = geometryPath != nullptr;
+    sources.hasGeometry = files.geometry != nullptr;
     // Both main texts are taken only after both files were read, so a missing
     // fragment file leaves the vertex text empty as well.
-    const std::optional<std::string> vertex = readRegularFile(vertexPath, kMaxShaderFileBytes);
+    const std::optional<std::string> vertex = readRegularFile(files.vertex, kMaxShaderFileBytes);
     const std::optional<std::string> fragment =
-        vertex ? readRegularFile(fragmentPath, kMaxShaderFileBytes) : std::nullopt;
+        vertex ? readRegularFile(files.fragment, kMaxShaderFileBytes) : std::nullopt;
     if (!vertex || !fragment) {
         reportReadFailure();
         return sources;
     }
     sources.vertex = *vertex;
     sources.fragment = *fragment;
-    if (geometryPath != nullptr) {
-        const std::optional<std::string> geometry = readRegularFile(geometryPath, kMaxShaderFileBytes);
+    if (files.geometry != nullptr) {
+        const std::optional<std::string> geometry = readRegularFile(files.geometry, kMaxShaderFileBytes);
         if (!geometry) {
             reportReadFailure();
             return sources;
@@ -78,8 +78,7 @@ std::string withDefinitions(const std::string& source, const std::string& defini
          + source.substr(lineEnd + 1);
 }
 
-ShaderProgram::ShaderProgram(const char* vertexPath, const char* geometryPath, const char* fragmentPath)
-    : ShaderProgram(readShaderSources(vertexPath, geometryPath, fragmentPath))
+ShaderProgram::ShaderProgram(const ShaderFiles& files) : ShaderProgram(readShaderSources(files))
 {
 }
 

@@ -16,9 +16,16 @@ struct ShaderSources {
     bool hasGeometry = false;
 };
 
+// A program's stage files; the geometry stage may be null.
+struct ShaderFiles {
+    const char* vertex = nullptr;
+    const char* geometry = nullptr;
+    const char* fragment = nullptr;
+};
+
 // Reads the stage files; a failed read prints the read-failure line once and
-// leaves the texts it could not take empty. The geometry path may be null.
-ShaderSources readShaderSources(const char* vertexPath, const char* geometryPath, const char* fragmentPath);
+// leaves the texts it could not take empty.
+ShaderSources readShaderSources(const ShaderFiles& files);
 
 // Puts `definitions` (whole lines such as "#define SHADOWS 1\n") right after
 // the #version line, where the preprocessor allows them, and restores the
@@ -32,8 +39,7 @@ struct ShaderProgram {
     bool linkSucceeded = false;
 
     ShaderProgram() = default;
-    // The geometry path sits in the middle and may be null for two stages.
-    ShaderProgram(const char* vertexPath, const char* geometryPath, const char* fragmentPath);
+    explicit ShaderProgram(const ShaderFiles& files);
     // Builds from texts already read, each stage compiled with `definitions`.
     explicit ShaderProgram(const ShaderSources& sources, const std::string& definitions = "");
 

@@ -140,11 +140,6 @@ void selectShadowFace(const ShaderProgram& shadowShader, int face)
     setUniformInt(shadowShader.program, "shadowFace", face);
 }
 
-const ShaderProgram& shadowProgram(const ShaderPrograms& programs)
-{
-    return programs.shadowShader;
-}
-
 // Nothing to draw while the scene has no light (before composition, or if
 // it failed): the depth is still cleared, so nothing stale is sampled.
 bool setUpShadowCubeMap(const ShaderProgram& shadowShader, std::span<const SampledImage> /*images*/)
@@ -162,7 +157,7 @@ bool setUpShadowCubeMap(const ShaderProgram& shadowShader, std::span<const Sampl
 // only in their target and in how their draws reach its faces.
 constexpr RenderPass shadowPassRow(const GLuint* framebuffers, int layerCount,
                                    void (*selectLayer)(const ShaderProgram&, int), void (*createTarget)(),
-                                   const GLuint* cubeMap)
+                                   const GLuint* cubeMap, ShaderFiles shaderFiles)
 {
     return {
         .name = "shadow cube map",
@@ -177,7 +172,8 @@ constexpr RenderPass shadowPassRow(const GLuint* framebuffers, int layerCount,
         .clearMask = GL_DEPTH_BUFFER_BIT,
         .createTarget = createTarget,
         .produces = PassImage{kShadowMapImage, GL_TEXTURE_CUBE_MAP, cubeMap},
-        .program = shadowProgram,
+        .shaderFiles = shaderFiles,
+        .programSlot = &ShaderPrograms::shadowShader,
         .setUp = setUpShadowCubeMap,
         .drawList = []() -> const DrawList& { return shadowCasters; },
     };
@@ -187,10 +183,23 @@ constexpr RenderPass shadowPassRow(const GLuint* framebuffers, int layerCount,
 
 #if VORLUNE_GL_LAYERED_TARGETS
 constinit const RenderPass shadowCubeMapPass =
-    shadowPassRow(&shadowFramebuffer, 1, nullptr, createShadowTarget, &shadowCubeMap);
+    shadowPassRow(&shadowFramebuffer, 1, nullptr, createShadowTarget, &shadowCubeMap,
+                  {"data/shader/shadowDepth.vs", "data/shader/shadowDepth.gs", "data/shader/shadowDepth.fs"});
 #endif
 
 // The same pass in six draws per caster, one face at a time, the faces'
-// matrices set once and the face chosen per draw.
-constinit const RenderPass shadowCubeFacesPass = shadowPassRow(
-    shadowFaceFramebuffers, kCubeFaceCount, selectShadowFace, createShadowFaceTargets, &shadowFaceCubeMap);
+// matrices set once and the face chosen per draw. Its vertex stage projects
+// into the one face each draw names, so it needs no geometry stage.
+constinit const RenderPass shadowCubeFacesPass =
+    shadowPassRow(shadowFaceFramebuffers, kCubeFaceCount, selectShadowFace, createShadowFaceTargets,
+                  &shadowFaceCubeMap, {"data/shader/shadowFaceDepth.vs", nullptr, "data/shader/shadowDepth.fs"});
+
+const RenderPass& shadowPass()
+{
+#if VORLUNE_GL_LAYERED_TARGETS
+    if (shadowPassForm == ShadowPassForm::OneLayeredDraw) {
+        return shadowCubeMapPass;
+    }
+#endif
+    return shadowCubeFacesPass;
+}

@@ -2,6 +2,7 @@
 // target and state each one sets before its set-up, recorded from the calls
 // GL receives; and what a switched-off pass leaves in its target.
 #include "app/frame_loop.h"
+#include "app/scene.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "common/render_toggles.h"
@@ -9,6 +10,7 @@
 #include "render/bloom_pass.h"
 #include "render/god_ray_pass.h"
 #include "render/lighting_pass.h"
+#include "render/pass_runner.h"
 #include "render/pass_table.h"
 #include "render/point_light.h"
 #include "render/render_targets.h"
@@ -20,6 +22,7 @@
 #include "support/global_state.h"
 #include "support/started_viewer.h"
 #include "support/uniform_readback.h"
+#include "support/worker_program.h"
 #include "support/platform_skips.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +48,7 @@ struct FrameLoopTest : testing::Test {
     }
     void TearDown() override
     {
-        lights.clear();
+        clearScene();
         resetGlobalState();
     }
 
@@ -129,7 +132,7 @@ TEST_F(FrameLoopTest, PassesRunInOrderWithTheirStateForEveryToggleCombination)
         Calls expected;
         for (const RenderPass* pass : passTable()) {
             if (passRuns(*pass)) {
-                append(expected, rowCalls(*pass, pass == &lightingPass ? lighting : pass->program(viewer.programs).program));
+                append(expected, rowCalls(*pass, pass == &lightingPass ? lighting : passProgram(*pass, viewer.programs).program));
             }
         }
         EXPECT_EQ(recorded, expected);
@@ -196,6 +199,29 @@ TEST_F(FrameLoopTest, PassWhoseProgramFailedToBuildOnlyClears)
     Calls expected = rowCalls(lightingPass, 0);
     expected.pop_back();
     EXPECT_EQ(recorded, expected);
+}
+
+// Models are the application's to draw: the runner hands each model of the
+// row's list, in order, once per layer, to the drawing it is given.
+TEST_F(FrameLoopTest, RunnerDrawsTheRowsModelsThroughTheDrawingHandedIn)
+{
+    ASSERT_TRUE(composeScene(kWorkerProgram));
+    static std::vector<const Model*> drawn;
+    drawn.clear();
+    const DrawModel record = [](const Model& model, const ShaderProgram& /*program*/) { drawn.push_back(&model); };
+    runPass(godRayOcclusionPass, viewer.programs, record);
+    EXPECT_EQ(drawn, std::vector<const Model*>(godRayObjects.begin(), godRayObjects.end()));
+
+    drawn.clear();
+    ShaderPrograms perFace = viewer.programs;
+    perFace.shadowShader = ShaderProgram(shadowCubeFacesPass.shaderFiles);
+    if (shadowFaceFramebuffers[0] == 0) {
+        shadowCubeFacesPass.createTarget();
+    }
+    runPass(shadowCubeFacesPass, perFace, record);
+    ASSERT_EQ(drawn.size(), shadowCasters.size() * kCubeFaceCount);
+    EXPECT_EQ(std::vector<const Model*>(drawn.end() - static_cast<std::ptrdiff_t>(shadowCasters.size()), drawn.end()),
+              std::vector<const Model*>(shadowCasters.begin(), shadowCasters.end()));
 }
 
 TEST_F(FrameLoopTest, RunsEveryPassWithoutALight)

@@ -6,6 +6,8 @@
 #include "common/render_toggles.h"
 #include "model/model.h"
 #include "render/point_light.h"
+#include "render/pass_runner.h"
+#include "render/pass_table.h"
 #include "render/shader_programs.h"
 #include "render/shadow_pass.h"
 #include "support/captured_output.h"
@@ -212,14 +214,13 @@ TEST_F(SceneTest, ShadowFacesDrawnOneByOneMatchTheLayeredDraw)
     deltaTime = 1.0f;
     animateScene();
     ShaderPrograms perFace;
-    perFace.shadowShader = ShaderProgram(kShadowFaceProgramLine.files.vertex, nullptr,
-                                         kShadowFaceProgramLine.files.fragment);
+    perFace.shadowShader = ShaderProgram(shadowCubeFacesPass.shaderFiles);
     ASSERT_TRUE(perFace.shadowShader.linked());
     if (shadowFaceFramebuffers[0] == 0) {
         shadowCubeFacesPass.createTarget();
     }
-    runPass(shadowCubeMapPass, viewer.programs);
-    runPass(shadowCubeFacesPass, perFace);
+    runPass(shadowCubeMapPass, viewer.programs, drawModel);
+    runPass(shadowCubeFacesPass, perFace, drawModel);
 
     constexpr float kDepthTolerance = 1e-5f;
     std::vector<float> layered(kShadowMapSize * kShadowMapSize);

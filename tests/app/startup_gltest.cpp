@@ -1,6 +1,7 @@
 // Start-up against the real driver: the render targets as GL holds them and a
 // quiet build of the five programs (the window itself: window_e2etest.cpp).
 #include "render/pass_table.h"
+#include "render/lighting_pass.h"
 #include "render/shader_programs.h"
 #include "render/shadow_pass.h"
 #include "support/started_viewer.h"
@@ -48,10 +49,10 @@ TEST_F(StartupTest, BuildsEveryProgramFromItsFilesWithoutPrintingAnything)
         EXPECT_EQ(shaders, files.geometry != nullptr ? 3 : 2);
     };
     for (const ShaderProgram& variant : viewer.programs.lightingVariants) {
-        expectLinked(variant, kLightingShaderFiles);
+        expectLinked(variant, lightingPass.shaderFiles);
     }
-    for (const ProgramLine& line : kProgramLines) {
-        expectLinked(viewer.programs.*line.program, line.files);
+    for (const RenderPass* pass : passTable()) {
+        expectLinked(viewer.programs.*pass->programSlot, pass->shaderFiles);
     }
 }
 

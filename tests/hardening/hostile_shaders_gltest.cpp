@@ -74,7 +74,7 @@ protected:
         const std::string fs = dir.file("shader.fs");
         ShaderProgram program;
         printed = captureStdout([&] {
-            EXPECT_NO_THROW(program = ShaderProgram(vs.c_str(), gs.c_str(), fs.c_str()));
+            EXPECT_NO_THROW(program = ShaderProgram(ShaderFiles{vs.c_str(), gs.c_str(), fs.c_str()}));
         });
         return program;
     }

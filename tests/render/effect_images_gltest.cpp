@@ -12,6 +12,7 @@
 #include "model/model.h"
 #include "render/bloom_pass.h"
 #include "render/lighting_pass.h"
+#include "render/pass_runner.h"
 #include "render/pass_table.h"
 #include "render/point_light.h"
 #include "support/captured_output.h"

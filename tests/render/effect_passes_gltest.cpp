@@ -1,10 +1,10 @@
 // Set-ups of the shadow, god-ray, bloom and blur passes as GL receives them,
 // and the full-screen quad the blur draws.
-#include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "render/bloom_blur_pass.h"
 #include "render/bloom_pass.h"
 #include "render/god_ray_pass.h"
+#include "render/pass_runner.h"
 #include "render/point_light.h"
 #include "render/render_targets.h"
 #include "render/screen_quad.h"
@@ -73,7 +73,7 @@ struct EffectPassesTest : testing::Test {
         const std::string g = dir.file("p.gs");
         const std::string f = dir.file("p.fs");
         ShaderProgram program;
-        EXPECT_EQ(captureStdout([&] { program = ShaderProgram(v.c_str(), gs ? g.c_str() : nullptr, f.c_str()); }), "");
+        EXPECT_EQ(captureStdout([&] { program = ShaderProgram(ShaderFiles{v.c_str(), gs ? g.c_str() : nullptr, f.c_str()}); }), "");
         return program;
     }
 };
@@ -149,7 +149,7 @@ TEST_F(EffectPassesTest, GodRayAndBloomPassesSendTheCameraAndTheLight)
 TEST_F(EffectPassesTest, BlurPassReadsTheBrightImageOnUnitZero)
 {
     glActiveTexture(GL_TEXTURE4);
-    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass).front());
+    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass));
     GLint active = 0;
     GLint bound = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
@@ -174,7 +174,7 @@ TEST_F(EffectPassesTest, ScreenQuadIsMadeOnceAndCoversTheWholeBlurTarget)
     glCullFace(GL_BACK);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass).front());
+    prepareBlurPass(viewer.programs.blurShader, passImages(bloomBlurPass));
     drawScreenQuad();
     const GLuint vertexArray = screenQuadVertexArray;
     const GLuint vertexBuffer = screenQuadVertexBuffer;

@@ -3,11 +3,11 @@
 // lighting contract alive (the real shader lets the driver drop unused ones).
 // And the real lighting program's output for a mesh without normals, read
 // back from a float target, which keeps a NaN as the shader wrote it.
-#include "app/frame_loop.h"
 #include "camera/camera.h"
 #include "common/render_toggles.h"
 #include "render/lighting_pass.h"
 #include "render/pass_images.h"
+#include "render/pass_runner.h"
 #include "render/pass_table.h"
 #include "render/point_light.h"
 #include "render/shader_programs.h"
@@ -86,7 +86,7 @@ struct LightingPassTest : testing::Test {
         dir.write("contract.fs", kContractFragment);
         const std::string vs = dir.file("contract.vs");
         const std::string fs = dir.file("contract.fs");
-        const std::string out = captureStdout([&] { program = ShaderProgram(vs.c_str(), nullptr, fs.c_str()); });
+        const std::string out = captureStdout([&] { program = ShaderProgram(ShaderFiles{vs.c_str(), nullptr, fs.c_str()}); });
         ASSERT_EQ(out, "");
 
         first = PointLight{0, {0.5f, 2.0f, 0.0f}, {0.5f, 0.4f, 0.4f}, {1.0f, 0.2f, 0.2f}, {0.9f, 0.2f, 0.2f},
@@ -301,7 +301,7 @@ TEST(LightingVariants, MissingOrBrokenLightingFileGivesOneProgramsMessagesOnce)
         ShaderPrograms programs;
         const std::string printedByStartup = captureStdout([&] { programs = buildShaderPrograms(); });
         const std::string printedByOne = captureStdout([] {
-            ShaderProgram("data/shader/pointLightNormal.vs", nullptr, "data/shader/pointLightNormal.fs");
+            ShaderProgram(ShaderFiles{"data/shader/pointLightNormal.vs", nullptr, "data/shader/pointLightNormal.fs"});
         });
         ASSERT_EQ(chdir(testRoot().c_str()), 0);
 

@@ -64,7 +64,7 @@ TEST(PassTable, RowsHoldEachPassStateInDrawingOrder)
                       std::vector<float>({e.clearColour->r, e.clearColour->g, e.clearColour->b, e.clearColour->a}));
         }
         EXPECT_EQ(row.clearMask, e.clearMask);
-        EXPECT_NE(row.program, nullptr);
+        EXPECT_NE(row.programSlot, nullptr);
         EXPECT_NE(row.setUp, nullptr);
     }
 }
@@ -90,8 +90,8 @@ TEST(PassTable, LightingAndBlurReadTheImagesOfTheRightPasses)
 }
 
 // The per-face form replaces the shadow row alone: same place, switch,
-// viewport and clear, six face framebuffers drawn in turn, and the lighting
-// pass reading its cube map under the same name.
+// viewport and clear, six face framebuffers drawn in turn, its own program,
+// and the lighting pass reading its cube map under the same name.
 TEST(PassTable, PerFaceFormSwapsOnlyTheShadowRow)
 {
     const std::vector<const RenderPass*> layered(passTable().begin(), passTable().end());
@@ -114,6 +114,10 @@ TEST(PassTable, PerFaceFormSwapsOnlyTheShadowRow)
     EXPECT_EQ(faces.framebuffer, shadowFaceFramebuffers);
     EXPECT_NE(faces.selectLayer, nullptr);
     EXPECT_EQ(shadowCubeMapPass.layerCount, 1);
+    // Its program, built into the same slot, needs no geometry stage.
+    EXPECT_EQ(faces.programSlot, shadowCubeMapPass.programSlot);
+    EXPECT_EQ(faces.shaderFiles.geometry, nullptr);
+    EXPECT_NE(shadowCubeMapPass.shaderFiles.geometry, nullptr);
     ASSERT_NE(shadowImage, nullptr);
     EXPECT_EQ(shadowImage->texture, &shadowFaceCubeMap);
 }

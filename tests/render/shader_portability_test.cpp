@@ -1,7 +1,7 @@
 // Every shader stage must also satisfy the Khronos reference compiler, not
 // only Mesa's: GPU drivers stricter than Mesa reject what it lets through.
+#include "render/lighting_pass.h"
 #include "render/shader_program.h"
-#include "render/shader_programs.h"
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -24,7 +24,8 @@ std::map<std::string, std::vector<std::string>> variantDefinitions()
         forms.push_back(lightingDefinitions(lightingEffectsAt(index)));
     }
     std::map<std::string, std::vector<std::string>> byFile;
-    for (const char* path : {kLightingShaderFiles.vertex, kLightingShaderFiles.geometry, kLightingShaderFiles.fragment}) {
+    const ShaderFiles& lightingFiles = lightingPass.shaderFiles;
+    for (const char* path : {lightingFiles.vertex, lightingFiles.geometry, lightingFiles.fragment}) {
         if (path != nullptr) {
             byFile[std::filesystem::path(path).filename().string()] = forms;
         }

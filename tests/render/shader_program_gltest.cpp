@@ -37,7 +37,7 @@ struct ShaderProgramTest : testing::Test {
         const std::string g = gs ? dir.file(gs) : std::string();
         const std::string f = dir.file(fs);
         return captureStdout([&] {
-            ShaderProgram program(v.c_str(), gs ? g.c_str() : nullptr, f.c_str());
+            ShaderProgram program(ShaderFiles{v.c_str(), gs ? g.c_str() : nullptr, f.c_str()});
             if (out != nullptr) {
                 *out = program;
             }

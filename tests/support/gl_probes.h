@@ -76,7 +76,7 @@ inline ShaderProgram buildProbeProgram(const TempDir& dir, const std::string& fr
               "void main() { colour = " + fragmentColour + "; }\n");
     const std::string vs = dir.file("probe.vs");
     const std::string fs = dir.file("probe.fs");
-    return ShaderProgram(vs.c_str(), nullptr, fs.c_str());
+    return ShaderProgram(ShaderFiles{vs.c_str(), nullptr, fs.c_str()});
 }
 
 // Reads every sampler so none is optimised away.

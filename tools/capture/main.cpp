@@ -9,7 +9,7 @@
 #include "common/render_toggles.h"
 #include "common/system_path.h"
 #include "common/window.h"
-#include "render/gl_dialect.h"
+#include "render/shadow_pass.h"
 
 #include <GL/glew.h>
 
