@@ -1,9 +1,11 @@
 # The viewer as a web page: WebAssembly and WebGL2 through emscripten, built
 # by tools/web.sh with emcmake. It makes build-web/site/: index.html (from
 # shell.html), index.js, index.wasm and index.data, which any static file
-# host serves. Zlib, Assimp, GLM and stb come from VORLUNE_WEB_PREFIX, where
-# tools/web.sh builds them from Debian's sources; the shaders and models
-# come from VORLUNE_WEB_DATA, data/ with the shaders made GLSL ES 3.00.
+# host serves, and the test page that the browser check drives (target
+# vorlune_web_test_page). Zlib, Assimp, GLM and stb come from
+# VORLUNE_WEB_PREFIX, where tools/web.sh builds them from Debian's sources;
+# the shaders and models come from VORLUNE_WEB_DATA, data/ with the shaders
+# made GLSL ES 3.00.
 set(VORLUNE_WEB_PREFIX "" CACHE PATH "zlib, Assimp, GLM and stb built for the web")
 set(VORLUNE_WEB_DATA "" CACHE PATH "the page's data/ folder, shaders converted")
 if(NOT VORLUNE_WEB_PREFIX OR NOT VORLUNE_WEB_DATA)
