@@ -9,7 +9,9 @@
 #   tools/web.sh            everything; libraries already built are kept
 #   tools/web.sh deps       only the packages, the libraries and puppeteer-core
 #   tools/web.sh --serve    builds, then serves the page on this machine
-#   tools/web.sh --check    builds, then loads the page in headless Chromium
+#   tools/web.sh --check    builds, then checks the page in headless Chromium:
+#                           the test page (build-web/test_page: the site with
+#                           the test hooks) and the site itself
 # A library is rebuilt only when its stamp in build-web/prefix/stamps is gone
 # (delete the stamp, or build-web/, to rebuild). Runs as root, or with sudo
 # for apt-get. JOBS sets the build's parallelism (default: nproc).
@@ -163,18 +165,19 @@ stage_data() {
   done < <(find "$root/data" \( -name '*.vs' -o -name '*.fs' \) -print0)
 }
 
-# The page: the viewer built with emcmake against the prefix (the CMake
-# branch in tools/web/web.cmake), its data staged beside it, and the four
-# files a static host serves copied to build-web/site.
-build_site() {
-  stage_data "$out/data"
+# A page: the viewer built with emcmake against the prefix (the CMake
+# branch in tools/web/web.cmake) as target $1, with the data staged in
+# build-web/data, and the four files a static host serves copied to
+# build-web/$2.
+build_page() {
+  local target=$1 folder=$2
   emcmake cmake -S "$root" -B "$out/viewer" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_FIND_ROOT_PATH="$prefix" -DVORLUNE_WEB_PREFIX="$prefix" -DVORLUNE_WEB_DATA="$out/data" >/dev/null
-  nice -n 10 cmake --build "$out/viewer" -j"$jobs"
-  rm -rf "$out/site"
-  mkdir -p "$out/site"
-  cp "$out/viewer"/index.{html,js,wasm,data} "$out/site/"
-  echo "web.sh: the site is in $out/site:" $(cd "$out/site" && ls)
+  nice -n 10 cmake --build "$out/viewer" -j"$jobs" --target "$target"
+  rm -rf "${out:?}/$folder"
+  mkdir -p "$out/$folder"
+  cp "$out/viewer/$folder"/index.{html,js,wasm,data} "$out/$folder/"
+  echo "web.sh: $target is in $out/$folder:" $(cd "$out/$folder" && ls)
 }
 
 # Any static file server does; Python's names .wasm's type, which lets the
@@ -193,7 +196,8 @@ check_site() {
   local native=$root/${BUILD_DIR:-build}
   BUILD_DIR=${BUILD_DIR:-build} bash "$root/tools/build.sh" >/dev/null
   local status=0
-  node "$web_tools/check.mjs" "$out/site" "$out/check" "$root/tests/reference" "$native/compare_frames" || status=$?
+  node "$web_tools/check.mjs" "$out/site" "$out/test_page" "$out/check" "$root/tests/reference" \
+    "$native/compare_frames" || status=$?
   echo
   echo "web.sh: native frame times on this machine (frame_bench --offscreen, llvmpipe), for comparison:"
   local bench=$out/check/native-bench.txt
@@ -237,11 +241,15 @@ echo "web.sh: libraries ready in $((SECONDS - deps_start)) s"
 [ "$mode" = deps ] && exit 0
 
 step_start=$SECONDS
-build_site
+stage_data "$out/data"
+build_page vorlune_web site
 echo "web.sh: built in $((SECONDS - step_start)) s"
 case $mode in
   --serve) serve_site ;;
   --check)
+    step_start=$SECONDS
+    build_page vorlune_web_test_page test_page
+    echo "web.sh: test page built in $((SECONDS - step_start)) s"
     step_start=$SECONDS
     check_site
     echo "web.sh: page checked in $((SECONDS - step_start)) s"

@@ -1,7 +1,8 @@
 // The layers of src/ as the includes draw them: app/ composes the others and
 // nothing but the web page (web/, the browser's entry point) includes it; model/ may use render/'s program helpers but render/
 // knows nothing of models; and no two source files include each other,
-// however indirectly.
+// however indirectly. Every include written in quotes names a file of src/
+// by its folder, so the graph sees it and nothing reaches past src/.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -106,6 +107,30 @@ TEST(IncludeLayers, FoldersDependOneWayAndNoFilesIncludeEachOther)
     }
     EXPECT_EQ(folders["render"].count("model"), 0u) << "render/ includes model/";
     EXPECT_EQ(findCycle(files), std::vector<std::string>()) << joined(findCycle(files));
+}
+
+// A bare name ("png_file.h") or a file outside src/ is found only through
+// another include path, such as tools/: the layers above would not see it.
+TEST(IncludeLayers, EveryQuotedIncludeIsAFileOfSrcNamedByItsFolder)
+{
+    const fs::path sources = fs::path(VORLUNE_SOURCE_DIR) / "src";
+    const std::regex quoted(R"re(^\s*#\s*include\s*"([^"]+)")re");
+    const std::regex folderAndName(R"re([a-z_]+/[a-z_0-9]+\.h)re");
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(sources)) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        std::ifstream file(entry.path());
+        for (std::string line; std::getline(file, line);) {
+            std::smatch match;
+            if (std::regex_search(line, match, quoted)) {
+                const std::string included = match[1];
+                EXPECT_TRUE(std::regex_match(included, folderAndName) && fs::is_regular_file(sources / included))
+                    << fs::relative(entry.path(), sources).generic_string() << " includes \"" << included
+                    << "\", not a file of src/ named by its folder";
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // The browser check of the web build (tools/web.sh --check): serves the site
-// on 127.0.0.1, drives the system's Chromium headless through puppeteer-core
-// and holds the page to what the desktop viewer does.
-//   node check.mjs SITE OUT REFERENCES COMPARE_FRAMES
-// SITE is the built site, OUT a folder for renders and the page's picture,
-// REFERENCES tests/reference (frames.txt and images/), COMPARE_FRAMES the
-// native program that judges a render against a reference image as the
-// test suite does. Prints every figure; exits 1 when a check fails.
+// and the test page on 127.0.0.1, drives the system's Chromium headless
+// through puppeteer-core and holds the page to what the desktop viewer does.
+//   node check.mjs SITE TEST_PAGE OUT REFERENCES COMPARE_FRAMES
+// SITE is the built site as shipped, TEST_PAGE the same page with the test
+// hooks (vorlune_capture and the rest), OUT a folder for renders and the
+// page's picture, REFERENCES tests/reference (frames.txt and images/),
+// COMPARE_FRAMES the native program that judges a render against a
+// reference image as the test suite does. Prints every figure; exits 1
+// when a check fails.
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -13,9 +15,9 @@ import path from 'node:path';
 import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
-const [site, out, references, compareFrames] = process.argv.slice(2).map((given) => path.resolve(given));
-if (process.argv.length < 6) {
-  console.error('usage: node check.mjs SITE OUT REFERENCES COMPARE_FRAMES');
+const [site, testPage, out, references, compareFrames] = process.argv.slice(2).map((given) => path.resolve(given));
+if (process.argv.length < 7) {
+  console.error('usage: node check.mjs SITE TEST_PAGE OUT REFERENCES COMPARE_FRAMES');
   process.exit(2);
 }
 
@@ -39,6 +41,10 @@ const kLeastKeyChange = 0.001;
 const kBrokenSlime = 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n';
 const kBrokenSlimeLine = 'ERROR::ASSIMP:: OBJ: vertex index out of range';
 const kSlimeCount = 3;
+// What the shipped page's script may not offer: the test hooks, and the
+// runtime methods only the check needs.
+const kTestHookPattern = /^_vorlune_/;
+const kTestRuntimeMethods = ['FS', 'ccall', 'cwrap'];
 
 const failures = [];
 function check(condition, what) {
@@ -47,13 +53,20 @@ function check(condition, what) {
 }
 
 // ---- The site, served as any static host would, no special headers ----
+// The site at /, the test page at /test_page/.
+const kTestPagePath = '/test_page/';
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
   '.data': 'application/octet-stream' };
 const server = http.createServer((request, response) => {
-  const name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
-  const file = path.join(site, name === '/' ? 'index.html' : path.normalize(name));
+  let name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
+  let root = site;
+  if (name.startsWith(kTestPagePath)) {
+    root = testPage;
+    name = name.slice(kTestPagePath.length - 1);
+  }
+  const file = path.join(root, name === '/' ? 'index.html' : path.normalize(name));
   fs.readFile(file, (error, bytes) => {
-    if (error || !file.startsWith(path.resolve(site))) {
+    if (error || !file.startsWith(root)) {
       response.writeHead(404);
       response.end();
       return;
@@ -63,7 +76,8 @@ const server = http.createServer((request, response) => {
   });
 });
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const url = `http://127.0.0.1:${server.address().port}/`;
+const siteUrl = `http://127.0.0.1:${server.address().port}/`;
+const testPageUrl = `${siteUrl}${kTestPagePath.slice(1)}`;
 
 function siteSizes() {
   console.log('\nsite (build-web/site):');
@@ -80,9 +94,8 @@ function siteSizes() {
   check(total <= 8 * 1048576, 'the site is at most 8 MiB');
 }
 
-// A page of the site with its console kept; `module` is merged into the
-// page's Module before its script runs (the page's own hook for embedding).
-async function openPage(browser, module = '') {
+// A browser page at `url` with its console kept.
+async function newPage(browser, url, module = '') {
   const page = await browser.newPage();
   await page.setViewport({ width: 1360, height: 830 });
   const messages = [];
@@ -92,11 +105,52 @@ async function openPage(browser, module = '') {
     await page.evaluateOnNewDocument(`window.vorluneModule = ${module};`);
   }
   await page.goto(url);
+  return { page, messages };
+}
+
+// The test page with its console kept, once it draws; `module` is merged
+// into the page's Module before its script runs (the page's own hook for
+// embedding).
+async function openPage(browser, module = '') {
+  const { page, messages } = await newPage(browser, testPageUrl, module);
   await page.waitForFunction(() => window.Module && Module.calledRun && Module._vorlune_state() !== 0,
     { timeout: kDeadlineMs });
   // The first drawn frame: the scene is loaded once the page draws.
   await page.waitForFunction(() => Module._vorlune_first_frame_ms() > 0, { timeout: kDeadlineMs });
   return { page, messages };
+}
+
+// The site as a visitor gets it, without the test page's hooks: it loads,
+// draws, and offers none of the test page's functions or runtime methods.
+async function checkShippedSite(browser) {
+  console.log('\nthe site as shipped (build-web/site):');
+  const script = fs.readFileSync(path.join(site, 'index.js'), 'utf8');
+  check(!/_vorlune_/.test(script), 'its script names no _vorlune_ function');
+  const { page, messages } = await newPage(browser, siteUrl);
+  // The status line hides once the scene is made, and says why when the
+  // page cannot start.
+  await page.waitForFunction(() => {
+    const status = document.getElementById('status');
+    return status.hidden || /cannot start|stopped/.test(status.textContent);
+  }, { timeout: kDeadlineMs });
+  check(await page.evaluate(() => document.getElementById('status').hidden), 'it loads its scene');
+  // The tour moves the camera from frame to frame: a page that draws nothing,
+  // or only clears, shows the same picture twice.
+  const canvas = await page.$('#canvas');
+  const shot = async () => {
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+    return Buffer.from(await canvas.screenshot());
+  };
+  check(!(await shot()).equals(await shot()), 'it draws: its picture moves on from frame to frame');
+  const offered = await page.evaluate((hookPattern, methods) => {
+    const hooks = [...new Set([...Object.keys(window), ...Object.keys(Module)])]
+      .filter((name) => new RegExp(hookPattern).test(name));
+    return [...hooks, ...methods.filter((method) => Module[method] !== undefined).map((method) => `Module.${method}`)];
+  }, kTestHookPattern.source, kTestRuntimeMethods);
+  check(offered.length === 0, `it exports no test hook and no runtime method the shell does not use${
+    offered.length ? ': ' + offered.join(', ') : ''}`);
+  checkNothingReported(messages, 'nothing reported');
+  await page.close();
 }
 
 // What the viewer or the browser reported as wrong: console errors, page
@@ -318,6 +372,7 @@ try {
   await page.close();
   await checkFreeLook(browser);
   await checkBrokenModel(browser);
+  await checkShippedSite(browser);
 } finally {
   await browser.close();
 }

@@ -1,24 +1,28 @@
-// What the browser check (tools/web/check.mjs) drives the page with: the
-// capture program's scripted frames, written into the page's file system;
-// frames rendered with the switches the keys left; frame and per-pass
-// times. The hooks run between animation frames, so each renders and reads
-// back within one call, before the browser shows anything.
+// What the browser check (tools/web/check.mjs) drives the test page with:
+// the capture program's scripted frames, written into the page's file
+// system; frames rendered with the switches the keys left; frame and
+// per-pass times. Linked into the test page only (tools/web/web.cmake): the
+// shipped page exports none of it. The hooks run between animation frames,
+// so each renders and reads back within one call, before the browser shows
+// anything.
 #include "web/page.h"
 
 #include "app/frame_loop.h"
 #include "camera/camera_tour.h"
-#include "capture_options.h"
+#include "capture/capture_options.h"
+#include "capture/png_file.h"
 #include "common/render_toggles.h"
 #include "common/window.h"
-#include "png_file.h"
+#include "reference/image_difference.h"
 #include "render/pass_table.h"
 #include "render/pass_timer.h"
+#include "render/shader_programs.h"
 
 #include <GL/glew.h>
 #include <emscripten.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstddef>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -27,10 +31,6 @@
 #include <vector>
 
 namespace {
-
-// A pixel counts as changed when a channel moved by more than this, as the
-// reference images are judged.
-constexpr int kChannelThreshold = 16;
 
 std::vector<unsigned char> readFrame()
 {
@@ -50,19 +50,31 @@ bool writeFrame(const std::string& path, const std::vector<unsigned char>& pixel
     return failure.empty();
 }
 
-// The share of pixels whose colour moved by more than the threshold.
-double changedShare(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after)
+// The frame without its alpha, as the reference images are compared (rows
+// bottom-up: a share of changed pixels does not mind their order).
+RgbImage rgbFrame(const std::vector<unsigned char>& rgba)
 {
-    std::size_t changed = 0;
-    for (std::size_t i = 0; i + kRgbaChannels <= before.size(); i += kRgbaChannels) {
-        for (int c = 0; c < 3; ++c) {
-            if (std::abs(before[i + c] - after[i + c]) > kChannelThreshold) {
-                ++changed;
-                break;
-            }
-        }
+    RgbImage image{.width = kWindowWidth, .height = kWindowHeight, .rgb = {}};
+    image.rgb.reserve(rgba.size() / kRgbaChannels * kRgbChannels);
+    for (std::size_t i = 0; i + kRgbaChannels <= rgba.size(); i += kRgbaChannels) {
+        image.rgb.insert(image.rgb.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i),
+                         rgba.begin() + static_cast<std::ptrdiff_t>(i + kRgbChannels));
     }
-    return static_cast<double>(changed) / static_cast<double>(before.size() / kRgbaChannels);
+    return image;
+}
+
+// Every program the passes draw with, from the library's own list: a
+// program added there is counted here without a word changed.
+std::vector<const ShaderProgram*> everyProgram(const ShaderPrograms& programs)
+{
+    std::vector<const ShaderProgram*> every;
+    for (ShaderProgram ShaderPrograms::*slot : kEffectProgramSlots) {
+        every.push_back(&(programs.*slot));
+    }
+    for (const ShaderProgram& variant : programs.lightingVariants) {
+        every.push_back(&variant);
+    }
+    return every;
 }
 
 ScriptedFrame tourFrame(int index, int count, bool effects)
@@ -72,7 +84,7 @@ ScriptedFrame tourFrame(int index, int count, bool effects)
 }
 
 std::unique_ptr<PassTimer> passTimer;
-std::vector<unsigned char> previousLiveFrame;
+RgbImage previousLiveFrame;
 std::string passTimesText;
 
 }  // namespace
@@ -100,21 +112,14 @@ EMSCRIPTEN_KEEPALIVE double vorlune_longest_loading_step_ms()
 // How many of the page's programs linked, of vorlune_program_total().
 EMSCRIPTEN_KEEPALIVE int vorlune_programs_linked()
 {
-    const ShaderPrograms& programs = pageViewer()->programs;
-    int linked = 0;
-    for (const ShaderProgram* program :
-         {&programs.shadowShader, &programs.godRayShader, &programs.bloomShader, &programs.blurShader}) {
-        linked += program->linked() ? 1 : 0;
-    }
-    for (const ShaderProgram& variant : programs.lightingVariants) {
-        linked += variant.linked() ? 1 : 0;
-    }
-    return linked;
+    const std::vector<const ShaderProgram*> programs = everyProgram(pageViewer()->programs);
+    return static_cast<int>(
+        std::count_if(programs.begin(), programs.end(), [](const ShaderProgram* program) { return program->linked(); }));
 }
 
 EMSCRIPTEN_KEEPALIVE int vorlune_program_total()
 {
-    return 4 + kLightingVariantCount;
+    return static_cast<int>(everyProgram(pageViewer()->programs).size());
 }
 
 // The capture program's run for `arguments` (as frames.txt writes them,
@@ -156,9 +161,11 @@ EMSCRIPTEN_KEEPALIVE double vorlune_capture_live(const char* path, double clockT
 {
     restartTour();
     renderScriptedFrame(*pageViewer(), ScriptedFrame{clockTime, currentRenderToggles(), std::nullopt});
-    std::vector<unsigned char> frame = readFrame();
-    writeFrame(path, frame);
-    const double share = previousLiveFrame.empty() ? -1.0 : changedShare(previousLiveFrame, frame);
+    const std::vector<unsigned char> pixels = readFrame();
+    writeFrame(path, pixels);
+    RgbImage frame = rgbFrame(pixels);
+    const double share =
+        previousLiveFrame.empty() ? -1.0 : compareImages(previousLiveFrame, frame, kChannelThreshold).fractionOver;
     previousLiveFrame = std::move(frame);
     return share;
 }
