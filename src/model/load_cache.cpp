@@ -4,9 +4,12 @@
 
 #include "common/startup_profile.h"
 #include "common/system_path.h"
-#include "loading/model_file_import.h"
+#include "loading/work/model_file_import.h"
 #include "model/texture_loader.h"
 #include "model/texture_paths.h"
+#ifndef __EMSCRIPTEN__
+#include "worker/loading_worker.h"
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -35,11 +38,23 @@ DecodedImage solidImage(const Texel& colour)
 LoadCache::LoadCache(std::string workerProgram, std::function<bool()> keepLoading, std::uint64_t availableMemory)
     : keepLoading_(std::move(keepLoading)),
       budget_(availableMemory),
-      worker_(std::move(workerProgram), [this] {
-          pollIfDue();
-          return !stopped_;
-      })
+      loader_(startLoader(std::move(workerProgram)))
 {
+}
+
+// The desktop's requests run in the loading worker; a page can start no
+// process, so there they run in the page.
+Loader LoadCache::startLoader([[maybe_unused]] std::string workerProgram)
+{
+    auto whileWaiting = [this] {
+        pollIfDue();
+        return !stopped_;
+    };
+#ifdef __EMSCRIPTEN__
+    return inProcessLoader(whileWaiting);
+#else
+    return workerLoader(std::move(workerProgram), whileWaiting);
+#endif
 }
 
 LoadCache::FileKey LoadCache::fileKey(const std::string& path)
@@ -75,7 +90,7 @@ const LoadedModel& LoadCache::model(const std::string& path)
     if (memory != 0) {
         LoadLimits limits = kModelLimits;
         limits.memoryBytes = memory;
-        reply = worker_.run({LoadKind::Model, path, limits});
+        reply = loader_.run({LoadKind::Model, path, limits});
     }
     pollIfDue();
     if (stopped_ || reply.cancelled) {
@@ -163,7 +178,7 @@ DecodedImage LoadCache::decodeImage(const std::string& path)
     limits.cpuSeconds = std::min(limits.cpuSeconds, imageSecondsLeft_);
     limits.wallSeconds = std::min(limits.wallSeconds, imageSecondsLeft_);
     const auto start = std::chrono::steady_clock::now();
-    LoadReply reply = worker_.run({LoadKind::Image, path, limits});
+    LoadReply reply = loader_.run({LoadKind::Image, path, limits});
     imageSecondsLeft_ -= std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (startupProfile != nullptr) {
         startupProfile->textureDecodeMs += reply.decodeMs;

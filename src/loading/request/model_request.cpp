@@ -1,0 +1,121 @@
+// A model request: one model file imported and converted (model_file_import.h).
+// Its part of the reply is the import's error and folder, then each mesh:
+// its vertices, indices and texture requests, each checked as it is read.
+#include "loading/request/reply_fields.h"
+#include "loading/request/request_kinds.h"
+
+#include <algorithm>
+
+namespace {
+
+struct TextureRecord {
+    std::uint32_t solid;
+    unsigned char colour[3];
+};
+
+void runModel(const std::string& path, LoadReply& reply)
+{
+    reply.model = importModelFile(path);
+}
+
+bool modelAnswered(const LoadReply& reply)
+{
+    return reply.model.imported;
+}
+
+void writeModel(const LoadReply& reply, ReplyWriter& w)
+{
+    const ImportedModelFile& model = reply.model;
+    w.value(static_cast<std::uint32_t>(model.imported));
+    w.text(model.error);
+    w.text(model.directory);
+    w.value(static_cast<std::uint64_t>(model.meshes.size()));
+    for (const ConvertedMesh& mesh : model.meshes) {
+        w.list(mesh.vertices.data(), mesh.vertices.size());
+        w.list(mesh.indices.data(), mesh.indices.size());
+        w.value(static_cast<std::uint64_t>(mesh.textures.size()));
+        for (const TextureRequest& request : mesh.textures) {
+            TextureRecord record{request.solidColour.has_value(), {0, 0, 0}};
+            if (request.solidColour) {
+                std::copy(request.solidColour->begin(), request.solidColour->end(), record.colour);
+            }
+            w.value(record);
+            w.text(std::string_view(request.materialPath.data, request.materialPath.length));
+            w.text(request.samplerUniform);
+        }
+    }
+}
+
+bool knownSampler(const std::string& name)
+{
+    return std::any_of(kTextureSlots.begin(), kTextureSlots.end(),
+                       [&](const TextureSlot& slot) { return name == slot.samplerUniform; });
+}
+
+void readMesh(ReplyReader& r, const std::shared_ptr<const void>& owner, ConvertedMesh& mesh)
+{
+    std::uint64_t vertexCount = 0;
+    const Vertex* vertices = r.list<Vertex>(vertexCount, "a mesh's vertices");
+    std::uint64_t indexCount = 0;
+    const unsigned int* indices = r.list<unsigned int>(indexCount, "a mesh's indices");
+    if (r.failed()) {
+        return;
+    }
+    if (indexCount % 3 != 0) {
+        r.fail("a mesh's " + std::to_string(indexCount) + " indices are not whole triangles");
+        return;
+    }
+    for (std::uint64_t i = 0; i < indexCount; ++i) {
+        if (indices[i] >= vertexCount) {
+            r.fail("index " + std::to_string(indices[i]) + " names no vertex of a mesh of " +
+                   std::to_string(vertexCount));
+            return;
+        }
+    }
+    mesh.vertices = SharedList<Vertex>(vertices, vertexCount, owner);
+    mesh.indices = SharedList<unsigned int>(indices, indexCount, owner);
+    const auto textureCount = r.value<std::uint64_t>("a mesh's texture count");
+    for (std::uint64_t t = 0; t < textureCount && !r.failed(); ++t) {
+        const auto record = r.value<TextureRecord>("a texture request");
+        const std::string path = r.text("a texture path");
+        TextureRequest request;
+        request.samplerUniform = r.text("a sampler name");
+        if (r.failed()) {
+            return;
+        }
+        if (record.solid > 1 || (record.solid == 0) == path.empty() || path.size() >= MAXLEN ||
+            !knownSampler(request.samplerUniform)) {
+            r.fail("a texture request that names no file, or no known sampler");
+            return;
+        }
+        if (record.solid == 1) {
+            request.solidColour = Texel{record.colour[0], record.colour[1], record.colour[2]};
+        } else {
+            request.materialPath.Set(path);
+        }
+        mesh.textures.push_back(std::move(request));
+    }
+}
+
+void readModel(ReplyReader& r, const std::shared_ptr<const void>& owner, LoadReply& reply)
+{
+    ImportedModelFile& model = reply.model;
+    const auto imported = r.value<std::uint32_t>("the import flag");
+    model.error = r.text("the import error");
+    model.directory = r.text("the model's folder");
+    const auto meshCount = r.value<std::uint64_t>("the mesh count");
+    if (imported > 1) {
+        r.fail("an import flag of " + std::to_string(imported));
+    }
+    model.imported = imported == 1;
+    for (std::uint64_t m = 0; m < meshCount && !r.failed(); ++m) {
+        readMesh(r, owner, model.meshes.emplace_back());
+    }
+    if (!r.failed() && model.imported == model.meshes.empty()) {
+        r.fail(model.imported ? "an imported model without meshes" : "meshes of a model that failed");
+    }
+}
+
+}  // namespace
+
+extern const RequestKind kModelRequest{"a model import", kModelLimits, runModel, modelAnswered, writeModel, readModel};
