@@ -14,12 +14,10 @@
 #include <memory>
 #include <string>
 
-// Defined by each platform's half.
+// Defined by each platform's half, which alone can delete one: a shared
+// pointer keeps the deleter it was made with.
 struct WorkerProcess;
-struct WorkerProcessEnd {
-    void operator()(WorkerProcess* worker) const;
-};
-using OwnedWorkerProcess = std::unique_ptr<WorkerProcess, WorkerProcessEnd>;
+using OwnedWorkerProcess = std::shared_ptr<WorkerProcess>;
 
 // Null, with `why`, when the worker cannot be started.
 OwnedWorkerProcess startWorkerProcess(const std::string& program, std::string& why);

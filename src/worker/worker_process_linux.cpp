@@ -75,11 +75,6 @@ void forgetReceived(WorkerProcess& worker)
 
 }  // namespace
 
-void WorkerProcessEnd::operator()(WorkerProcess* worker) const
-{
-    delete worker;
-}
-
 OwnedWorkerProcess startWorkerProcess(const std::string& program, std::string& why)
 {
     int ends[2];

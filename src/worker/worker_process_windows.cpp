@@ -103,11 +103,6 @@ std::string endedWorker(DWORD status)
 
 }  // namespace
 
-void WorkerProcessEnd::operator()(WorkerProcess* worker) const
-{
-    delete worker;
-}
-
 // Processor seconds the worker has used. Wine counts none for another
 // process, but does for its threads, and the worker's work runs on its
 // first thread: the larger of the two holds on both.

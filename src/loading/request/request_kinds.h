@@ -1,9 +1,8 @@
 // Everything that sets one kind of load request apart, in one entry per
-// kind: how failure lines name it, its limits, the work that answers it,
-// whether a reply holds what it asked for, and how its part of the reply is
-// written and read. A new kind is a new entry (a file like
-// model_request.cpp) and its case in findRequestKind, which the compiler
-// asks for: a kind without one fails to build (-Werror=switch).
+// kind (request_kinds.cpp): how failure lines name it, its limits, the work
+// that answers it, whether a reply holds what it asked for, and how its
+// part of the reply is written and read. A new kind is its entry and its
+// case in findRequestKind, which the compiler asks for (-Werror=switch).
 #pragma once
 
 #include "loading/request/load_request.h"
@@ -27,9 +26,6 @@ struct RequestKind {
     void (*write)(const LoadReply& reply, ReplyWriter& out);
     void (*read)(ReplyReader& in, const std::shared_ptr<const void>& owner, LoadReply& reply);
 };
-
-extern const RequestKind kModelRequest;
-extern const RequestKind kImageRequest;
 
 // Null for a value that names no kind (from a request message, say).
 const RequestKind* findRequestKind(LoadKind kind);
