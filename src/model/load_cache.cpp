@@ -4,6 +4,7 @@
 
 #include "common/startup_profile.h"
 #include "common/system_path.h"
+#include "loading/request/request_kinds.h"
 #include "loading/work/model_file_import.h"
 #include "model/texture_loader.h"
 #include "model/texture_paths.h"
@@ -85,11 +86,10 @@ const LoadedModel& LoadCache::model(const std::string& path)
         return nothing_;
     }
     std::string refusal;
-    const std::uint64_t memory = budget_.requestMemory(LoadKind::Model, kModelLimits.memoryBytes, refusal);
+    LoadLimits limits = requestKind(LoadKind::Model).limits;
+    limits.memoryBytes = budget_.requestMemory(LoadKind::Model, limits.memoryBytes, refusal);
     LoadReply reply;
-    if (memory != 0) {
-        LoadLimits limits = kModelLimits;
-        limits.memoryBytes = memory;
+    if (limits.memoryBytes != 0) {
         reply = loader_.run({LoadKind::Model, path, limits});
     }
     pollIfDue();
@@ -97,9 +97,9 @@ const LoadedModel& LoadCache::model(const std::string& path)
         return nothing_;
     }
     ImportedModelFile& file = reply.model;
-    if (memory == 0 || !reply.failure.empty()) {
+    if (limits.memoryBytes == 0 || !reply.failure.empty()) {
         file = ImportedModelFile{};
-        file.error = path + ": " + (memory == 0 ? refusal : reply.failure);
+        file.error = path + ": " + (limits.memoryBytes == 0 ? refusal : reply.failure);
     }
     imageSecondsLeft_ = kModelImageSeconds;
 
@@ -169,12 +169,11 @@ DecodedImage LoadCache::decodeImage(const std::string& path)
                         std::to_string(static_cast<int>(kModelImageSeconds)) + " s they may";
         return image;
     }
-    const std::uint64_t memory = budget_.requestMemory(LoadKind::Image, kImageLimits.memoryBytes, image.failure);
-    if (memory == 0) {
+    LoadLimits limits = requestKind(LoadKind::Image).limits;
+    limits.memoryBytes = budget_.requestMemory(LoadKind::Image, limits.memoryBytes, image.failure);
+    if (limits.memoryBytes == 0) {
         return image;
     }
-    LoadLimits limits = kImageLimits;
-    limits.memoryBytes = memory;
     limits.cpuSeconds = std::min(limits.cpuSeconds, imageSecondsLeft_);
     limits.wallSeconds = std::min(limits.wallSeconds, imageSecondsLeft_);
     const auto start = std::chrono::steady_clock::now();
