@@ -8,8 +8,8 @@
 // every one of which is read here; the report needs a reason exactly when
 // there are no pixels.
 #include "common/system_path.h"
-#include "loading/image_limits.h"
-#include "loading/loading_worker.h"
+#include "loading/work/image_limits.h"
+#include "worker/loading_worker.h"
 #include "worker_coverage.h"
 
 #include <cstddef>

@@ -5,8 +5,8 @@
 // walked the way the upload and the draw use it, every vertex, index and
 // pixel, so that AddressSanitizer sees each read against the bytes there
 // are. Either way a read past the input is a finding.
-#include "loading/image_limits.h"
-#include "loading/reply_format.h"
+#include "loading/request/reply_format.h"
+#include "loading/work/image_limits.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // reply of each shape the worker sends, so that mutation starts from bytes
 // the reader accepts and reaches every field.
 //   reply_read_seeds FOLDER
-#include "loading/reply_format.h"
+#include "loading/request/reply_format.h"
 
 #include <cstdio>
 #include <fstream>

@@ -20,7 +20,7 @@ inline constexpr const char* kWorkerCoverageVariable = "VORLUNE_FUZZ_WORKER_COVE
 #include <unistd.h>
 
 #include "common/system_path.h"
-#include "loading/loading_worker.h"
+#include "worker/loading_worker.h"
 
 #include <algorithm>
 #include <cstdio>

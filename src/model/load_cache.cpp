@@ -4,9 +4,13 @@
 
 #include "common/startup_profile.h"
 #include "common/system_path.h"
-#include "loading/model_file_import.h"
+#include "loading/request/request_kinds.h"
+#include "loading/work/model_file_import.h"
 #include "model/texture_loader.h"
 #include "model/texture_paths.h"
+#ifndef __EMSCRIPTEN__
+#include "worker/loading_worker.h"
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -35,11 +39,23 @@ DecodedImage solidImage(const Texel& colour)
 LoadCache::LoadCache(std::string workerProgram, std::function<bool()> keepLoading, std::uint64_t availableMemory)
     : keepLoading_(std::move(keepLoading)),
       budget_(availableMemory),
-      worker_(std::move(workerProgram), [this] {
-          pollIfDue();
-          return !stopped_;
-      })
+      loader_(startLoader(std::move(workerProgram)))
 {
+}
+
+// The desktop's requests run in the loading worker; a page can start no
+// process, so there they run in the page.
+Loader LoadCache::startLoader([[maybe_unused]] std::string workerProgram)
+{
+    auto whileWaiting = [this] {
+        pollIfDue();
+        return !stopped_;
+    };
+#ifdef __EMSCRIPTEN__
+    return inProcessLoader(whileWaiting);
+#else
+    return workerLoader(std::move(workerProgram), whileWaiting);
+#endif
 }
 
 LoadCache::FileKey LoadCache::fileKey(const std::string& path)
@@ -70,21 +86,20 @@ const LoadedModel& LoadCache::model(const std::string& path)
         return nothing_;
     }
     std::string refusal;
-    const std::uint64_t memory = budget_.requestMemory(LoadKind::Model, kModelLimits.memoryBytes, refusal);
+    LoadLimits limits = requestKind(LoadKind::Model).limits;
+    limits.memoryBytes = budget_.requestMemory(LoadKind::Model, limits.memoryBytes, refusal);
     LoadReply reply;
-    if (memory != 0) {
-        LoadLimits limits = kModelLimits;
-        limits.memoryBytes = memory;
-        reply = worker_.run({LoadKind::Model, path, limits});
+    if (limits.memoryBytes != 0) {
+        reply = loader_.run({LoadKind::Model, path, limits});
     }
     pollIfDue();
     if (stopped_ || reply.cancelled) {
         return nothing_;
     }
     ImportedModelFile& file = reply.model;
-    if (memory == 0 || !reply.failure.empty()) {
+    if (limits.memoryBytes == 0 || !reply.failure.empty()) {
         file = ImportedModelFile{};
-        file.error = path + ": " + (memory == 0 ? refusal : reply.failure);
+        file.error = path + ": " + (limits.memoryBytes == 0 ? refusal : reply.failure);
     }
     imageSecondsLeft_ = kModelImageSeconds;
 
@@ -154,16 +169,15 @@ DecodedImage LoadCache::decodeImage(const std::string& path)
                         std::to_string(static_cast<int>(kModelImageSeconds)) + " s they may";
         return image;
     }
-    const std::uint64_t memory = budget_.requestMemory(LoadKind::Image, kImageLimits.memoryBytes, image.failure);
-    if (memory == 0) {
+    LoadLimits limits = requestKind(LoadKind::Image).limits;
+    limits.memoryBytes = budget_.requestMemory(LoadKind::Image, limits.memoryBytes, image.failure);
+    if (limits.memoryBytes == 0) {
         return image;
     }
-    LoadLimits limits = kImageLimits;
-    limits.memoryBytes = memory;
     limits.cpuSeconds = std::min(limits.cpuSeconds, imageSecondsLeft_);
     limits.wallSeconds = std::min(limits.wallSeconds, imageSecondsLeft_);
     const auto start = std::chrono::steady_clock::now();
-    LoadReply reply = worker_.run({LoadKind::Image, path, limits});
+    LoadReply reply = loader_.run({LoadKind::Image, path, limits});
     imageSecondsLeft_ -= std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (startupProfile != nullptr) {
         startupProfile->textureDecodeMs += reply.decodeMs;

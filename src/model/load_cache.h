@@ -5,13 +5,15 @@
 // apart by identity, not by the text of their paths. Importing and decoding
 // run in the loading worker process, within the scene's memory budget;
 // every GL call is made here, on the caller's thread, in the order the
-// models ask, so start-up's calls repeat exactly.
+// models ask, so start-up's calls repeat exactly. What it lets a scene's
+// loading take is in loading/load_budget.h; its loader is the desktop's
+// worker process or, in the browser, the page itself (loading/loader.h).
 #pragma once
 
 #include "common/file_identity.h"
-#include "loading/loading_worker.h"
-#include "loading/memory_budget.h"
-#include "loading/scene_conversion.h"
+#include "loading/load_budget.h"
+#include "loading/loader.h"
+#include "loading/work/mesh_conversion.h"
 #include "model/mesh.h"
 #include "model/mesh_texture.h"
 
@@ -35,10 +37,6 @@ struct LoadedModel {
     // The image-file textures its meshes bind, each once, in first-use order.
     std::vector<MeshTexture> fileTextures;
 };
-
-// All the image decodes of one model may take, in wall-clock time: a model
-// naming a thousand slow images still loads (with placeholders) within it.
-inline constexpr double kModelImageSeconds = 120.0;
 
 class LoadCache {
 public:
@@ -69,6 +67,7 @@ private:
     using FileKey = std::variant<FileIdentity, std::string>;
     static FileKey fileKey(const std::string& path);
 
+    Loader startLoader(std::string workerProgram);
     GLuint imageTexture(const std::string& path);
     DecodedImage decodeImage(const std::string& path);
     GLuint solidTexture(const Texel& colour);
@@ -88,5 +87,6 @@ private:
     SceneMemoryBudget budget_;
     // What is left of kModelImageSeconds for the model being loaded.
     double imageSecondsLeft_ = kModelImageSeconds;
-    LoadingWorker worker_;
+    // Last, so that it goes first: a worker is killed before the rest goes.
+    Loader loader_;
 };

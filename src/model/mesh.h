@@ -4,8 +4,8 @@
 #pragma once
 
 #include "model/mesh_texture.h"
-#include "loading/shared_list.h"
-#include "loading/vertex.h"
+#include "loading/work/shared_list.h"
+#include "loading/work/vertex.h"
 #include "render/shader_program.h"
 
 #include <GL/glew.h>

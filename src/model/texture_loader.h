@@ -2,7 +2,7 @@
 // (image_decoding.h), into a mipmapped GL 2D texture.
 #pragma once
 
-#include "loading/image_decoding.h"
+#include "loading/work/image_decoding.h"
 
 #include <GL/glew.h>
 

@@ -2,7 +2,7 @@
 // request's memory limit (memory_count.h), so that a limit holds however
 // the process's address space is limited, and a refused block is a
 // bad_alloc the import reports like any other.
-#include "loading/memory_count.h"
+#include "loading/work/memory_count.h"
 
 #include <new>
 

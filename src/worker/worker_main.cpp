@@ -1,104 +1,27 @@
 // The loading worker: answers the viewer's load requests one at a time,
-// inside a sandbox, until the viewer closes its socket or dies. It writes
-// nothing anywhere but its replies, and its standard streams lead nowhere.
-// Started by the viewer only (its one argument is the viewer's process id).
-#include "loading/load_runner.h"
-#include "loading/reply_format.h"
-#include "loading/worker_protocol.h"
-#include "worker/sandbox.h"
+// inside a sandbox where the system has one, until the viewer closes its
+// channel (worker_transport.h) or dies. It writes nothing anywhere but its
+// replies, and its standard streams lead nowhere.
+#include "loading/loader.h"
+#include "worker/worker_protocol.h"
+#include "worker/worker_transport.h"
 
-#ifndef _WIN32
-
-#include <fcntl.h>
-#include <malloc.h>
-#include <signal.h>
-#include <sys/mman.h>
-#include <sys/prctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <vector>
-
-namespace {
-
-constexpr std::size_t kTrimAboveBytes = std::size_t{256} << 20;
-
-// Hands `reply` back as sealed memory: once the viewer has checked it,
-// nothing (this process included) can change it under the viewer.
-bool sendReply(const LoadReply& reply, LoadKind kind)
-{
-    const std::size_t size = replySize(reply, kind);
-    const int memory = memfd_create("vorlune-reply", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (memory < 0 || ftruncate(memory, static_cast<off_t>(size)) != 0) {
-        return false;
-    }
-    void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
-    if (mapped == MAP_FAILED) {
-        return false;
-    }
-    writeReply(reply, kind, static_cast<unsigned char*>(mapped));
-    munmap(mapped, size);
-    if (fcntl(memory, F_ADD_SEALS, F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) != 0) {
-        return false;
-    }
-    ReplyMessage message{size, 0};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    iovec part{&message, sizeof(message)};
-    msghdr header{};
-    header.msg_iov = &part;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = sizeof(control);
-    cmsghdr* rights = CMSG_FIRSTHDR(&header);
-    rights->cmsg_level = SOL_SOCKET;
-    rights->cmsg_type = SCM_RIGHTS;
-    rights->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(rights), &memory, sizeof(int));
-    const bool sent = sendmsg(kWorkerSocketDescriptor, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof(message));
-    close(memory);
-    return sent;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
-    // Never outlives the viewer: killed when it ends, and gone at once if
-    // it already has.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (argc != 2 || getppid() != static_cast<pid_t>(std::atol(argv[1])) ||
-        fcntl(kWorkerSocketDescriptor, F_GETFD) < 0) {
-        return kWorkerBadStart;
-    }
-    if (!enterSandbox()) {
-        return kWorkerNoSandbox;
-    }
-    if (send(kWorkerSocketDescriptor, &kWorkerReady, 1, MSG_NOSIGNAL) != 1) {
-        return kWorkerBadStart;
+    if (const int failed = connectToViewer(argc, argv); failed != 0) {
+        return failed;
     }
     static std::vector<char> message(sizeof(RequestMessage) + kMaxRequestPathBytes);
-    for (;;) {
-        const ssize_t received = recv(kWorkerSocketDescriptor, message.data(), message.size(), 0);
-        if (received <= 0) {
-            return 0;
-        }
+    for (std::size_t size = 0; receiveRequest(message, size);) {
         LoadRequest request;
-        if (!parseRequestMessage(message.data(), static_cast<std::size_t>(received), request)) {
+        if (!parseRequestMessage(message.data(), size, request)) {
             return kWorkerBadStart;
         }
         if (!sendReply(runLoadRequest(request), request.kind)) {
             return kWorkerReplyFailed;
         }
-        // What a large request freed goes back to the system while the
-        // viewer uploads the reply, rather than staying with an idle worker;
-        // a small one's stays, or the next import would fault it in again
-        // (the import library zeroes a 16 MiB buffer for every file).
-        if (mallinfo2().arena > kTrimAboveBytes) {
-            malloc_trim(0);
-        }
     }
+    return 0;
 }
-
-#endif

@@ -2,7 +2,7 @@
 // through the loading worker, replies through the reader) in the ordinary
 // test run: every committed seed loads whole, so a seed that stopped loading
 // (and with it the fuzzer's start) shows here even where no fuzzer runs.
-#include "loading/reply_format.h"
+#include "loading/request/reply_format.h"
 #include "support/in_memory_obj_import.h"
 #include "support/files.h"
 #include "support/temp_dir.h"

@@ -5,7 +5,7 @@
 // upload turns into the placeholder texture.
 #include "heavy_inputs/progressive_jpeg.h"
 #include "hardening/hostile_image_bytes.h"
-#include "loading/loading_worker.h"
+#include "worker/loading_worker.h"
 #include "model/texture_loader.h"
 #include "support/captured_output.h"
 #include "support/files.h"

@@ -2,8 +2,8 @@
 // them: statements ahead of the first material become comments, which is
 // what keeps a stray texture statement from crashing the reader.
 #include "support/in_memory_obj_import.h"
-#include "loading/material_library_guard.h"
-#include "loading/model_file_import.h"
+#include "loading/work/material_library_guard.h"
+#include "loading/work/model_file_import.h"
 #include "support/temp_dir.h"
 #include "support/worker_program.h"
 

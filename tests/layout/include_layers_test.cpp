@@ -24,7 +24,7 @@ using Graph = std::map<std::string, std::set<std::string>>;
 Graph includeGraph(const fs::path& sources)
 {
     Graph graph;
-    const std::regex include(R"re(#include "([a-z_]+/[a-z_0-9]+)\.h")re");
+    const std::regex include(R"re(#include "([a-z_]+(?:/[a-z_0-9]+)+)\.h")re");
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(sources)) {
         if (!entry.is_regular_file()) {
             continue;
@@ -115,7 +115,7 @@ TEST(IncludeLayers, EveryQuotedIncludeIsAFileOfSrcNamedByItsFolder)
 {
     const fs::path sources = fs::path(VORLUNE_SOURCE_DIR) / "src";
     const std::regex quoted(R"re(^\s*#\s*include\s*"([^"]+)")re");
-    const std::regex folderAndName(R"re([a-z_]+/[a-z_0-9]+\.h)re");
+    const std::regex folderAndName(R"re([a-z_]+(?:/[a-z_0-9]+)+\.h)re");
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(sources)) {
         if (!entry.is_regular_file()) {
             continue;

@@ -1,8 +1,8 @@
 // The loading worker's limits and the reply checks, through small limits
 // given in the request (never by exhausting the machine).
-#include "loading/loading_worker.h"
-#include "loading/memory_budget.h"
-#include "loading/reply_format.h"
+#include "worker/loading_worker.h"
+#include "loading/load_budget.h"
+#include "loading/request/reply_format.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "support/worker_program.h"

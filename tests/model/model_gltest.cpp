@@ -2,7 +2,7 @@
 // keys, texture paths, import failures, and what a draw hands GL.
 #include "model/load_cache.h"
 #include "model/model.h"
-#include "loading/scene_import.h"
+#include "loading/work/assimp_import.h"
 #include "support/files.h"
 #include "support/gl_probes.h"
 #include "support/captured_output.h"

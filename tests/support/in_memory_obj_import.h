@@ -5,8 +5,8 @@
 // path and the hardening tests replay what it found.
 #pragma once
 
-#include "loading/loading_worker.h"
-#include "loading/scene_conversion.h"
+#include "loading/work/mesh_conversion.h"
+#include "worker/loading_worker.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -3,7 +3,7 @@
 // handful of codes, then the scans.
 #include "progressive_jpeg.h"
 
-#include "loading/jpeg_format.h"
+#include "loading/work/jpeg_format.h"
 
 #include <cstdint>
 #include <string>

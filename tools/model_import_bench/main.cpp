@@ -10,10 +10,10 @@
 #include "import_bench_options.h"
 #include "model/mesh.h"
 #include "model/model.h"
-#include "loading/loading_worker.h"
-#include "loading/scene_conversion.h"
-#include "loading/scene_import.h"
+#include "loading/work/assimp_import.h"
+#include "loading/work/mesh_conversion.h"
 #include "model/texture_loader.h"
+#include "worker/loading_worker.h"
 
 #include <GL/glew.h>
 #include <assimp/Importer.hpp>

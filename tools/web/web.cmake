@@ -13,7 +13,7 @@ if(NOT VORLUNE_WEB_PREFIX OR NOT VORLUNE_WEB_DATA)
 endif()
 
 # The most the page's heap may grow to: the loading limits are cut from it
-# (src/loading/load_request.h). The hallway needs well under 100 MiB; a
+# (src/loading/request/load_request.h). The hallway needs well under 100 MiB; a
 # quarter of the 4 GiB a 32-bit page can address leaves room for heavier
 # models without asking a phone for more than it has.
 set(VORLUNE_WEB_HEAP_MAXIMUM 1073741824)
@@ -23,13 +23,12 @@ set(VORLUNE_WEB_HEAP_MAXIMUM 1073741824)
 find_package(assimp REQUIRED CONFIG)
 
 file(GLOB_RECURSE VORLUNE_WEB_SOURCES CONFIGURE_DEPENDS src/*.cpp)
-# Not the desktop's entry point, nor the worker program, nor the worker's
-# process halves: in the page, requests run in-process
-# (src/loading/loading_worker_web.cpp), their allocations counted by the
-# worker's own operator new.
+# Not the desktop's entry point, nor the worker process (src/worker/): a
+# page can start no process, so its requests run in the page
+# (src/loading/loader.h), their allocations counted by the worker's own
+# operator new.
 list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/app/main\\.cpp$")
 list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/worker/.*")
-list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/loading/loading_worker(_posix|_windows)?\\.cpp$")
 # The web's imgui library (tools/web.sh) keeps stb's font code inside it.
 list(FILTER VORLUNE_WEB_SOURCES EXCLUDE REGEX ".*/src/render/stb_font_packing\\.cpp$")
 list(APPEND VORLUNE_WEB_SOURCES src/worker/counting_new.cpp)

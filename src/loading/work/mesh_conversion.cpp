@@ -1,0 +1,209 @@
+// Copies what a Mesh needs out of an imported scene, defensively: imported
+// files are outside input, so missing arrays, stray faces and out-of-range
+// indices are tolerated instead of trusted.
+#include "loading/work/mesh_conversion.h"
+
+namespace {
+
+constexpr unsigned int kTriangleCorners = 3;
+constexpr unsigned int kFirstUvSet = 0;
+
+constexpr float kMaxChannel = 255.0f;
+// Light grey, the colour exporters give a material that states none, so an
+// untextured model without a material is still lit visibly.
+const aiColor3D kDefaultDiffuse(0.8f, 0.8f, 0.8f);
+// No highlight unless the material asks for one.
+const aiColor3D kDefaultSpecular(0.0f, 0.0f, 0.0f);
+// A tangent-space normal of (0, 0, 1), stored as a normal map stores it.
+constexpr Texel kFlatNormalTexel = {128, 128, 255};
+
+unsigned char channel(float value)
+{
+    const float clamped = value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;
+    return static_cast<unsigned char>(clamped * kMaxChannel + 0.5f);
+}
+
+Texel materialColour(const aiMaterial* material, const char* key, unsigned int type, unsigned int index,
+                     aiColor3D fallback)
+{
+    aiColor3D colour = fallback;
+    if (material == nullptr || material->Get(key, type, index, colour) != AI_SUCCESS) {
+        colour = fallback;
+    }
+    return {channel(colour.r), channel(colour.g), channel(colour.b)};
+}
+
+glm::vec3 toVec3(const aiVector3D* array, unsigned int index)
+{
+    if (array == nullptr) {
+        return glm::vec3(0.0f);
+    }
+    return glm::vec3(array[index].x, array[index].y, array[index].z);
+}
+
+bool isWholeTriangle(const aiFace& face, unsigned int vertexCount)
+{
+    if (face.mNumIndices != kTriangleCorners || face.mIndices == nullptr) {
+        return false;
+    }
+    for (unsigned int corner = 0; corner < kTriangleCorners; ++corner) {
+        if (face.mIndices[corner] >= vertexCount) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One list for the whole walk, so a deep tree is not copied level by level.
+void appendNodeMeshes(const aiNode* node, const aiScene& scene, std::vector<const aiMesh*>& found)
+{
+    if (node == nullptr) {
+        return;
+    }
+    for (unsigned int k = 0; k < node->mNumMeshes; ++k) {
+        const unsigned int index = node->mMeshes[k];
+        if (scene.mMeshes != nullptr && index < scene.mNumMeshes && scene.mMeshes[index] != nullptr) {
+            found.push_back(scene.mMeshes[index]);
+        }
+    }
+    for (unsigned int child = 0; child < node->mNumChildren; ++child) {
+        appendNodeMeshes(node->mChildren[child], scene, found);
+    }
+}
+
+}  // namespace
+
+std::vector<Vertex> convertVertices(const aiMesh& mesh)
+{
+    const aiVector3D* uvs = mesh.mTextureCoords[kFirstUvSet];
+    std::vector<Vertex> vertices;
+    vertices.reserve(mesh.mNumVertices);
+    for (unsigned int v = 0; v < mesh.mNumVertices; ++v) {
+        Vertex vertex;
+        vertex.position = toVec3(mesh.mVertices, v);
+        vertex.normal = toVec3(mesh.mNormals, v);
+        vertex.uv = uvs != nullptr ? glm::vec2(uvs[v].x, uvs[v].y) : glm::vec2(0.0f);
+        vertex.tangent = toVec3(mesh.mTangents, v);
+        vertex.bitangent = toVec3(mesh.mBitangents, v);
+        vertices.push_back(vertex);
+    }
+    return vertices;
+}
+
+std::vector<unsigned int> convertTriangleIndices(const aiMesh& mesh)
+{
+    std::vector<unsigned int> indices;
+    if (mesh.mFaces == nullptr) {
+        return indices;
+    }
+    indices.reserve(static_cast<std::size_t>(mesh.mNumFaces) * kTriangleCorners);
+    for (unsigned int f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (isWholeTriangle(face, mesh.mNumVertices)) {
+            indices.insert(indices.end(), face.mIndices, face.mIndices + kTriangleCorners);
+        }
+    }
+    return indices;
+}
+
+std::vector<TextureRequest> materialTextureRequests(const aiMaterial* material,
+                                                    aiTextureType type,
+                                                    const std::string& samplerUniform)
+{
+    std::vector<TextureRequest> requests;
+    if (material == nullptr) {
+        return requests;
+    }
+    for (unsigned int i = 0; i < aiGetMaterialTextureCount(material, type); ++i) {
+        TextureRequest request;
+        // A failed fetch leaves the path empty; loading it then yields the
+        // placeholder texture, like any other unreadable file.
+        aiGetMaterialTexture(material, type, i, &request.materialPath, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr);
+        request.samplerUniform = samplerUniform;
+        requests.push_back(request);
+    }
+    return requests;
+}
+
+const aiMaterial* meshMaterial(const aiMesh& mesh, const aiScene& scene)
+{
+    if (scene.mMaterials == nullptr || mesh.mMaterialIndex >= scene.mNumMaterials) {
+        return nullptr;
+    }
+    return scene.mMaterials[mesh.mMaterialIndex];
+}
+
+std::optional<Texel> slotFallbackTexel(const aiMaterial* material, const TextureSlot& slot)
+{
+    switch (slot.fallback) {
+    case SlotFallback::DiffuseColour:
+        return materialColour(material, AI_MATKEY_COLOR_DIFFUSE, kDefaultDiffuse);
+    case SlotFallback::SpecularColour:
+        return materialColour(material, AI_MATKEY_COLOR_SPECULAR, kDefaultSpecular);
+    case SlotFallback::FlatNormal:
+        return kFlatNormalTexel;
+    case SlotFallback::None:
+        break;
+    }
+    return std::nullopt;
+}
+
+void giveFacesWithoutNormalsTheirOwn(std::vector<Vertex>& vertices, const std::vector<unsigned int>& indices)
+{
+    constexpr std::size_t kCorners = 3;
+    for (std::size_t i = 0; i + kCorners <= indices.size(); i += kCorners) {
+        Vertex& a = vertices[indices[i]];
+        Vertex& b = vertices[indices[i + 1]];
+        Vertex& c = vertices[indices[i + 2]];
+        const glm::vec3 face = glm::cross(b.position - a.position, c.position - a.position);
+        if (glm::dot(face, face) == 0.0f || !std::isfinite(glm::dot(face, face))) {
+            continue;
+        }
+        for (Vertex* corner : {&a, &b, &c}) {
+            if (corner->normal == glm::vec3(0.0f)) {
+                corner->normal = glm::normalize(face);
+            }
+        }
+    }
+}
+
+ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
+{
+    ConvertedMesh converted;
+    std::vector<Vertex> vertices = convertVertices(mesh);
+    std::vector<unsigned int> indices = convertTriangleIndices(mesh);
+    giveFacesWithoutNormalsTheirOwn(vertices, indices);
+    converted.vertices = std::move(vertices);
+    converted.indices = std::move(indices);
+    const aiMaterial* material = meshMaterial(mesh, scene);
+    for (const TextureSlot& slot : kTextureSlots) {
+        std::vector<TextureRequest> requests =
+            materialTextureRequests(material, slot.type, slot.samplerUniform);
+        const std::optional<Texel> fallback = slotFallbackTexel(material, slot);
+        if (requests.empty() && fallback.has_value()) {
+            TextureRequest solid;
+            solid.samplerUniform = slot.samplerUniform;
+            solid.solidColour = fallback;
+            requests.push_back(solid);
+        }
+        converted.textures.insert(converted.textures.end(), requests.begin(), requests.end());
+    }
+    return converted;
+}
+
+std::vector<const aiMesh*> nodeMeshes(const aiNode* node, const aiScene& scene)
+{
+    std::vector<const aiMesh*> found;
+    appendNodeMeshes(node, scene, found);
+    return found;
+}
+
+std::vector<ConvertedMesh> convertSceneMeshes(const aiScene& scene)
+{
+    std::vector<ConvertedMesh> meshes;
+    for (const aiMesh* mesh : nodeMeshes(scene.mRootNode, scene)) {
+        meshes.push_back(convertSceneMesh(*mesh, scene));
+    }
+    return meshes;
+}

@@ -1,0 +1,46 @@
+#include "loading/work/model_file_import.h"
+
+#include "loading/work/assimp_import.h"
+#include "loading/work/model_files.h"
+
+#include <assimp/Importer.hpp>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// Only whole triangles are kept: a file of points, lines or nothing
+// readable as faces (a UTF-16 file reads as text without statements) would
+// otherwise import without a word and draw nothing.
+bool hasTriangles(const std::vector<ConvertedMesh>& meshes)
+{
+    return std::any_of(meshes.begin(), meshes.end(),
+                       [](const ConvertedMesh& mesh) { return !mesh.indices.empty(); });
+}
+
+}  // namespace
+
+ImportedModelFile importModelFile(const std::string& path)
+{
+    ImportedModelFile file;
+    try {
+        Assimp::Importer importer;
+        const aiScene* scene = importModelScene(importer, path, new ModelFileSystem, file.error);
+        if (scene == nullptr) {
+            return file;
+        }
+        file.meshes = convertSceneMeshes(*scene);
+        if (!hasTriangles(file.meshes)) {
+            file = ImportedModelFile{};
+            file.error = path + ": no triangles to draw";
+            return file;
+        }
+        file.directory = modelDirectory(path);
+        file.imported = true;
+    } catch (const std::bad_alloc&) {
+        file = ImportedModelFile{};
+        file.error = "not enough memory to import " + path;
+    }
+    return file;
+}

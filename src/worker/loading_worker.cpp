@@ -1,0 +1,197 @@
+// One request's way through the worker, and what each way out is called.
+#include "worker/loading_worker.h"
+
+#include "loading/request/reply_format.h"
+#include "loading/request/request_kinds.h"
+
+#include <sstream>
+#include <utility>
+
+namespace {
+
+// A request that used this share of a limit leaves a worker too close to
+// it for the next one, whose limit is set on top of what it holds.
+constexpr double kNearLimit = 0.8;
+// Starting takes milliseconds; this is for a machine stalled by swapping.
+constexpr double kWorkerStartSeconds = 30.0;
+
+// "30" or "0.5": as short as the limit was given.
+std::string seconds(double value)
+{
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+std::string overProcessorTime(const LoadRequest& request)
+{
+    return "took more than the " + seconds(request.limits.cpuSeconds) + " s of processor time allowed for " +
+           requestKind(request.kind).name;
+}
+
+std::chrono::steady_clock::time_point after(double seconds)
+{
+    return std::chrono::steady_clock::now() +
+           std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+LoadReply failedReply(std::string why)
+{
+    LoadReply reply;
+    reply.failure = std::move(why);
+    return reply;
+}
+
+bool requestFailed(const LoadReply& reply, LoadKind kind)
+{
+    return !reply.failure.empty() || !requestKind(kind).answered(reply);
+}
+
+}  // namespace
+
+Loader workerLoader(std::string program, std::function<bool()> whileWaiting)
+{
+    auto worker = std::make_shared<LoadingWorker>(std::move(program), std::move(whileWaiting));
+    return {[worker](const LoadRequest& request) { return worker->run(request); }};
+}
+
+std::string workerStartFailure(const std::string& program, const std::string& why)
+{
+    return "the loading worker " + program + " could not start (" + why + ")";
+}
+
+std::string workerExitFailure(unsigned long status)
+{
+    if (status == kWorkerNoSandbox) {
+        return "the loading worker could not set up its sandbox";
+    }
+    return "the loading worker ended (status " + std::to_string(status) + ")";
+}
+
+LoadingWorker::LoadingWorker(std::string program, std::function<bool()> whileWaiting)
+    : program_(std::move(program)), whileWaiting_(std::move(whileWaiting))
+{
+    // Started now, so that it is ready by the first request.
+    std::string ignored;
+    start(ignored);
+}
+
+bool LoadingWorker::start(std::string& why)
+{
+    process_ = startWorkerProcess(program_, why);
+    ready_ = false;
+    return process_ != nullptr;
+}
+
+LoadingWorker::~LoadingWorker()
+{
+    bool ignored = false;
+    stopWorkerProcess(process_, false, ignored);
+}
+
+long LoadingWorker::processId() const
+{
+    return process_ ? workerProcessId(*process_) : 0;
+}
+
+// Stops the worker, and gives the failure line's reason: how it had ended,
+// or `otherwise` when it was still running.
+std::string LoadingWorker::stop(const LoadRequest& request, const std::string& otherwise, bool ending)
+{
+    bool overTime = false;
+    const std::string ended = stopWorkerProcess(process_, ending, overTime);
+    return overTime ? overProcessorTime(request) : ended.empty() ? otherwise : ended;
+}
+
+bool LoadingWorker::nearLimits(const LoadLimits& limits)
+{
+    const std::uint64_t memory = workerMemoryBytes(*process_);
+    return workerCpuSeconds(*process_) - cpuBefore_ > kNearLimit * limits.cpuSeconds ||
+           (limits.memoryBytes != 0 && memory > memoryBefore_ &&
+            static_cast<double>(memory - memoryBefore_) > kNearLimit * static_cast<double>(limits.memoryBytes));
+}
+
+LoadReply LoadingWorker::run(const LoadRequest& request)
+{
+    LoadReply cancelledReply;
+    cancelledReply.cancelled = true;
+    if (cancelled_) {
+        return cancelledReply;
+    }
+    LoadReply reply = exchange(request);
+    if (reply.cancelled) {
+        cancelled_ = true;
+        stop(request, "");
+    } else if (!process_ || nearLimits(request.limits) || requestFailed(reply, request.kind)) {
+        // Replaced at once, so that the next request finds one started.
+        stop(request, "");
+        std::string ignored;
+        start(ignored);
+    }
+    return reply;
+}
+
+LoadReply LoadingWorker::exchange(const LoadRequest& request)
+{
+    LoadReply cancelledReply;
+    cancelledReply.cancelled = true;
+    std::string why;
+    if (!process_ && !start(why)) {
+        return failedReply(workerStartFailure(program_, why));
+    }
+    if (request.path.size() > kMaxRequestPathBytes) {
+        return failedReply("a path of " + std::to_string(request.path.size()) + " bytes");
+    }
+    std::size_t got = 0;
+    if (!ready_) {
+        char hello = 0;
+        const WorkerWait started = receiveFromWorker(*process_, &hello, 1, got, after(kWorkerStartSeconds),
+                                                     workerCpuSeconds(*process_) + kWorkerStartSeconds, whileWaiting_);
+        if (started == WorkerWait::Cancelled) {
+            return cancelledReply;
+        }
+        if (started != WorkerWait::Received || got != 1 || hello != kWorkerReady) {
+            return failedReply(stop(request,
+                                    workerStartFailure(program_, "not ready within " + seconds(kWorkerStartSeconds) + " s"),
+                                    started == WorkerWait::Ended));
+        }
+        ready_ = true;
+    }
+    cpuBefore_ = workerCpuSeconds(*process_);
+    memoryBefore_ = workerMemoryBytes(*process_);
+    limitWorkerProcess(*process_, request.limits, cpuBefore_, memoryBefore_);
+    RequestMessage header{request.kind, static_cast<std::uint32_t>(request.path.size()), request.limits.memoryBytes};
+    if (!sendToWorker(*process_, std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + request.path)) {
+        return failedReply(stop(request, "the loading worker took no request", true));
+    }
+
+    ReplyMessage announced{};
+    switch (receiveFromWorker(*process_, &announced, sizeof(announced), got, after(request.limits.wallSeconds),
+                              cpuBefore_ + request.limits.cpuSeconds, whileWaiting_)) {
+    case WorkerWait::Received:
+        break;
+    case WorkerWait::Cancelled:
+        return cancelledReply;
+    case WorkerWait::OverProcessorTime:
+        stop(request, "");
+        return failedReply(overProcessorTime(request));
+    case WorkerWait::TimedOut:
+        return failedReply(stop(request, "took longer than the " + seconds(request.limits.wallSeconds) +
+                                             " s allowed for " + requestKind(request.kind).name));
+    case WorkerWait::Ended:
+        return failedReply(stop(request, "the loading worker ended", true));
+    }
+    LoadReply reply;
+    if (got != sizeof(announced)) {
+        return failedReply(stop(request, "the loading worker sent a malformed message"));
+    }
+    std::shared_ptr<const void> owner;
+    const unsigned char* bytes = takeWorkerReply(*process_, announced, owner, why);
+    if (bytes == nullptr) {
+        return failedReply(stop(request, why));
+    }
+    if (!readReply(request.kind, owner, bytes, announced.size, reply, why)) {
+        return failedReply(stop(request, "the loading worker's reply is malformed (" + why + ")"));
+    }
+    return reply;
+}
