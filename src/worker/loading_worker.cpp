@@ -42,6 +42,12 @@ LoadReply failedReply(std::string why)
     return reply;
 }
 
+// The line a worker that could not start gives each request.
+std::string workerStartFailure(const std::string& program, const std::string& why)
+{
+    return "the loading worker " + program + " could not start (" + why + ")";
+}
+
 bool requestFailed(const LoadReply& reply, LoadKind kind)
 {
     return !reply.failure.empty() || !requestKind(kind).answered(reply);
@@ -53,11 +59,6 @@ Loader workerLoader(std::string program, std::function<bool()> whileWaiting)
 {
     auto worker = std::make_shared<LoadingWorker>(std::move(program), std::move(whileWaiting));
     return {[worker](const LoadRequest& request) { return worker->run(request); }};
-}
-
-std::string workerStartFailure(const std::string& program, const std::string& why)
-{
-    return "the loading worker " + program + " could not start (" + why + ")";
 }
 
 std::string workerExitFailure(unsigned long status)

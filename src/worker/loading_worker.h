@@ -33,8 +33,6 @@ public:
     // nonsense gives a reply with a failure. Never throws.
     LoadReply run(const LoadRequest& request);
 
-    bool cancelled() const { return cancelled_; }
-
     // The worker's process id, 0 while none runs (for tests that kill it).
     long processId() const;
 
@@ -61,6 +59,3 @@ private:
 
 // The desktop's Loader: requests run by a LoadingWorker on `program`.
 Loader workerLoader(std::string program, std::function<bool()> whileWaiting);
-
-// The line a worker that could not start gives each request.
-std::string workerStartFailure(const std::string& program, const std::string& why);
