@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times start-up on real-world inputs put in place of the scene's own files:
 # a 40 MB scan, 4096 px textures, a hostile progressive JPEG, a library with
-# no maps, and single models of 10k, 200k and 2M triangles. The inputs are
+# no maps, single models of 10k, 200k and 2M triangles, and a CAD-shaped
+# file that switches among 10,000 materials before each of 100,000 faces. The inputs are
 # made fresh by build/heavy_inputs (deterministic, never committed) in a
 # scratch copy of data/. For each case it prints the time from start to the
 # first frame written by `capture --offscreen`, the peak resident memory of
@@ -10,7 +11,7 @@
 # alternately with this one so both see the same machine.
 #   tools/bench_loading.sh [--before BUILD_DIR] [--runs N] [CASE...]
 # CASE is one of: shipped pipe-4096 scan-400k jpeg-40000-scans no-maps
-# scale-10k scale-200k scale-2m (default: all). Builds in build/, or in
+# scale-10k scale-200k scale-2m usemtl-100k (default: all). Builds in build/, or in
 # $BUILD_DIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,7 +38,7 @@ if ! [[ $runs =~ ^[1-9][0-9]?$ ]]; then
   echo "bench_loading.sh: --runs takes a count from 1 to 99, not '$runs'" >&2
   exit 2
 fi
-all_cases=(shipped pipe-4096 scan-400k jpeg-40000-scans no-maps scale-10k scale-200k scale-2m)
+all_cases=(shipped pipe-4096 scan-400k jpeg-40000-scans no-maps scale-10k scale-200k scale-2m usemtl-100k)
 [ ${#cases[@]} -gt 0 ] || cases=("${all_cases[@]}")
 for c in "${cases[@]}"; do
   [[ " ${all_cases[*]} " == *" $c "* ]] || { echo "bench_loading.sh: unknown case '$c'" >&2; exit 2; }
@@ -79,6 +80,8 @@ prepare() {
       sed -i 's|pipe_paint_diffuse.png|pipe_paint_diffuse.jpg|' "$models/pipe.mtl" ;;
     no-maps)
       sed -i '/^map_/d' "$models/hallway.mtl" ;;
+    usemtl-100k)
+      "$heavy" material-switches 100000 10000 "$models/slime.obj" ;;
     scale-*)
       local triangles=${1#scale-}
       triangles=${triangles/k/000}

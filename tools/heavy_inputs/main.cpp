@@ -8,6 +8,8 @@
 //   heavy_inputs exporters DIR               one folder per exporter-shaped model
 //   heavy_inputs progressive-jpeg WIDTH HEIGHT SCANS FILE
 //                                            a hostile JPEG, its work growing with SCANS
+//   heavy_inputs material-switches FACES MATERIALS OBJ
+//                                            a usemtl line before every face
 #include "big_textures.h"
 #include "obj_inputs.h"
 #include "progressive_jpeg.h"
@@ -31,12 +33,15 @@ constexpr int kMaxJpegSide = 65535;
 constexpr int kMaxJpegScans = 1'000'000;
 // Ten times the largest scan measured (2M triangles, 211 MB).
 constexpr std::uint64_t kMaxScanTriangles = 20'000'000;
+// A hundred times the CAD-shaped file the loading benchmark uses.
+constexpr std::uint64_t kMaxSwitchedFaces = 10'000'000;
 
 constexpr const char* kUsage =
     "usage: heavy_inputs textures SIZE FILE...\n"
     "       heavy_inputs scan TRIANGLES OBJ [DIFFUSE SPECULAR BUMP]\n"
     "       heavy_inputs exporters DIR\n"
-    "       heavy_inputs progressive-jpeg WIDTH HEIGHT SCANS FILE\n";
+    "       heavy_inputs progressive-jpeg WIDTH HEIGHT SCANS FILE\n"
+    "       heavy_inputs material-switches FACES MATERIALS OBJ\n";
 
 int usage(const char* problem = nullptr)
 {
@@ -100,6 +105,23 @@ int exporters(int argc, char** argv)
     return 0;
 }
 
+int materialSwitches(int argc, char** argv)
+{
+    std::uint64_t faces = 0;
+    std::uint64_t materials = 0;
+    if (argc != 5 || !parseCount<std::uint64_t>(argv[2], 1, kMaxSwitchedFaces, faces) ||
+        !parseCount<std::uint64_t>(argv[3], 1, faces, materials)) {
+        return usage("material-switches takes 1 to 10000000 faces, 1 to that many materials and the OBJ's path");
+    }
+    const std::filesystem::path obj(argv[4]);
+    const WrittenObj written = writeMaterialSwitchesObj(obj.parent_path().string(), obj.stem().string(), faces, materials);
+    if (!std::filesystem::exists(written.path)) {
+        std::fprintf(stderr, "heavy_inputs: cannot write %s\n", argv[4]);
+        return kExitFailure;
+    }
+    return 0;
+}
+
 int jpeg(int argc, char** argv)
 {
     int width = 0;
@@ -136,6 +158,9 @@ int main(int argc, char** argv)
     }
     if (argc >= 2 && std::strcmp(argv[1], "exporters") == 0) {
         return exporters(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "material-switches") == 0) {
+        return materialSwitches(argc, argv);
     }
     if (argc >= 2 && std::strcmp(argv[1], "progressive-jpeg") == 0) {
         return jpeg(argc, argv);

@@ -355,6 +355,23 @@ WrittenObj writeLibraryPerObjectObj(const std::string& directory, std::uint64_t 
         false);
 }
 
+WrittenObj writeMaterialSwitchesObj(const std::string& directory, const std::string& name, std::uint64_t faces,
+                                    std::uint64_t materials)
+{
+    const std::filesystem::path folder = makeFolder(directory);
+    WrittenObj written{(folder / (name + ".obj")).string(), faces};
+    TextFile mtl(folder / (name + ".mtl"));
+    for (std::uint64_t k = 0; k < materials; ++k) {
+        mtl.line("newmtl m%" PRIu64 "\nKd %.3f %.3f %.3f", k, hashUnit(k, 0), hashUnit(k, 1), hashUnit(k, 2));
+    }
+    TextFile obj(written.path);
+    obj.line("mtllib %s.mtl\nv -1 0 0\nv 1 0 0\nv 0 2 0", name.c_str());
+    for (std::uint64_t f = 0; f < faces; ++f) {
+        obj.line("usemtl m%" PRIu64 "\nf 1 2 3", f % materials);
+    }
+    return written;
+}
+
 WrittenObj writeGroundAndStatueObj(const std::string& directory, std::uint64_t statueTriangles)
 {
     const std::filesystem::path folder = makeFolder(directory);

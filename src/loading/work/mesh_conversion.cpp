@@ -3,6 +3,9 @@
 // indices are tolerated instead of trusted.
 #include "loading/work/mesh_conversion.h"
 
+#include <limits>
+#include <map>
+
 namespace {
 
 constexpr unsigned int kTriangleCorners = 3;
@@ -53,6 +56,14 @@ bool isWholeTriangle(const aiFace& face, unsigned int vertexCount)
     }
     return true;
 }
+
+// The meshes of one material, merged.
+struct MaterialGroup {
+    std::vector<Vertex> vertices;
+    std::vector<unsigned int> indices;
+    std::vector<TextureRequest> textures;
+};
+constexpr std::size_t kMaxIndexedVertices = std::numeric_limits<unsigned int>::max();
 
 // One list for the whole walk, so a deep tree is not copied level by level.
 void appendNodeMeshes(const aiNode* node, const aiScene& scene, std::vector<const aiMesh*>& found)
@@ -118,8 +129,9 @@ std::vector<TextureRequest> materialTextureRequests(const aiMaterial* material,
         TextureRequest request;
         // A failed fetch leaves the path empty; loading it then yields the
         // placeholder texture, like any other unreadable file.
-        aiGetMaterialTexture(material, type, i, &request.materialPath, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr);
+        aiString path;
+        aiGetMaterialTexture(material, type, i, &path, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        request.materialPath.assign(path.data, path.length);
         request.samplerUniform = samplerUniform;
         requests.push_back(request);
     }
@@ -168,14 +180,9 @@ void giveFacesWithoutNormalsTheirOwn(std::vector<Vertex>& vertices, const std::v
     }
 }
 
-ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
+std::vector<TextureRequest> meshTextureRequests(const aiMesh& mesh, const aiScene& scene)
 {
-    ConvertedMesh converted;
-    std::vector<Vertex> vertices = convertVertices(mesh);
-    std::vector<unsigned int> indices = convertTriangleIndices(mesh);
-    giveFacesWithoutNormalsTheirOwn(vertices, indices);
-    converted.vertices = std::move(vertices);
-    converted.indices = std::move(indices);
+    std::vector<TextureRequest> textures;
     const aiMaterial* material = meshMaterial(mesh, scene);
     for (const TextureSlot& slot : kTextureSlots) {
         std::vector<TextureRequest> requests =
@@ -187,8 +194,23 @@ ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
             solid.solidColour = fallback;
             requests.push_back(solid);
         }
-        converted.textures.insert(converted.textures.end(), requests.begin(), requests.end());
+        textures.insert(textures.end(), requests.begin(), requests.end());
     }
+    if (textures.size() > kMaxMeshTextures) {
+        textures.resize(kMaxMeshTextures);
+    }
+    return textures;
+}
+
+ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene)
+{
+    ConvertedMesh converted;
+    std::vector<Vertex> vertices = convertVertices(mesh);
+    std::vector<unsigned int> indices = convertTriangleIndices(mesh);
+    giveFacesWithoutNormalsTheirOwn(vertices, indices);
+    converted.vertices = std::move(vertices);
+    converted.indices = std::move(indices);
+    converted.textures = meshTextureRequests(mesh, scene);
     return converted;
 }
 
@@ -201,9 +223,39 @@ std::vector<const aiMesh*> nodeMeshes(const aiNode* node, const aiScene& scene)
 
 std::vector<ConvertedMesh> convertSceneMeshes(const aiScene& scene)
 {
+    const std::vector<const aiMesh*> found = nodeMeshes(scene.mRootNode, scene);
     std::vector<ConvertedMesh> meshes;
-    for (const aiMesh* mesh : nodeMeshes(scene.mRootNode, scene)) {
-        meshes.push_back(convertSceneMesh(*mesh, scene));
+    if (found.size() <= kMergeAboveMeshes) {
+        for (const aiMesh* mesh : found) {
+            meshes.push_back(convertSceneMesh(*mesh, scene));
+        }
+        return meshes;
+    }
+    // Each mesh is converted on its own (so normals are made per mesh, as
+    // for a model that is not merged) and appended to its material's.
+    std::vector<MaterialGroup> groups;
+    std::map<const aiMaterial*, std::size_t> groupOfMaterial;
+    for (const aiMesh* mesh : found) {
+        std::vector<Vertex> vertices = convertVertices(*mesh);
+        std::vector<unsigned int> indices = convertTriangleIndices(*mesh);
+        giveFacesWithoutNormalsTheirOwn(vertices, indices);
+        const aiMaterial* material = meshMaterial(*mesh, scene);
+        auto known = groupOfMaterial.find(material);
+        // A group's indices are 32-bit: one that would pass them starts anew.
+        if (known == groupOfMaterial.end() ||
+            groups[known->second].vertices.size() + vertices.size() > kMaxIndexedVertices) {
+            known = groupOfMaterial.insert_or_assign(material, groups.size()).first;
+            groups.push_back({{}, {}, meshTextureRequests(*mesh, scene)});
+        }
+        MaterialGroup& group = groups[known->second];
+        const auto offset = static_cast<unsigned int>(group.vertices.size());
+        group.vertices.insert(group.vertices.end(), vertices.begin(), vertices.end());
+        for (const unsigned int index : indices) {
+            group.indices.push_back(index + offset);
+        }
+    }
+    for (MaterialGroup& group : groups) {
+        meshes.push_back({std::move(group.vertices), std::move(group.indices), std::move(group.textures)});
     }
     return meshes;
 }

@@ -16,13 +16,32 @@
 #include <string>
 #include <vector>
 
+// The longest texture path the import library gives (its string type's
+// capacity, less the terminating NUL).
+inline constexpr std::size_t kMaxMaterialPathBytes = MAXLEN - 1;
+
+// A model whose node tree names more meshes than this has the meshes that
+// share a material merged into one: CAD exporters switch material at every
+// face, and each mesh costs the viewer a draw per pass and its own records
+// and GL objects. Every model a person would draw mesh by mesh has far
+// fewer, and keeps its meshes as the file has them.
+inline constexpr std::size_t kMergeAboveMeshes = 256;
+// More meshes than this, even after merging (as many materials), and a
+// model is refused: no real file has them, and each costs the viewer a draw.
+inline constexpr std::size_t kMaxModelMeshes = 65536;
+// The textures one mesh binds, one unit each: more than the units GL
+// promises a fragment shader. An OBJ material names at most one per slot.
+inline constexpr std::size_t kMaxMeshTextures = 16;
+
 // One texel's red, green and blue.
 using Texel = std::array<unsigned char, 3>;
 
 // A texture a material asks for, not yet loaded: the image file it names or,
 // for a slot it gives no map, one texel of the material's own colour.
 struct TextureRequest {
-    aiString materialPath;
+    // Every byte the material gives, at most the import library's
+    // 1023 (kMaxMaterialPathBytes).
+    std::string materialPath;
     std::string samplerUniform;
     // Set instead of a path for a slot without a map.
     std::optional<Texel> solidColour;
@@ -91,8 +110,12 @@ const aiMaterial* meshMaterial(const aiMesh& mesh, const aiScene& scene);
 // which would light them as black.
 void giveFacesWithoutNormalsTheirOwn(std::vector<Vertex>& vertices, const std::vector<unsigned int>& indices);
 
-// Requests in slot order: each slot's maps, or its fallback texel when the
-// material gives it none; corners without normals get their face's.
+// What `mesh`'s material asks for, in slot order: each slot's maps, or its
+// fallback texel when the material gives it none; at most kMaxMeshTextures.
+std::vector<TextureRequest> meshTextureRequests(const aiMesh& mesh, const aiScene& scene);
+
+// The mesh with its texture requests; corners without normals get their
+// face's.
 ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene);
 
 // Every mesh that `node` and its descendants name, depth first and node
@@ -101,6 +124,7 @@ ConvertedMesh convertSceneMesh(const aiMesh& mesh, const aiScene& scene);
 std::vector<const aiMesh*> nodeMeshes(const aiNode* node, const aiScene& scene);
 
 // The whole scene as a model draws it: every mesh its node tree names, in
-// that order, converted. The one conversion the model, the fuzzer and the
-// import benchmark all run.
+// that order, converted; past kMergeAboveMeshes, one mesh per material
+// instead, in the order the materials are first met. The one conversion the
+// model, the fuzzer and the import benchmark all run.
 std::vector<ConvertedMesh> convertSceneMeshes(const aiScene& scene);

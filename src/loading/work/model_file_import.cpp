@@ -31,6 +31,13 @@ ImportedModelFile importModelFile(const std::string& path)
             return file;
         }
         file.meshes = convertSceneMeshes(*scene);
+        if (file.meshes.size() > kMaxModelMeshes) {
+            const std::size_t count = file.meshes.size();
+            file = ImportedModelFile{};
+            file.error = path + ": " + std::to_string(count) + " meshes after merging those of one material, more than the " +
+                         std::to_string(kMaxModelMeshes) + " one model may have";
+            return file;
+        }
         if (!hasTriangles(file.meshes)) {
             file = ImportedModelFile{};
             file.error = path + ": no triangles to draw";
