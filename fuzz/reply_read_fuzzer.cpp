@@ -4,7 +4,9 @@
 // is refused must say why and leave nothing behind; one that is accepted is
 // walked the way the upload and the draw use it, every vertex, index and
 // pixel, so that AddressSanitizer sees each read against the bytes there
-// are. Either way a read past the input is a finding.
+// are. Either way a read past the input is a finding, and so is a reply
+// whose records pass the allowance the reader was given.
+#include "loading/load_budget.h"
 #include "loading/request/reply_format.h"
 #include "loading/work/image_limits.h"
 
@@ -40,7 +42,13 @@ void walkModel(const ImportedModelFile& model, volatile unsigned char& sink)
     if (model.imported == model.meshes.empty()) {
         fail(model.imported ? "an import without meshes" : "meshes without an import");
     }
+    if (model.meshes.size() > kMaxModelMeshes) {
+        fail("more meshes than a model may have");
+    }
     for (const ConvertedMesh& mesh : model.meshes) {
+        if (mesh.textures.size() > kMaxMeshTextures) {
+            fail("more textures than a mesh may bind");
+        }
         touch(mesh.vertices.data(), mesh.vertices.size() * sizeof(Vertex), sink);
         if (mesh.indices.size() % 3 != 0) {
             fail("indices that are not whole triangles");
@@ -53,11 +61,11 @@ void walkModel(const ImportedModelFile& model, volatile unsigned char& sink)
             touch(&mesh.vertices[index], sizeof(Vertex), sink);
         }
         for (const TextureRequest& request : mesh.textures) {
-            if (request.solidColour.has_value() == (request.materialPath.length != 0) ||
-                request.materialPath.length >= MAXLEN) {
+            if (request.solidColour.has_value() == !request.materialPath.empty() ||
+                request.materialPath.size() > kMaxMaterialPathBytes) {
                 fail("a texture request that names no file, or two things");
             }
-            touch(request.materialPath.data, request.materialPath.length, sink);
+            touch(request.materialPath.data(), request.materialPath.size(), sink);
         }
     }
 }
@@ -97,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         LoadReply reply;
         std::string why;
-        if (!readReply(kind, bytes, bytes.get(), size, reply, why)) {
+        if (!readReply(kind, kRequestMemoryFloor, bytes, bytes.get(), size, reply, why)) {
             if (why.empty()) {
                 fail("refused without a reason");
             }

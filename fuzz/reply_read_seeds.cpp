@@ -52,7 +52,7 @@ int main(int argc, char** argv)
     textured.model.directory = "models";
     ConvertedMesh painted = triangle(0.0f);
     TextureRequest file;
-    file.materialPath.Set("wall.png");
+    file.materialPath = "wall.png";
     file.samplerUniform = "material.diffuse";
     TextureRequest solid;
     solid.solidColour = Texel{kGrey, kGrey, kGrey};

@@ -11,6 +11,14 @@ std::string memoryLimitFailure(LoadKind kind, std::uint64_t bytes)
            requestKind(kind).name;
 }
 
+LoadReply memoryLimitReply(LoadKind kind, std::uint64_t bytes)
+{
+    LoadReply reply;
+    reply.failure = memoryLimitFailure(kind, bytes);
+    reply.overMemoryLimit = true;
+    return reply;
+}
+
 LoadReply runLoadRequest(const LoadRequest& request)
 {
     const RequestKind& kind = requestKind(request.kind);
@@ -18,14 +26,12 @@ LoadReply runLoadRequest(const LoadRequest& request)
     beginCountedRequest(request.limits.memoryBytes);
     const auto start = std::chrono::steady_clock::now();
     kind.run(request.path, reply);
-    reply.decodeMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     // Whatever the import or decoder made of an allocation it was refused,
     // the reason it failed is the limit.
     if (!kind.answered(reply) && countedRequestRanOut()) {
-        reply.model = ImportedModelFile{};
-        reply.image = DecodedImage{};
-        reply.failure = memoryLimitFailure(request.kind, request.limits.memoryBytes);
+        reply = memoryLimitReply(request.kind, request.limits.memoryBytes);
     }
+    reply.decodeMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     beginCountedRequest(0);
     return reply;
 }

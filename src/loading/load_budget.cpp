@@ -1,5 +1,6 @@
 #include "loading/load_budget.h"
 
+#include "loading/loader.h"
 #include "loading/request/request_kinds.h"
 
 #include <algorithm>
@@ -15,10 +16,6 @@
 
 namespace {
 
-constexpr std::uint64_t kDriverCopies = 2;  // the viewer's list and the driver's buffer
-constexpr std::uint64_t kDriverTexelBytes = 4;
-constexpr std::uint64_t kMipmapNumerator = 4;  // a full chain adds a third
-constexpr std::uint64_t kMipmapDenominator = 3;
 // /proc/meminfo counts in these.
 [[maybe_unused]] constexpr std::uint64_t kKibibyte = 1024;
 
@@ -54,15 +51,16 @@ std::uint64_t availableMemoryBytes()
 #endif
 }
 
-std::uint64_t keptMeshBytes(std::uint64_t vertexBytes, std::uint64_t indexBytes)
+std::uint64_t SceneMemoryBudget::left() const
 {
-    return (vertexBytes + indexBytes) * kDriverCopies;
+    const std::uint64_t claimed = kept_ + kMemoryMargin;
+    return available_ > claimed ? available_ - claimed : 0;
 }
 
-std::uint64_t keptTextureBytes(int width, int height)
+std::string SceneMemoryBudget::accounts() const
 {
-    const auto texels = static_cast<std::uint64_t>(std::max(width, 0)) * static_cast<std::uint64_t>(std::max(height, 0));
-    return texels * kDriverTexelBytes * kMipmapNumerator / kMipmapDenominator;
+    return "(of " + mebibytes(available_) + " available at start-up, " + mebibytes(kept_) + " kept, " +
+           mebibytes(kMemoryMargin) + " spared for the system)";
 }
 
 std::uint64_t SceneMemoryBudget::requestMemory(LoadKind kind, std::uint64_t limit, std::string& why) const
@@ -70,14 +68,19 @@ std::uint64_t SceneMemoryBudget::requestMemory(LoadKind kind, std::uint64_t limi
     if (available_ == 0) {
         return limit;
     }
-    const std::uint64_t claimed = kept_ + kMemoryMargin;
-    const std::uint64_t left = available_ > claimed ? available_ - claimed : 0;
-    if (left < kRequestMemoryFloor) {
-        why = "not loaded: the scene's memory budget has " + mebibytes(left) + " left (of " +
-              mebibytes(available_) + " available at start-up, " + mebibytes(kept_) + " kept, " +
-              mebibytes(kMemoryMargin) + " spared for the system), under the " + mebibytes(kRequestMemoryFloor) +
-              " " + requestKind(kind).name + " needs";
+    if (left() < kRequestMemoryFloor) {
+        why = "not loaded: the scene's memory budget has " + mebibytes(left()) + " left " + accounts() +
+              ", under the " + mebibytes(kRequestMemoryFloor) + " " + requestKind(kind).name + " needs";
         return 0;
     }
-    return std::min(limit, left);
+    return std::min(limit, left());
+}
+
+std::string SceneMemoryBudget::shortOfMemory(LoadKind kind, std::uint64_t given) const
+{
+    if (available_ == 0 || given >= requestKind(kind).limits.memoryBytes) {
+        return memoryLimitFailure(kind, given);
+    }
+    return "not loaded: " + std::string(requestKind(kind).name) + " needed more than the " + mebibytes(given) +
+           " the scene's memory budget had left " + accounts();
 }

@@ -6,6 +6,7 @@
 // for all the images of one model.
 #pragma once
 
+#include "loading/kept_memory.h"
 #include "loading/request/load_request.h"
 
 #include <cstdint>
@@ -30,13 +31,6 @@ constexpr std::uint64_t kMemoryMargin = std::uint64_t{512} * kMebibyte;
 // given less would most likely fail on its way, so it is refused up front.
 constexpr std::uint64_t kRequestMemoryFloor = std::uint64_t{64} * kMebibyte;
 
-// What keeping a mesh costs: its vertices and indices held by the viewer,
-// and the driver's copy (system memory on a software renderer).
-std::uint64_t keptMeshBytes(std::uint64_t vertexBytes, std::uint64_t indexBytes);
-// What keeping a texture costs: its texels as the driver stores them
-// (four bytes each), with a third more for the mipmaps.
-std::uint64_t keptTextureBytes(int width, int height);
-
 // All the image decodes of one model may take, in wall-clock time: a model
 // naming a thousand slow images still loads (with placeholders) within it.
 inline constexpr double kModelImageSeconds = 120.0;
@@ -53,8 +47,16 @@ public:
     // The memory a `kind` request may take, within its kind's `limit`; 0,
     // with `why` set, when what is left is under kRequestMemoryFloor.
     std::uint64_t requestMemory(LoadKind kind, std::uint64_t limit, std::string& why) const;
+    // The line for a `kind` request that needed more than the `given` bytes
+    // requestMemory gave it: the budget's, when it gave less than the
+    // kind's own limit; otherwise the limit's.
+    std::string shortOfMemory(LoadKind kind, std::uint64_t given) const;
 
 private:
+    std::uint64_t left() const;
+    // How the budget stands, for its lines.
+    std::string accounts() const;
+
     std::uint64_t available_;
     std::uint64_t kept_ = 0;
 };

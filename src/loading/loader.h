@@ -34,3 +34,5 @@ LoadReply runLoadRequest(const LoadRequest& request);
 
 // The failure text of a request that ran out of its `bytes` of memory.
 std::string memoryLimitFailure(LoadKind kind, std::uint64_t bytes);
+// The reply to such a request.
+LoadReply memoryLimitReply(LoadKind kind, std::uint64_t bytes);

@@ -99,7 +99,10 @@ const LoadedModel& LoadCache::model(const std::string& path)
     ImportedModelFile& file = reply.model;
     if (limits.memoryBytes == 0 || !reply.failure.empty()) {
         file = ImportedModelFile{};
-        file.error = path + ": " + (limits.memoryBytes == 0 ? refusal : reply.failure);
+        file.error = path + ": " + (limits.memoryBytes == 0 ? refusal
+                                    : reply.overMemoryLimit
+                                        ? budget_.shortOfMemory(LoadKind::Model, limits.memoryBytes)
+                                        : reply.failure);
     }
     imageSecondsLeft_ = kModelImageSeconds;
 
@@ -120,7 +123,7 @@ const LoadedModel& LoadCache::model(const std::string& path)
                 loaded.fileTextures.push_back(textures.back());
             }
         }
-        budget_.keep(keptMeshBytes(mesh.vertices.size() * sizeof(Vertex), mesh.indices.size() * sizeof(unsigned int)));
+        budget_.keep(keptMeshCost(mesh));
         loaded.meshes.emplace_back(std::move(mesh.vertices), std::move(mesh.indices), std::move(textures),
                                    [this] { pollIfDue(); });
         pollIfDue();
@@ -134,7 +137,7 @@ MeshTexture LoadCache::texture(const TextureRequest& request, const std::string&
     texture.samplerUniform = request.samplerUniform;
     texture.materialPath = request.materialPath;
     texture.textureName = request.solidColour ? solidTexture(*request.solidColour)
-                                              : imageTexture(resolveTexturePath(request.materialPath.C_Str(), directory));
+                                              : imageTexture(resolveTexturePath(request.materialPath, directory));
     return texture;
 }
 
@@ -184,7 +187,8 @@ DecodedImage LoadCache::decodeImage(const std::string& path)
     }
     if (!reply.failure.empty()) {
         reply.image = DecodedImage{};
-        reply.image.failure = reply.failure;
+        reply.image.failure =
+            reply.overMemoryLimit ? budget_.shortOfMemory(LoadKind::Image, limits.memoryBytes) : reply.failure;
     }
     return std::move(reply.image);
 }
@@ -194,5 +198,6 @@ GLuint LoadCache::solidTexture(const Texel& colour)
     if (const auto known = solids_.find(colour); known != solids_.end()) {
         return known->second;
     }
+    budget_.keep(keptTextureBytes(kSolidSize, kSolidSize));
     return solids_.emplace(colour, uploadTexture2D(solidImage(colour))).first->second;
 }

@@ -3,15 +3,15 @@
 #pragma once
 
 #include <GL/glew.h>
-#include <assimp/types.h>
-
 #include <string>
 
 struct MeshTexture {
     GLuint textureName = 0;
     // Used verbatim as the sampler uniform's name ("material.diffuse", ...).
     std::string samplerUniform;
-    // Kept in the import library's own string form: the model's texture cache
-    // compares it byte for byte with the paths that later materials give.
-    aiString materialPath;
+    // As the material gives it, every byte: the model's texture cache
+    // compares it with the paths that later materials give. An ordinary
+    // string, not the import library's 1 KiB fixed buffer, as a model may
+    // hold tens of thousands of these.
+    std::string materialPath;
 };

@@ -29,16 +29,23 @@ bool sendReply(const LoadReply& reply, LoadKind kind)
 {
     const std::size_t size = replySize(reply, kind);
     const int memory = memfd_create("vorlune-reply", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (memory < 0 || ftruncate(memory, static_cast<off_t>(size)) != 0) {
+    if (memory < 0) {
         return false;
     }
-    void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
+    // Past the request's file-size limit this fails (the signal it would
+    // raise is ignored), and the caller sends a small reply instead: the
+    // memory file must not outlive a failed attempt.
+    void* mapped = ftruncate(memory, static_cast<off_t>(size)) != 0
+                       ? MAP_FAILED
+                       : mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
     if (mapped == MAP_FAILED) {
+        close(memory);
         return false;
     }
     writeReply(reply, kind, static_cast<unsigned char*>(mapped));
     munmap(mapped, size);
     if (fcntl(memory, F_ADD_SEALS, F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) != 0) {
+        close(memory);
         return false;
     }
     ReplyMessage message{size, 0};

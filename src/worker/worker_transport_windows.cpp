@@ -74,6 +74,8 @@ bool sendReply(const LoadReply& reply, LoadKind kind)
     }
     void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(size));
     if (view == nullptr) {
+        // The caller sends a small reply instead: this one must not linger.
+        CloseHandle(mapping);
         return false;
     }
     writeReply(reply, kind, static_cast<unsigned char*>(view));

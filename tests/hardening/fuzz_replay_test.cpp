@@ -54,8 +54,8 @@ TEST_F(FuzzReplay, MaterialLibraryAfterTheSeparatorIsWhatMtllibReads)
         const std::vector<TextureRequest>& textures = reply.model.meshes[0].textures;
         // The flat normal stands in for the bump map the material lacks.
         ASSERT_EQ(textures.size(), 3u) << name;
-        EXPECT_STREQ(textures[0].materialPath.C_Str(), "paint.png") << name;
-        EXPECT_STREQ(textures[1].materialPath.C_Str(), "shine.png") << name;
+        EXPECT_EQ(textures[0].materialPath, "paint.png") << name;
+        EXPECT_EQ(textures[1].materialPath, "shine.png") << name;
         EXPECT_TRUE(textures[2].solidColour.has_value()) << name;
         EXPECT_EQ(reply.model.meshes[0].indices.copy(), (std::vector<unsigned int>{0, 1, 2})) << name;
     }
@@ -98,7 +98,7 @@ TEST_F(FuzzReplay, EveryReplySeedIsReadWholeAsTheReplyItIs)
         for (const LoadKind kind : {LoadKind::Model, LoadKind::Image}) {
             LoadReply reply;
             std::string why;
-            accepted += readReply(kind, bytes, reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size(),
+            accepted += readReply(kind, 0, bytes, reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size(),
                                   reply, why);
         }
         EXPECT_EQ(accepted, 1) << file.filename();

@@ -81,7 +81,7 @@ TEST(MaterialLibraryGuard, TextureStatementBeforeAnyMaterialNoLongerCrashesTheIm
     ASSERT_EQ(cut.model.meshes.size(), 1u);
     // late.png, then the texels that stand in for the maps it lacks.
     ASSERT_EQ(cut.model.meshes[0].textures.size(), 3u);
-    EXPECT_STREQ(cut.model.meshes[0].textures[0].materialPath.C_Str(), "late.png");
+    EXPECT_EQ(cut.model.meshes[0].textures[0].materialPath, "late.png");
 }
 
 }  // namespace

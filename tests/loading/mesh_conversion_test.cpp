@@ -1,6 +1,7 @@
 // Conversion of imported meshes without a GL context: OBJ fixtures read
 // through the import library as the model reads them, plus hand-built scenes
 // for the malformed input a file cannot express.
+#include "loading/kept_memory.h"
 #include "loading/work/assimp_import.h"
 #include "loading/work/mesh_conversion.h"
 #include "support/temp_dir.h"
@@ -100,7 +101,7 @@ TEST(MeshConversion, TexturesAreRequestedInSlotOrderWhateverTheMaterialOrder)
         {"ambient.png", "material.height"},
     };
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(converted.textures[i].materialPath.C_Str(), expected[i].first);
+        EXPECT_EQ(converted.textures[i].materialPath, expected[i].first);
         EXPECT_EQ(converted.textures[i].samplerUniform, expected[i].second);
     }
 }
@@ -183,6 +184,43 @@ TEST(SceneImport, DirectoryIsThePathBeforeItsLastSlashOrTheWholePath)
     EXPECT_EQ(modelDirectory("data/models/hallway.obj"), "data/models");
     EXPECT_EQ(modelDirectory("hallway.obj"), "hallway.obj");
     EXPECT_EQ(modelDirectory("/hallway.obj"), "");
+}
+
+// A CAD-shaped file that switches material before every face: past the
+// merging threshold its meshes are merged per material, each keeping its
+// triangles whole, and the budget counts every mesh's records.
+TEST(MeshConversion, ManyMeshesAreMergedPerMaterialAndEachCountsAgainstTheBudget)
+{
+    constexpr std::size_t kMaterials = 300;
+    constexpr std::size_t kFaces = 1200;
+    std::string obj = "mtllib model.mtl\n";
+    std::string mtl;
+    for (std::size_t m = 0; m < kMaterials; ++m) {
+        mtl += "newmtl m" + std::to_string(m) + "\nKd 0.5 0.5 0.5\n";
+    }
+    for (std::size_t f = 0; f < kFaces; ++f) {
+        obj += "v " + std::to_string(f) + " 0 0\nv " + std::to_string(f) + " 1 0\nv " + std::to_string(f) + " 0 1\n";
+        obj += "usemtl m" + std::to_string(f % kMaterials) + "\nf -3 -2 -1\n";
+    }
+    TempDir dir;
+    ImportedObj cad(dir, obj, mtl);
+    ASSERT_FALSE(importFailed(cad.scene));
+    ASSERT_GT(nodeMeshes(cad.scene->mRootNode, *cad.scene).size(), kMergeAboveMeshes);
+
+    const std::vector<ConvertedMesh> meshes = convertSceneMeshes(*cad.scene);
+    ASSERT_EQ(meshes.size(), kMaterials);
+    std::uint64_t kept = 0;
+    for (std::size_t m = 0; m < meshes.size(); ++m) {
+        const ConvertedMesh& mesh = meshes[m];
+        ASSERT_EQ(mesh.indices.size(), 3 * kFaces / kMaterials);
+        // Material m's faces are m, m + 300, ...: each corner its own face's.
+        for (std::size_t i = 0; i < mesh.indices.size(); ++i) {
+            ASSERT_LT(mesh.indices[i], mesh.vertices.size());
+            EXPECT_EQ(mesh.vertices[mesh.indices[i]].position.x, static_cast<float>(m + i / 3 * kMaterials));
+        }
+        kept += keptMeshCost(mesh);
+    }
+    EXPECT_GE(kept, kMaterials * (kKeptMeshRecordBytes + 3 * kKeptTextureRecordBytes));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ Vertex vertexAt(float x, float y)
 
 MeshTexture textureFor(GLuint name, const char* sampler)
 {
-    return MeshTexture{name, sampler, aiString(std::string("t.png"))};
+    return MeshTexture{name, sampler, "t.png"};
 }
 
 class MeshGL : public testing::Test {

@@ -146,7 +146,7 @@ TEST_F(TextureLoading, ImageLargerThanTheDriverTakesGivesThePlaceholderAndSaysWh
 TEST_F(TextureLoading, PlaceholderIsCompleteSoDrawsSampleMagenta)
 {
     GLuint texture = loadTexture2D("missing.png", dir.path);
-    MeshTexture diffuse{texture, "material.diffuse", aiString(std::string("missing.png"))};
+    MeshTexture diffuse{texture, "material.diffuse", "missing.png"};
     Mesh mesh = probes::screenCoveringMesh({diffuse});
     ShaderProgram program = probes::buildProbeProgram(dir, "texture(material.diffuse, uv)");
 

@@ -61,6 +61,9 @@ struct LoadReply {
     std::string failure;
     // The request was given up because the viewer is closing: no failure.
     bool cancelled = false;
+    // The failure is that it needed more than its memory limit (which the
+    // scene's budget may have cut), whatever the failure says.
+    bool overMemoryLimit = false;
     // For a model request.
     ImportedModelFile model;
     // For an image request.

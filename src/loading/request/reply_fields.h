@@ -14,6 +14,9 @@
 #include <utility>
 
 inline constexpr std::size_t kReplyFieldAlignment = 8;
+// The longest free text a reply holds (a failure, an import error, a
+// folder): paths of a request's length, and a sentence.
+inline constexpr std::size_t kMaxReplyTextBytes = std::size_t{1} << 17;
 
 inline std::size_t alignedReplyField(std::size_t at)
 {
@@ -21,10 +24,15 @@ inline std::size_t alignedReplyField(std::size_t at)
 }
 
 // Writes through `out`, or only counts when it is null, so one walk of the
-// reply gives both its size and its bytes.
+// reply gives both its size and its bytes, and what reading it will cost
+// the viewer beyond them (its records: charge).
 class ReplyWriter {
 public:
     explicit ReplyWriter(unsigned char* out) : out_(out) {}
+
+    // What the reader will be charged for the record written next.
+    void charge(std::uint64_t bytes) { charged_ += bytes; }
+    std::uint64_t charged() const { return charged_; }
 
     void bytes(const void* from, std::size_t size)
     {
@@ -55,13 +63,34 @@ public:
 private:
     unsigned char* out_;
     std::size_t at_ = 0;
+    std::uint64_t charged_ = 0;
 };
 
 // Reads the reply's fields in order; the first field that does not fit, or
-// does not make sense, stops it with a reason.
+// does not make sense, stops it with a reason. What reading costs the
+// viewer is charged against an allowance before it is spent, so that a
+// reply which names a million meshes in a few bytes fails instead of
+// growing the viewer.
 class ReplyReader {
 public:
-    ReplyReader(const unsigned char* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
+    // `allowance`: the bytes the reply may cost the viewer in all, its own
+    // included; 0 for no limit beyond the checks.
+    ReplyReader(const unsigned char* bytes, std::size_t size, std::uint64_t allowance = 0)
+        : bytes_(bytes), size_(size), allowance_(allowance)
+    {
+        charge(size, "the reply");
+    }
+
+    // Counts `bytes` that reading the next record will cost; fails when
+    // that passes the allowance.
+    void charge(std::uint64_t bytes, const char* what)
+    {
+        charged_ += bytes;
+        if (allowance_ != 0 && charged_ > allowance_) {
+            fail(std::string(what) + " would take the reply past the " + std::to_string(allowance_ >> 20) +
+                 " MiB allowed for it");
+        }
+    }
 
     bool failed() const { return !why_.empty(); }
     const std::string& why() const { return why_; }
@@ -95,9 +124,14 @@ public:
         }
         return v;
     }
-    std::string text(const char* what)
+    // At most `longest` bytes, checked before anything is copied.
+    std::string text(const char* what, std::size_t longest)
     {
         const auto count = value<std::uint64_t>(what);
+        if (!failed() && count > longest) {
+            fail(std::string(what) + " of " + std::to_string(count) + " bytes, more than the " +
+                 std::to_string(longest) + " it may have");
+        }
         const unsigned char* here = take(count, what);
         return here == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(here), count);
     }
@@ -118,6 +152,8 @@ public:
 private:
     const unsigned char* bytes_;
     std::size_t size_;
+    std::uint64_t allowance_;
+    std::uint64_t charged_ = 0;
     std::size_t at_ = 0;
     std::string why_;
 };

@@ -5,6 +5,7 @@
 // its failure and its rows. Everything read is checked as it is read.
 #include "loading/request/request_kinds.h"
 
+#include "loading/kept_memory.h"
 #include "loading/request/reply_fields.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr std::size_t kRgbBytesPerPixel = 3;
+constexpr std::size_t kLongestSamplerBytes = 32;
 
 struct TextureRecord {
     std::uint32_t solid;
@@ -36,16 +38,19 @@ void writeModel(const LoadReply& reply, ReplyWriter& w)
     w.text(model.directory);
     w.value(static_cast<std::uint64_t>(model.meshes.size()));
     for (const ConvertedMesh& mesh : model.meshes) {
+        w.charge(kKeptMeshRecordBytes);
         w.list(mesh.vertices.data(), mesh.vertices.size());
         w.list(mesh.indices.data(), mesh.indices.size());
+        w.charge(mesh.vertices.size() * sizeof(Vertex) + mesh.indices.size() * sizeof(unsigned int));
         w.value(static_cast<std::uint64_t>(mesh.textures.size()));
         for (const TextureRequest& request : mesh.textures) {
+            w.charge(keptTextureRecordBytes(request.materialPath));
             TextureRecord record{request.solidColour.has_value(), {0, 0, 0}};
             if (request.solidColour) {
                 std::copy(request.solidColour->begin(), request.solidColour->end(), record.colour);
             }
             w.value(record);
-            w.text(std::string_view(request.materialPath.data, request.materialPath.length));
+            w.text(request.materialPath);
             w.text(request.samplerUniform);
         }
     }
@@ -59,6 +64,7 @@ bool knownSampler(const std::string& name)
 
 void readMesh(ReplyReader& r, const std::shared_ptr<const void>& owner, ConvertedMesh& mesh)
 {
+    r.charge(kKeptMeshRecordBytes, "a mesh");
     std::uint64_t vertexCount = 0;
     const Vertex* vertices = r.list<Vertex>(vertexCount, "a mesh's vertices");
     std::uint64_t indexCount = 0;
@@ -77,26 +83,31 @@ void readMesh(ReplyReader& r, const std::shared_ptr<const void>& owner, Converte
             return;
         }
     }
+    r.charge(vertexCount * sizeof(Vertex) + indexCount * sizeof(unsigned int), "a mesh's copy in the driver");
     mesh.vertices = SharedList<Vertex>(vertices, vertexCount, owner);
     mesh.indices = SharedList<unsigned int>(indices, indexCount, owner);
     const auto textureCount = r.value<std::uint64_t>("a mesh's texture count");
+    if (textureCount > kMaxMeshTextures) {
+        r.fail("a mesh with " + std::to_string(textureCount) + " textures, more than the " +
+               std::to_string(kMaxMeshTextures) + " one mesh may bind");
+    }
     for (std::uint64_t t = 0; t < textureCount && !r.failed(); ++t) {
         const auto record = r.value<TextureRecord>("a texture request");
-        const std::string path = r.text("a texture path");
+        const std::string path = r.text("a texture path", kMaxMaterialPathBytes);
         TextureRequest request;
-        request.samplerUniform = r.text("a sampler name");
+        request.samplerUniform = r.text("a sampler name", kLongestSamplerBytes);
+        r.charge(keptTextureRecordBytes(path), "a texture request");
         if (r.failed()) {
             return;
         }
-        if (record.solid > 1 || (record.solid == 0) == path.empty() || path.size() >= MAXLEN ||
-            !knownSampler(request.samplerUniform)) {
+        if (record.solid > 1 || (record.solid == 0) == path.empty() || !knownSampler(request.samplerUniform)) {
             r.fail("a texture request that names no file, or no known sampler");
             return;
         }
         if (record.solid == 1) {
             request.solidColour = Texel{record.colour[0], record.colour[1], record.colour[2]};
         } else {
-            request.materialPath.Set(path);
+            request.materialPath = path;
         }
         mesh.textures.push_back(std::move(request));
     }
@@ -106,11 +117,15 @@ void readModel(ReplyReader& r, const std::shared_ptr<const void>& owner, LoadRep
 {
     ImportedModelFile& model = reply.model;
     const auto imported = r.value<std::uint32_t>("the import flag");
-    model.error = r.text("the import error");
-    model.directory = r.text("the model's folder");
+    model.error = r.text("the import error", kMaxReplyTextBytes);
+    model.directory = r.text("the model's folder", kMaxReplyTextBytes);
     const auto meshCount = r.value<std::uint64_t>("the mesh count");
     if (imported > 1) {
         r.fail("an import flag of " + std::to_string(imported));
+    }
+    if (meshCount > kMaxModelMeshes) {
+        r.fail(std::to_string(meshCount) + " meshes, more than the " + std::to_string(kMaxModelMeshes) +
+               " one model may have");
     }
     model.imported = imported == 1;
     for (std::uint64_t m = 0; m < meshCount && !r.failed(); ++m) {
@@ -147,7 +162,7 @@ void readImage(ReplyReader& r, const std::shared_ptr<const void>& owner, LoadRep
     DecodedImage& image = reply.image;
     const auto width = r.value<std::int32_t>("the image width");
     const auto height = r.value<std::int32_t>("the image height");
-    image.failure = r.text("the image failure");
+    image.failure = r.text("the image failure", kMaxReplyTextBytes);
     std::uint64_t pixelBytes = 0;
     const unsigned char* pixels = r.list<unsigned char>(pixelBytes, "the pixels");
     if (r.failed()) {

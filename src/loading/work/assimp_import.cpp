@@ -34,7 +34,7 @@ std::string sceneRefusal(const aiScene& scene)
     for (const aiMaterial* material : materials) {
         for (const TextureSlot& slot : kTextureSlots) {
             for (const TextureRequest& request : materialTextureRequests(material, slot.type, slot.samplerUniform)) {
-                paths.emplace(request.materialPath.data, request.materialPath.length);
+                paths.insert(request.materialPath);
             }
         }
     }

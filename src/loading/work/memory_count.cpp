@@ -64,6 +64,11 @@ void beginCountedRequest(std::uint64_t bytes)
     ranOut.store(false);
 }
 
+std::uint64_t countedBytes()
+{
+    return live.load();
+}
+
 bool countedRequestRanOut()
 {
     return ranOut.load();

@@ -12,6 +12,9 @@
 // once (0: no limit).
 void beginCountedRequest(std::uint64_t bytes);
 
+// The bytes counted as held now, by this request and what came before it.
+std::uint64_t countedBytes();
+
 // Whether a request's allocation was refused since it began, by the limit
 // or by the system.
 bool countedRequestRanOut();
