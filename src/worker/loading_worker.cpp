@@ -12,8 +12,9 @@ namespace {
 // A request that used this share of a limit leaves a worker too close to
 // it for the next one, whose limit is set on top of what it holds.
 constexpr double kNearLimit = 0.8;
-// Starting takes milliseconds; this is for a machine stalled by swapping.
-constexpr double kWorkerStartSeconds = 30.0;
+// Next to no processor time: what a worker blocked for good uses over a
+// stall's span (none), well under what a starved one gets.
+constexpr double kStalledCpuShare = 0.02;
 
 // "30" or "0.5": as short as the limit was given.
 std::string seconds(double value)
@@ -21,6 +22,12 @@ std::string seconds(double value)
     std::ostringstream text;
     text << value;
     return text.str();
+}
+
+std::string brokenWorker(const std::string& program)
+{
+    return "not tried: the loading worker " + program + " has failed " + std::to_string(kBrokenWorkerSigns) +
+           " times without working (never ready, or stalled)";
 }
 
 std::string overProcessorTime(const LoadRequest& request)
@@ -69,8 +76,8 @@ std::string workerExitFailure(unsigned long status)
     return "the loading worker ended (status " + std::to_string(status) + ")";
 }
 
-LoadingWorker::LoadingWorker(std::string program, std::function<bool()> whileWaiting)
-    : program_(std::move(program)), whileWaiting_(std::move(whileWaiting))
+LoadingWorker::LoadingWorker(std::string program, std::function<bool()> whileWaiting, WorkerPatience patience)
+    : program_(std::move(program)), whileWaiting_(std::move(whileWaiting)), patience_(patience)
 {
     // Started now, so that it is ready by the first request.
     std::string ignored;
@@ -112,6 +119,27 @@ bool LoadingWorker::nearLimits(const LoadLimits& limits)
             static_cast<double>(memory - memoryBefore_) > kNearLimit * static_cast<double>(limits.memoryBytes));
 }
 
+std::function<bool()> LoadingWorker::watchForStall(bool& stalled)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto span = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(patience_.stallSeconds));
+    return [this, &stalled, span, since = Clock::now(), cpuSince = workerCpuSeconds(*process_)]() mutable {
+        if (whileWaiting_ && !whileWaiting_()) {
+            return false;
+        }
+        if (Clock::now() - since >= span) {
+            const double cpu = workerCpuSeconds(*process_);
+            if (cpu - cpuSince < kStalledCpuShare * patience_.stallSeconds) {
+                stalled = true;
+                return false;
+            }
+            since = Clock::now();
+            cpuSince = cpu;
+        }
+        return true;
+    };
+}
+
 LoadReply LoadingWorker::run(const LoadRequest& request)
 {
     LoadReply cancelledReply;
@@ -119,15 +147,21 @@ LoadReply LoadingWorker::run(const LoadRequest& request)
     if (cancelled_) {
         return cancelledReply;
     }
+    if (brokenSigns_ >= kBrokenWorkerSigns) {
+        return failedReply(brokenWorker(program_));
+    }
     LoadReply reply = exchange(request);
     if (reply.cancelled) {
         cancelled_ = true;
         stop(request, "");
     } else if (!process_ || nearLimits(request.limits) || requestFailed(reply, request.kind)) {
-        // Replaced at once, so that the next request finds one started.
+        // Replaced at once, so that the next request finds one started,
+        // unless no more are to be tried.
         stop(request, "");
         std::string ignored;
-        start(ignored);
+        if (brokenSigns_ < kBrokenWorkerSigns) {
+            start(ignored);
+        }
     }
     return reply;
 }
@@ -146,14 +180,16 @@ LoadReply LoadingWorker::exchange(const LoadRequest& request)
     std::size_t got = 0;
     if (!ready_) {
         char hello = 0;
-        const WorkerWait started = receiveFromWorker(*process_, &hello, 1, got, after(kWorkerStartSeconds),
-                                                     workerCpuSeconds(*process_) + kWorkerStartSeconds, whileWaiting_);
+        const WorkerWait started =
+            receiveFromWorker(*process_, &hello, 1, got, after(patience_.startSeconds),
+                              workerCpuSeconds(*process_) + patience_.startSeconds, whileWaiting_);
         if (started == WorkerWait::Cancelled) {
             return cancelledReply;
         }
         if (started != WorkerWait::Received || got != 1 || hello != kWorkerReady) {
+            ++brokenSigns_;
             return failedReply(stop(request,
-                                    workerStartFailure(program_, "not ready within " + seconds(kWorkerStartSeconds) + " s"),
+                                    workerStartFailure(program_, "not ready within " + seconds(patience_.startSeconds) + " s"),
                                     started == WorkerWait::Ended));
         }
         ready_ = true;
@@ -167,11 +203,18 @@ LoadReply LoadingWorker::exchange(const LoadRequest& request)
     }
 
     ReplyMessage announced{};
+    bool stalled = false;
     switch (receiveFromWorker(*process_, &announced, sizeof(announced), got, after(request.limits.wallSeconds),
-                              cpuBefore_ + request.limits.cpuSeconds, whileWaiting_)) {
+                              cpuBefore_ + request.limits.cpuSeconds, watchForStall(stalled))) {
     case WorkerWait::Received:
         break;
     case WorkerWait::Cancelled:
+        if (stalled) {
+            ++brokenSigns_;
+            return failedReply(stop(request, "the loading worker stalled (no work for " +
+                                                 seconds(patience_.stallSeconds) + " s on " +
+                                                 requestKind(request.kind).name + ")"));
+        }
         return cancelledReply;
     case WorkerWait::OverProcessorTime:
         stop(request, "");
@@ -191,7 +234,7 @@ LoadReply LoadingWorker::exchange(const LoadRequest& request)
     if (bytes == nullptr) {
         return failedReply(stop(request, why));
     }
-    if (!readReply(request.kind, owner, bytes, announced.size, reply, why)) {
+    if (!readReply(request.kind, request.limits.memoryBytes, owner, bytes, announced.size, reply, why)) {
         return failedReply(stop(request, "the loading worker's reply is malformed (" + why + ")"));
     }
     return reply;

@@ -17,13 +17,29 @@
 #include <memory>
 #include <string>
 
+// How long a worker is waited for before it is taken for broken rather
+// than busy: to say it is ready (it takes milliseconds), and to use any
+// processor time at all while a request runs (an import or a decode uses
+// it all the time). Tests shorten them.
+struct WorkerPatience {
+    double startSeconds = 5.0;
+    double stallSeconds = 15.0;
+};
+
+// A worker that twice failed this way (never ready, or stalled) is broken,
+// not given a hostile file (which uses its time, and is stopped by its
+// limits): every later request is refused at once, so a start-up with a
+// broken worker ends in seconds rather than a wait for each model.
+inline constexpr int kBrokenWorkerSigns = 2;
+
 class LoadingWorker {
 public:
     // `program` is the worker's file. `whileWaiting` (the window's event
     // poll) runs every kLoadingPollInterval while a request runs; once it
     // returns false the worker is killed at once and every later request
     // comes back cancelled.
-    explicit LoadingWorker(std::string program, std::function<bool()> whileWaiting = {});
+    explicit LoadingWorker(std::string program, std::function<bool()> whileWaiting = {},
+                           WorkerPatience patience = {});
     ~LoadingWorker();
     LoadingWorker(const LoadingWorker&) = delete;
     LoadingWorker& operator=(const LoadingWorker&) = delete;
@@ -44,10 +60,16 @@ private:
     std::string stop(const LoadRequest& request, const std::string& otherwise, bool ending = false);
     // Whether the request took more than kNearLimit of a limit.
     bool nearLimits(const LoadLimits& limits);
+    // whileWaiting_, and false (with `stalled` set) once the worker has
+    // used next to no processor time for patience_.stallSeconds.
+    std::function<bool()> watchForStall(bool& stalled);
 
     std::string program_;
     std::function<bool()> whileWaiting_;
+    WorkerPatience patience_;
     bool cancelled_ = false;
+    // Workers that never became ready, and requests they stalled on.
+    int brokenSigns_ = 0;
     OwnedWorkerProcess process_;
     // Its limits are set only once it says it is ready: a limit set while
     // it is still loading its libraries would stop it there.

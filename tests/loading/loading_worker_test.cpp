@@ -2,6 +2,7 @@
 // given in the request (never by exhausting the machine).
 #include "worker/loading_worker.h"
 #include "loading/load_budget.h"
+#include "loading/request/reply_fields.h"
 #include "loading/request/reply_format.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -9,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,7 +66,7 @@ TEST(ReplyFormat, RepliesThatPointOutsideThemselvesAreRefused)
     mesh.vertices = std::vector<Vertex>(3, Vertex{});
     mesh.indices = std::vector<unsigned int>{0, 1, 2};
     TextureRequest request;
-    request.materialPath.Set("wall.png");
+    request.materialPath = "wall.png";
     request.samplerUniform = "material.diffuse";
     mesh.textures.push_back(request);
     sent.model.meshes.push_back(mesh);
@@ -72,7 +76,7 @@ TEST(ReplyFormat, RepliesThatPointOutsideThemselvesAreRefused)
     const auto read = [](std::vector<unsigned char> copy, std::string& why) {
         auto owner = std::make_shared<std::vector<unsigned char>>(std::move(copy));
         LoadReply reply;
-        return readReply(LoadKind::Model, owner, owner->data(), owner->size(), reply, why);
+        return readReply(LoadKind::Model, 0, owner, owner->data(), owner->size(), reply, why);
     };
     std::string why;
     ASSERT_TRUE(read(bytes, why)) << why;
@@ -92,7 +96,7 @@ TEST(ReplyFormat, RepliesThatPointOutsideThemselvesAreRefused)
     EXPECT_FALSE(read(cut, why));
     EXPECT_NE(why.find("runs past the end of the reply"), std::string::npos) << why;
 
-    EXPECT_FALSE(readReply(LoadKind::Image, nullptr, bytes.data(), bytes.size(), sent, why));
+    EXPECT_FALSE(readReply(LoadKind::Image, 0, nullptr, bytes.data(), bytes.size(), sent, why));
     EXPECT_EQ(why, "not a reply to this request");
 }
 
@@ -108,5 +112,85 @@ TEST(SceneMemoryBudget, RequestsGetWhatIsLeftUpToTheirLimitAndNothingBelowTheFlo
                    "1000 MiB kept, 512 MiB spared for the system), under the 64 MiB a model import needs");
     EXPECT_EQ(SceneMemoryBudget(0).requestMemory(LoadKind::Image, 5, why), 5u);
 }
+
+#ifdef VORLUNE_STAND_IN_WORKER
+// The stand-in worker, behaving as `mode` says, for as long as this lives.
+class StandInWorker {
+public:
+    explicit StandInWorker(const std::string& mode, WorkerPatience patience = {})
+    {
+        setenv("VORLUNE_STAND_IN", mode.c_str(), 1);
+        worker.emplace(VORLUNE_STAND_IN_WORKER, std::function<bool()>{}, patience);
+    }
+    ~StandInWorker() { unsetenv("VORLUNE_STAND_IN"); }
+    std::string failure() { return worker->run({LoadKind::Model, "any.obj", kModelLimits}).failure; }
+
+    std::optional<LoadingWorker> worker;
+};
+
+TEST(LoadingWorker, ABrokenWorkerCostsTwoWaitsThenEveryRequestIsRefusedAtOnce)
+{
+    const std::string program = VORLUNE_STAND_IN_WORKER;
+    const std::string refused =
+        "not tried: the loading worker " + program + " has failed 2 times without working (never ready, or stalled)";
+    StandInWorker silent("silent", {0.5, 0.5});
+    const std::string notReady = "the loading worker " + program + " could not start (not ready within 0.5 s)";
+    EXPECT_EQ(silent.failure(), notReady);
+    EXPECT_EQ(silent.failure(), notReady);
+    EXPECT_EQ(silent.failure(), refused);
+
+    // Ready (it is given long enough to be, however busy the machine), then
+    // silent: what it does for half a second is nothing.
+    StandInWorker mute("mute", {60.0, 0.5});
+    EXPECT_EQ(mute.failure(), "the loading worker stalled (no work for 0.5 s on a model import)");
+    EXPECT_EQ(mute.failure(), "the loading worker stalled (no work for 0.5 s on a model import)");
+    EXPECT_EQ(mute.failure(), refused);
+    EXPECT_EQ(mute.worker->processId(), 0);
+}
+
+// A reply of a few bytes that claims what would take the viewer gigabytes
+// fails before the viewer makes anything of it.
+TEST(LoadingWorker, RepliesThatClaimManyMeshesOrTexturesAreRefusedBeforeTheyAreBuilt)
+{
+    TempDir dir;
+    const auto write = [&](const std::string& name, std::uint64_t meshes, std::uint64_t textures) {
+        ReplyWriter counter(nullptr);
+        const auto walk = [&](ReplyWriter& w) {
+            w.value(std::uint32_t{0x564C5259});
+            w.value(LoadKind::Model);
+            w.value(0.0);
+            w.text("");
+            w.value(std::uint32_t{0});
+            w.value(std::uint32_t{1});
+            w.text("");
+            w.text("models");
+            w.value(meshes);
+            for (std::uint64_t m = 0; m < std::min<std::uint64_t>(meshes, 70000); ++m) {
+                w.list(static_cast<const Vertex*>(nullptr), 0);
+                w.list(static_cast<const unsigned int*>(nullptr), 0);
+                w.value(textures);
+            }
+        };
+        walk(counter);
+        std::string bytes(counter.size(), '\0');
+        ReplyWriter writer(reinterpret_cast<unsigned char*>(bytes.data()));
+        walk(writer);
+        dir.write(name, bytes);
+        return "reply=" + dir.file(name);
+    };
+    StandInWorker billion(write("billion", 1000000000, 0));
+    EXPECT_EQ(billion.failure(),
+              "the loading worker's reply is malformed (1000000000 meshes, more than the 65536 one model may have)");
+    StandInWorker textures(write("textures", 1, 1000000));
+    EXPECT_EQ(textures.failure(), "the loading worker's reply is malformed (a mesh with 1000000 textures, more "
+                                  "than the 16 one mesh may bind)");
+    // Within the caps, but more records than the request's memory allows.
+    setenv("VORLUNE_STAND_IN", write("many", 60000, 0).c_str(), 1);
+    LoadingWorker worker(VORLUNE_STAND_IN_WORKER);
+    EXPECT_EQ(worker.run({LoadKind::Model, "any.obj", {30.0, 64 * kMebibyte, 90.0}}).failure,
+              "the loading worker's reply is malformed (a mesh would take the reply past the 64 MiB allowed for it)");
+    unsetenv("VORLUNE_STAND_IN");
+}
+#endif
 
 }  // namespace
