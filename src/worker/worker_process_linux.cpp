@@ -89,6 +89,10 @@ OwnedWorkerProcess startWorkerProcess(const std::string& program, std::string& w
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     // dup2 onto itself clears close-on-exec too (glibc 2.29 and later).
     posix_spawn_file_actions_adddup2(&actions, ends[1], kWorkerSocketDescriptor);
+    // Nothing else of the viewer's reaches the worker, close-on-exec or not
+    // (a library's descriptor, a test's pipe): its sandbox tells its
+    // channel from other sockets by number alone.
+    posix_spawn_file_actions_addclosefrom_np(&actions, kWorkerSocketDescriptor + 1);
     const std::string parent = std::to_string(getpid());
     char* arguments[] = {const_cast<char*>(program.c_str()), const_cast<char*>(parent.c_str()), nullptr};
     pid_t pid = -1;
