@@ -179,6 +179,12 @@ void limitWorkerProcess(WorkerProcess& worker, const LoadLimits& limits, double 
     if (kLimitAddressSpace && limits.memoryBytes != 0) {
         setSoftLimit(worker.pid, RLIMIT_AS, static_cast<rlim_t>(memoryBytes + limits.memoryBytes));
     }
+    // A reply file never grows past the request's memory, nor is limited
+    // when the request is not (a sanitizer build too: this limits file
+    // sizes, not the address space). The worker ignores SIGXFSZ, so that
+    // growing one further fails rather than ending it.
+    setSoftLimit(worker.pid, RLIMIT_FSIZE,
+                 limits.memoryBytes != 0 ? static_cast<rlim_t>(limits.memoryBytes) : RLIM_INFINITY);
 }
 
 bool sendToWorker(WorkerProcess& worker, const std::string& message)

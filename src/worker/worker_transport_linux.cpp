@@ -88,6 +88,10 @@ int connectToViewer(int argc, char** argv)
     if (setrlimit(RLIMIT_NOFILE, &descriptors) != 0) {
         return kWorkerNoSandbox;
     }
+    // The viewer limits each request's file sizes to its memory, so a reply
+    // file set larger fails with EFBIG, which the reply code reports as the
+    // memory limit; the signal would otherwise end the worker first.
+    signal(SIGXFSZ, SIG_IGN);
     if (!enterSandbox()) {
         return kWorkerNoSandbox;
     }
