@@ -1,8 +1,21 @@
 // Landlock takes every right to change the file system; a seccomp filter
 // then allows only the system calls that importing and decoding make and
 // answers any other with ENOSYS, which the import library and the C library
-// treat as a failed call rather than a reason to crash.
+// treat as a failed call rather than a reason to crash. Where a call is
+// allowed only in part, the filter checks its arguments:
+// - reads anywhere: files open read-only and are never created, since a
+//   material may name a texture in any folder;
+// - socket calls on the channel (descriptor 3) only: the filter cannot tell
+//   a socket from a file, so it goes by number, and the worker has closed
+//   every other inherited descriptor before it gets here;
+// - new memory files only as replies: memfd_create, and ftruncate only on a
+//   descriptor above the channel, which can only be one the worker made
+//   itself after it closed the rest;
+// - no executable mappings: mmap and mprotect never with PROT_EXEC, so the
+//   libraries loaded before are all the code there will ever be.
 #include "worker/sandbox_linux.h"
+
+#include "worker/worker_protocol.h"
 
 #include <fcntl.h>
 #include <linux/landlock.h>
@@ -63,12 +76,15 @@ bool forbidWrites()
 // shipped scene, the tests' hostile files and the fuzz corpora showed, and
 // what the allocator's large blocks (mremap, madvise) and abort() need.
 constexpr int kAllowed[] = {
-    SCMP_SYS(read), SCMP_SYS(lseek), SCMP_SYS(close), SCMP_SYS(newfstatat), SCMP_SYS(brk), SCMP_SYS(mmap),
-    SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(madvise), SCMP_SYS(recvfrom), SCMP_SYS(sendto),
-    SCMP_SYS(sendmsg), SCMP_SYS(memfd_create), SCMP_SYS(ftruncate), SCMP_SYS(fcntl), SCMP_SYS(futex),
-    SCMP_SYS(exit), SCMP_SYS(exit_group), SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask),
-    SCMP_SYS(rt_sigaction), SCMP_SYS(getpid), SCMP_SYS(gettid), SCMP_SYS(clock_gettime),
+    SCMP_SYS(read), SCMP_SYS(lseek), SCMP_SYS(close), SCMP_SYS(newfstatat), SCMP_SYS(brk), SCMP_SYS(munmap),
+    SCMP_SYS(mremap), SCMP_SYS(madvise), SCMP_SYS(memfd_create), SCMP_SYS(fcntl), SCMP_SYS(futex), SCMP_SYS(exit),
+    SCMP_SYS(exit_group), SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask), SCMP_SYS(rt_sigaction),
+    SCMP_SYS(getpid), SCMP_SYS(gettid), SCMP_SYS(clock_gettime),
 };
+
+// The socket calls the worker makes (the same tracing: recv is recvfrom,
+// send is sendto), each allowed on the channel alone.
+constexpr int kChannelCalls[] = {SCMP_SYS(recvfrom), SCMP_SYS(sendto), SCMP_SYS(sendmsg)};
 
 // A sanitizer build's runtime probes memory by writing it into a pipe,
 // reads /proc for its reports, asks the terminal about colours and looks
@@ -105,8 +121,19 @@ bool filterSystemCalls()
     }
     // Files open for reading only, and nothing is created.
     added = added && allowWhen(filter, SCMP_SYS(openat), {2, SCMP_CMP_MASKED_EQ, O_ACCMODE | O_CREAT | O_TRUNC, O_RDONLY});
-    // Memory is never made executable.
+    // Memory is never mapped or made executable. Nothing needs to be loaded
+    // ahead for this: the unwinder a first exception uses (libgcc_s) is
+    // linked in, not opened on demand, and nothing here converts text through
+    // iconv, whose converters would be.
+    added = added && allowWhen(filter, SCMP_SYS(mmap), {2, SCMP_CMP_MASKED_EQ, PROT_EXEC, 0});
     added = added && allowWhen(filter, SCMP_SYS(mprotect), {2, SCMP_CMP_MASKED_EQ, PROT_EXEC, 0});
+    for (const int call : kChannelCalls) {
+        added = added && allowWhen(filter, call, {0, SCMP_CMP_EQ, kWorkerSocketDescriptor, 0});
+    }
+    // Only the worker's own replies change size: every descriptor above the
+    // channel is one it made after closing the inherited ones, a reply or a
+    // file open for reading (which cannot be truncated).
+    added = added && allowWhen(filter, SCMP_SYS(ftruncate), {0, SCMP_CMP_GE, kWorkerSocketDescriptor + 1, 0});
     // Writes reach the standard streams alone (which lead nowhere): an
     // assertion's message, say.
     added = added && allowWhen(filter, SCMP_SYS(write), {0, SCMP_CMP_LE, STDERR_FILENO, 0});

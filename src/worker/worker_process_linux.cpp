@@ -23,6 +23,7 @@
 #include <iterator>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -37,7 +38,7 @@ constexpr bool kLimitAddressSpace = true;
 struct WorkerProcess {
     pid_t pid = -1;
     int socket = -1;
-    // The descriptor the latest message carried, if any.
+    // The reply file the latest message announced, if it carried one.
     int received = -1;
 };
 
@@ -73,6 +74,35 @@ void forgetReceived(WorkerProcess& worker)
     }
 }
 
+// A reply carries one descriptor; a message may carry more (the kernel
+// installs every one that fits, a truncated message's too), and each one
+// not kept is closed here, or the viewer would run out of them.
+constexpr std::size_t kDescriptorsSeen = 4;
+
+// Keeps the one descriptor `header` carried as the reply file when the
+// message `announces` a reply and carried exactly one; closes every other.
+void keepReplyDescriptor(WorkerProcess& worker, msghdr& header, bool announces)
+{
+    std::vector<int> carried;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS && c->cmsg_len >= CMSG_LEN(0)) {
+            const std::size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+            for (std::size_t i = 0; i < count; ++i) {
+                int descriptor = -1;
+                std::memcpy(&descriptor, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
+                carried.push_back(descriptor);
+            }
+        }
+    }
+    if (announces && carried.size() == 1) {
+        worker.received = carried.front();
+        return;
+    }
+    for (const int descriptor : carried) {
+        close(descriptor);
+    }
+}
+
 }  // namespace
 
 OwnedWorkerProcess startWorkerProcess(const std::string& program, std::string& why)
@@ -89,6 +119,10 @@ OwnedWorkerProcess startWorkerProcess(const std::string& program, std::string& w
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     // dup2 onto itself clears close-on-exec too (glibc 2.29 and later).
     posix_spawn_file_actions_adddup2(&actions, ends[1], kWorkerSocketDescriptor);
+    // Nothing else of the viewer's reaches the worker, close-on-exec or not
+    // (a library's descriptor, a test's pipe): its sandbox tells its
+    // channel from other sockets by number alone.
+    posix_spawn_file_actions_addclosefrom_np(&actions, kWorkerSocketDescriptor + 1);
     const std::string parent = std::to_string(getpid());
     char* arguments[] = {const_cast<char*>(program.c_str()), const_cast<char*>(parent.c_str()), nullptr};
     pid_t pid = -1;
@@ -175,6 +209,12 @@ void limitWorkerProcess(WorkerProcess& worker, const LoadLimits& limits, double 
     if (kLimitAddressSpace && limits.memoryBytes != 0) {
         setSoftLimit(worker.pid, RLIMIT_AS, static_cast<rlim_t>(memoryBytes + limits.memoryBytes));
     }
+    // A reply file never grows past the request's memory, nor is limited
+    // when the request is not (a sanitizer build too: this limits file
+    // sizes, not the address space). The worker ignores SIGXFSZ, so that
+    // growing one further fails rather than ending it.
+    setSoftLimit(worker.pid, RLIMIT_FSIZE,
+                 limits.memoryBytes != 0 ? static_cast<rlim_t>(limits.memoryBytes) : RLIM_INFINITY);
 }
 
 bool sendToWorker(WorkerProcess& worker, const std::string& message)
@@ -201,7 +241,9 @@ WorkerWait receiveFromWorker(WorkerProcess& worker, void* into, std::size_t size
         }
     }
     forgetReceived(worker);
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    // Room for more descriptors than a reply carries, so that a message with
+    // several is seen whole and each closed.
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * kDescriptorsSeen)] = {};
     iovec part{into, size};
     msghdr header{};
     header.msg_iov = &part;
@@ -212,17 +254,13 @@ WorkerWait receiveFromWorker(WorkerProcess& worker, void* into, std::size_t size
     do {
         received = recvmsg(worker.socket, &header, MSG_CMSG_CLOEXEC);
     } while (received < 0 && errno == EINTR);
-    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS && c->cmsg_len == CMSG_LEN(sizeof(int))) {
-            forgetReceived(worker);
-            std::memcpy(&worker.received, CMSG_DATA(c), sizeof(int));
-        }
-    }
     got = received > 0 ? static_cast<std::size_t>(received) : 0;
     // A truncated message is one the worker should not have sent.
-    if (received > 0 && (header.msg_flags & (MSG_TRUNC | MSG_CTRUNC))) {
+    const bool truncated = received > 0 && (header.msg_flags & (MSG_TRUNC | MSG_CTRUNC));
+    if (truncated) {
         got = size + 1;
     }
+    keepReplyDescriptor(worker, header, !truncated && got == sizeof(ReplyMessage));
     return received > 0 ? WorkerWait::Received : WorkerWait::Ended;
 }
 

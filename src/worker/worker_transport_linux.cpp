@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -75,6 +76,29 @@ int connectToViewer(int argc, char** argv)
         fcntl(kWorkerSocketDescriptor, F_GETFD) < 0) {
         return kWorkerBadStart;
     }
+    // Whatever else the viewer (or whoever started it) left open goes, so
+    // that the sandbox's rules by descriptor number hold: descriptors above
+    // the channel are only ever the worker's own reply files.
+    if (close_range(kWorkerSocketDescriptor + 1, ~0U, 0) != 0) {
+        // A kernel older than close_range (5.9): one at a time, up to the
+        // most this process could have had open.
+        const long most = sysconf(_SC_OPEN_MAX);
+        for (long descriptor = kWorkerSocketDescriptor + 1; descriptor < most; ++descriptor) {
+            close(static_cast<int>(descriptor));
+        }
+    }
+    // Few descriptors are ever open at once (a model file, the files it
+    // names, a reply), and a hostile file cannot make the worker hoard more;
+    // the hard limit too, so that it stays.
+    constexpr rlim_t kMaxDescriptors = 64;
+    const rlimit descriptors{kMaxDescriptors, kMaxDescriptors};
+    if (setrlimit(RLIMIT_NOFILE, &descriptors) != 0) {
+        return kWorkerNoSandbox;
+    }
+    // The viewer limits each request's file sizes to its memory, so a reply
+    // file set larger fails with EFBIG, which the reply code reports as the
+    // memory limit; the signal would otherwise end the worker first.
+    signal(SIGXFSZ, SIG_IGN);
     if (!enterSandbox()) {
         return kWorkerNoSandbox;
     }
