@@ -61,11 +61,13 @@ void walkModel(const ImportedModelFile& model, volatile unsigned char& sink)
             touch(&mesh.vertices[index], sizeof(Vertex), sink);
         }
         for (const TextureRequest& request : mesh.textures) {
-            if (request.solidColour.has_value() == !request.materialPath.empty() ||
-                request.materialPath.size() > kMaxMaterialPathBytes) {
+            const int sources = request.solidColour.has_value() + !request.materialPath.empty() + !request.atlas.empty();
+            if (sources != 1 || request.materialPath.size() > kMaxMaterialPathBytes ||
+                request.atlas.size() > kMaxAtlasColours) {
                 fail("a texture request that names no file, or two things");
             }
             touch(request.materialPath.data(), request.materialPath.size(), sink);
+            touch(request.atlas.data(), request.atlas.size() * sizeof(Texel), sink);
         }
     }
 }

@@ -57,7 +57,10 @@ int main(int argc, char** argv)
     TextureRequest solid;
     solid.solidColour = Texel{kGrey, kGrey, kGrey};
     solid.samplerUniform = "material.specular";
-    painted.textures = {file, solid};
+    TextureRequest atlas;
+    atlas.atlas = {Texel{kGrey, 0, 0}, Texel{0, kGrey, 0}, Texel{0, 0, kGrey}};
+    atlas.samplerUniform = "material.height";
+    painted.textures = {file, solid, atlas};
     textured.model.meshes = {painted, triangle(2.0f)};
     write(folder, "model_two_meshes_textured", textured, LoadKind::Model);
 
@@ -68,6 +71,7 @@ int main(int argc, char** argv)
 
     LoadReply limited;
     limited.failure = "needed more than the 256 MiB of memory allowed for a model import";
+    limited.overMemoryLimit = true;
     write(folder, "model_worker_failure", limited, LoadKind::Model);
 
     LoadReply image;

@@ -119,7 +119,8 @@ const LoadedModel& LoadCache::model(const std::string& path)
                 return nothing_;
             }
             textures.push_back(texture(request, loaded.directory));
-            if (!request.solidColour && fileTexturesSeen.insert(textures.back().textureName).second) {
+            const bool fromFile = !request.solidColour && request.atlas.empty();
+            if (fromFile && fileTexturesSeen.insert(textures.back().textureName).second) {
                 loaded.fileTextures.push_back(textures.back());
             }
         }
@@ -137,8 +138,23 @@ MeshTexture LoadCache::texture(const TextureRequest& request, const std::string&
     texture.samplerUniform = request.samplerUniform;
     texture.materialPath = request.materialPath;
     texture.textureName = request.solidColour ? solidTexture(*request.solidColour)
-                                              : imageTexture(resolveTexturePath(request.materialPath, directory));
+                          : !request.atlas.empty() ? atlasTexture(request.atlas)
+                                                   : imageTexture(resolveTexturePath(request.materialPath, directory));
     return texture;
+}
+
+GLuint LoadCache::atlasTexture(const std::vector<Texel>& colours)
+{
+    const ColourAtlasSize size = colourAtlasSize(colours.size());
+    // The row past the last colour is left black: no vertex points there.
+    auto texels = std::make_shared<std::vector<Texel>>(static_cast<std::size_t>(size.width) * size.height, Texel{});
+    std::copy(colours.begin(), colours.end(), texels->begin());
+    DecodedImage image;
+    image.width = size.width;
+    image.height = size.height;
+    image.pixels = std::shared_ptr<const unsigned char>(texels, texels->front().data());
+    budget_.keep(keptTextureBytes(size.width, size.height));
+    return uploadTexture2D(image);
 }
 
 GLuint LoadCache::imageTexture(const std::string& path)

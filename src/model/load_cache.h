@@ -58,8 +58,8 @@ public:
 
 private:
     // The texture `request` names for a model in `directory`: an image file
-    // (a placeholder, with one line saying why, when it cannot be used) or a
-    // single texel of the material's colour.
+    // (a placeholder, with one line saying why, when it cannot be used), a
+    // single texel of the material's colour, or an atlas of such texels.
     MeshTexture texture(const TextureRequest& request, const std::string& directory);
 
     // A file's identity, or its path where it has none (a missing file),
@@ -71,6 +71,9 @@ private:
     GLuint imageTexture(const std::string& path);
     DecodedImage decodeImage(const std::string& path);
     GLuint solidTexture(const Texel& colour);
+    // A colour atlas (mesh_conversion.h) as one texture, made for each mesh
+    // that binds one.
+    GLuint atlasTexture(const std::vector<Texel>& colours);
     void pollIfDue();
 
     std::function<bool()> keepLoading_;

@@ -9,6 +9,7 @@
 #include <assimp/Importer.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -187,16 +188,19 @@ TEST(SceneImport, DirectoryIsThePathBeforeItsLastSlashOrTheWholePath)
 }
 
 // A CAD-shaped file that switches material before every face: past the
-// merging threshold its meshes are merged per material, each keeping its
-// triangles whole, and the budget counts every mesh's records.
-TEST(MeshConversion, ManyMeshesAreMergedPerMaterialAndEachCountsAgainstTheBudget)
+// merging threshold the meshes of each textured material are merged, and
+// those of every plain one become one mesh whose texture coordinates point
+// at each material's texel of a colour atlas. Triangles stay whole, and the
+// budget counts every mesh's records.
+TEST(MeshConversion, ManyMeshesAreMergedPerTexturedMaterialAndPlainOnesIntoOneAtlasMesh)
 {
     constexpr std::size_t kMaterials = 300;
     constexpr std::size_t kFaces = 1200;
     std::string obj = "mtllib model.mtl\n";
     std::string mtl;
     for (std::size_t m = 0; m < kMaterials; ++m) {
-        mtl += "newmtl m" + std::to_string(m) + "\nKd 0.5 0.5 0.5\n";
+        mtl += "newmtl m" + std::to_string(m) + "\nKd " + std::to_string(m / 300.0) + " 0.5 0.25\n";
+        mtl += m % 2 == 0 ? "map_Kd paint.png\n" : "";
     }
     for (std::size_t f = 0; f < kFaces; ++f) {
         obj += "v " + std::to_string(f) + " 0 0\nv " + std::to_string(f) + " 1 0\nv " + std::to_string(f) + " 0 1\n";
@@ -208,19 +212,36 @@ TEST(MeshConversion, ManyMeshesAreMergedPerMaterialAndEachCountsAgainstTheBudget
     ASSERT_GT(nodeMeshes(cad.scene->mRootNode, *cad.scene).size(), kMergeAboveMeshes);
 
     const std::vector<ConvertedMesh> meshes = convertSceneMeshes(*cad.scene);
-    ASSERT_EQ(meshes.size(), kMaterials);
+    // Material 0 is textured and met first, material 1 the first plain one.
+    ASSERT_EQ(meshes.size(), kMaterials / 2 + 1);
+    const ConvertedMesh& plain = meshes[1];
+    ASSERT_EQ(plain.textures.size(), 3u);
+    const std::vector<Texel>& diffuse = plain.textures[0].atlas;
+    ASSERT_EQ(diffuse.size(), kMaterials / 2);
+    EXPECT_FALSE(plain.textures[2].solidColour == std::nullopt) << "one flat normal for all";
+    const ColourAtlasSize atlas = colourAtlasSize(diffuse.size());
     std::uint64_t kept = 0;
-    for (std::size_t m = 0; m < meshes.size(); ++m) {
-        const ConvertedMesh& mesh = meshes[m];
-        ASSERT_EQ(mesh.indices.size(), 3 * kFaces / kMaterials);
-        // Material m's faces are m, m + 300, ...: each corner its own face's.
+    std::size_t triangles = 0;
+    for (const ConvertedMesh& mesh : meshes) {
         for (std::size_t i = 0; i < mesh.indices.size(); ++i) {
             ASSERT_LT(mesh.indices[i], mesh.vertices.size());
-            EXPECT_EQ(mesh.vertices[mesh.indices[i]].position.x, static_cast<float>(m + i / 3 * kMaterials));
+            const Vertex& corner = mesh.vertices[mesh.indices[i]];
+            const auto face = static_cast<std::size_t>(corner.position.x);
+            if (&mesh == &plain) {
+                // The texel the corner samples holds its face's material's Kd.
+                const auto column = static_cast<std::size_t>(corner.uv.x * static_cast<float>(atlas.width));
+                const auto row = static_cast<std::size_t>(corner.uv.y * static_cast<float>(atlas.height));
+                const Texel texel = diffuse.at(row * static_cast<std::size_t>(atlas.width) + column);
+                EXPECT_NEAR(texel[0], std::round(static_cast<double>(face % kMaterials) / 300.0 * 255.0), 1.0);
+            } else {
+                EXPECT_EQ(face % 2, 0u);
+            }
         }
+        triangles += mesh.indices.size() / 3;
         kept += keptMeshCost(mesh);
     }
-    EXPECT_GE(kept, kMaterials * (kKeptMeshRecordBytes + 3 * kKeptTextureRecordBytes));
+    EXPECT_EQ(triangles, kFaces);
+    EXPECT_GE(kept, meshes.size() * kKeptMeshRecordBytes);
 }
 
 }  // namespace

@@ -365,7 +365,9 @@ WrittenObj writeMaterialSwitchesObj(const std::string& directory, const std::str
         mtl.line("newmtl m%" PRIu64 "\nKd %.3f %.3f %.3f", k, hashUnit(k, 0), hashUnit(k, 1), hashUnit(k, 2));
     }
     TextFile obj(written.path);
-    obj.line("mtllib %s.mtl\nv -1 0 0\nv 1 0 0\nv 0 2 0", name.c_str());
+    // A small triangle: every face is the same one, so a large one would
+    // measure the renderer's fill of 100,000 layers rather than loading.
+    obj.line("mtllib %s.mtl\nv -0.05 0 0\nv 0.05 0 0\nv 0 0.1 0", name.c_str());
     for (std::uint64_t f = 0; f < faces; ++f) {
         obj.line("usemtl m%" PRIu64 "\nf 1 2 3", f % materials);
     }

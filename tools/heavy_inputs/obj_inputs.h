@@ -43,7 +43,7 @@ WrittenObj writeManyTexturesObj(const std::string& directory, std::uint64_t text
 // `objects` boxes, each preceded by an mtllib line naming a library of its
 // own, as some exporters write one library per object.
 WrittenObj writeLibraryPerObjectObj(const std::string& directory, std::uint64_t objects);
-// `name`.obj and its library: three vertices, then `faces` faces each
+// `name`.obj and its library: three vertices (a 10 cm triangle), then `faces` faces each
 // after a usemtl line, cycling through `materials` materials of their own
 // colours, as CAD exporters switch material at every face.
 WrittenObj writeMaterialSwitchesObj(const std::string& directory, const std::string& name, std::uint64_t faces,

@@ -15,10 +15,27 @@ namespace {
 constexpr std::size_t kRgbBytesPerPixel = 3;
 constexpr std::size_t kLongestSamplerBytes = 32;
 
+// What a texture request is: a file (its path follows), one colour (the
+// record's), or an atlas of colours (its texels follow the sampler name).
+enum class TextureSource : std::uint32_t { File = 0, Colour = 1, Atlas = 2 };
+
 struct TextureRecord {
-    std::uint32_t solid;
+    TextureSource source;
     unsigned char colour[3];
 };
+
+TextureSource sourceOf(const TextureRequest& request)
+{
+    return request.solidColour ? TextureSource::Colour
+                               : request.atlas.empty() ? TextureSource::File : TextureSource::Atlas;
+}
+
+// What the viewer keeps for an atlas's texture.
+std::uint64_t keptAtlasBytes(std::size_t colours)
+{
+    const ColourAtlasSize size = colourAtlasSize(colours);
+    return keptTextureBytes(size.width, size.height);
+}
 
 void runModel(const std::string& path, LoadReply& reply)
 {
@@ -45,13 +62,17 @@ void writeModel(const LoadReply& reply, ReplyWriter& w)
         w.value(static_cast<std::uint64_t>(mesh.textures.size()));
         for (const TextureRequest& request : mesh.textures) {
             w.charge(keptTextureRecordBytes(request.materialPath));
-            TextureRecord record{request.solidColour.has_value(), {0, 0, 0}};
+            TextureRecord record{sourceOf(request), {0, 0, 0}};
             if (request.solidColour) {
                 std::copy(request.solidColour->begin(), request.solidColour->end(), record.colour);
             }
             w.value(record);
             w.text(request.materialPath);
             w.text(request.samplerUniform);
+            if (record.source == TextureSource::Atlas) {
+                w.charge(keptAtlasBytes(request.atlas.size()));
+                w.list(request.atlas.data(), request.atlas.size());
+            }
         }
     }
 }
@@ -100,12 +121,24 @@ void readMesh(ReplyReader& r, const std::shared_ptr<const void>& owner, Converte
         if (r.failed()) {
             return;
         }
-        if (record.solid > 1 || (record.solid == 0) == path.empty() || !knownSampler(request.samplerUniform)) {
+        if (record.source > TextureSource::Atlas || (record.source == TextureSource::File) == path.empty() ||
+            !knownSampler(request.samplerUniform)) {
             r.fail("a texture request that names no file, or no known sampler");
             return;
         }
-        if (record.solid == 1) {
+        if (record.source == TextureSource::Colour) {
             request.solidColour = Texel{record.colour[0], record.colour[1], record.colour[2]};
+        } else if (record.source == TextureSource::Atlas) {
+            std::uint64_t colours = 0;
+            const Texel* texels = r.list<Texel>(colours, "an atlas's colours");
+            if (!r.failed() && (colours == 0 || colours > kMaxAtlasColours)) {
+                r.fail("an atlas of " + std::to_string(colours) + " colours");
+            }
+            r.charge(keptAtlasBytes(colours), "an atlas");
+            if (r.failed()) {
+                return;
+            }
+            request.atlas.assign(texels, texels + colours);
         } else {
             request.materialPath = path;
         }

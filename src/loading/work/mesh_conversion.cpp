@@ -3,6 +3,7 @@
 // indices are tolerated instead of trusted.
 #include "loading/work/mesh_conversion.h"
 
+#include <algorithm>
 #include <limits>
 #include <map>
 
@@ -64,6 +65,78 @@ struct MaterialGroup {
     std::vector<TextureRequest> textures;
 };
 constexpr std::size_t kMaxIndexedVertices = std::numeric_limits<unsigned int>::max();
+
+// The plain materials of a model (each of their textures a texel of their
+// own colours), each its texel's index, and the textures of the mesh they
+// are merged into: per slot, an atlas of their texels, or one texel where
+// all of them have the same.
+struct ColourAtlas {
+    std::map<const aiMaterial*, std::size_t> indexOf;
+    std::size_t colours = 0;
+    std::vector<TextureRequest> textures;
+};
+
+bool plainRequests(const std::vector<TextureRequest>& requests)
+{
+    return !requests.empty() && std::all_of(requests.begin(), requests.end(), [](const TextureRequest& request) {
+        return request.solidColour.has_value();
+    });
+}
+
+bool sameSlots(const std::vector<TextureRequest>& a, const std::vector<TextureRequest>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const TextureRequest& x, const TextureRequest& y) {
+        return x.samplerUniform == y.samplerUniform;
+    });
+}
+
+ColourAtlas plainMaterials(const std::vector<const aiMesh*>& meshes, const aiScene& scene)
+{
+    ColourAtlas atlas;
+    std::vector<std::vector<TextureRequest>> texels;
+    for (const aiMesh* mesh : meshes) {
+        const aiMaterial* material = meshMaterial(*mesh, scene);
+        if (atlas.indexOf.count(material) != 0) {
+            continue;
+        }
+        std::vector<TextureRequest> requests = meshTextureRequests(*mesh, scene);
+        if (plainRequests(requests) && (texels.empty() || sameSlots(requests, texels.front()))) {
+            atlas.indexOf.emplace(material, texels.size());
+            texels.push_back(std::move(requests));
+        }
+    }
+    // One or two plain materials gain nothing from an atlas; too many do
+    // not fit one.
+    constexpr std::size_t kLeastWorthAnAtlas = 2;
+    if (texels.size() <= kLeastWorthAnAtlas || texels.size() > kMaxAtlasColours) {
+        return {};
+    }
+    atlas.colours = texels.size();
+    for (std::size_t slot = 0; slot < texels.front().size(); ++slot) {
+        TextureRequest request;
+        request.samplerUniform = texels.front()[slot].samplerUniform;
+        for (const std::vector<TextureRequest>& material : texels) {
+            request.atlas.push_back(*material[slot].solidColour);
+        }
+        if (std::all_of(request.atlas.begin(), request.atlas.end(),
+                        [&](const Texel& texel) { return texel == request.atlas.front(); })) {
+            request.solidColour = request.atlas.front();
+            request.atlas.clear();
+        }
+        atlas.textures.push_back(std::move(request));
+    }
+    return atlas;
+}
+
+// The centre of texel `index` of an atlas of `colours`.
+glm::vec2 atlasTexelCentre(std::size_t index, std::size_t colours)
+{
+    const ColourAtlasSize size = colourAtlasSize(colours);
+    const auto width = static_cast<std::size_t>(size.width);
+    constexpr float kCentre = 0.5f;
+    return {(static_cast<float>(index % width) + kCentre) / static_cast<float>(size.width),
+            (static_cast<float>(index / width) + kCentre) / static_cast<float>(size.height)};
+}
 
 // One list for the whole walk, so a deep tree is not copied level by level.
 void appendNodeMeshes(const aiNode* node, const aiScene& scene, std::vector<const aiMesh*>& found)
@@ -221,6 +294,12 @@ std::vector<const aiMesh*> nodeMeshes(const aiNode* node, const aiScene& scene)
     return found;
 }
 
+ColourAtlasSize colourAtlasSize(std::size_t colours)
+{
+    const std::size_t width = std::clamp<std::size_t>(colours, 1, kColourAtlasWidth);
+    return {static_cast<int>(width), static_cast<int>(std::max<std::size_t>(1, (colours + width - 1) / width))};
+}
+
 std::vector<ConvertedMesh> convertSceneMeshes(const aiScene& scene)
 {
     const std::vector<const aiMesh*> found = nodeMeshes(scene.mRootNode, scene);
@@ -231,27 +310,41 @@ std::vector<ConvertedMesh> convertSceneMeshes(const aiScene& scene)
         }
         return meshes;
     }
+    const ColourAtlas atlas = plainMaterials(found, scene);
     // Each mesh is converted on its own (so normals are made per mesh, as
-    // for a model that is not merged) and appended to its material's.
+    // for a model that is not merged) and appended to its material's group,
+    // or to the one group of all plain materials.
     std::vector<MaterialGroup> groups;
     std::map<const aiMaterial*, std::size_t> groupOfMaterial;
+    constexpr std::size_t kNone = ~std::size_t{0};
+    std::size_t plainGroup = kNone;
     for (const aiMesh* mesh : found) {
         std::vector<Vertex> vertices = convertVertices(*mesh);
         std::vector<unsigned int> indices = convertTriangleIndices(*mesh);
         giveFacesWithoutNormalsTheirOwn(vertices, indices);
         const aiMaterial* material = meshMaterial(*mesh, scene);
-        auto known = groupOfMaterial.find(material);
-        // A group's indices are 32-bit: one that would pass them starts anew.
-        if (known == groupOfMaterial.end() ||
-            groups[known->second].vertices.size() + vertices.size() > kMaxIndexedVertices) {
-            known = groupOfMaterial.insert_or_assign(material, groups.size()).first;
-            groups.push_back({{}, {}, meshTextureRequests(*mesh, scene)});
+        const auto colour = atlas.indexOf.find(material);
+        const bool plain = colour != atlas.indexOf.end();
+        std::size_t* group = &plainGroup;
+        if (!plain) {
+            group = &groupOfMaterial.try_emplace(material, kNone).first->second;
         }
-        MaterialGroup& group = groups[known->second];
-        const auto offset = static_cast<unsigned int>(group.vertices.size());
-        group.vertices.insert(group.vertices.end(), vertices.begin(), vertices.end());
+        // A group's indices are 32-bit: one that would pass them starts anew.
+        if (*group == kNone || groups[*group].vertices.size() + vertices.size() > kMaxIndexedVertices) {
+            *group = groups.size();
+            groups.push_back({{}, {}, plain ? atlas.textures : meshTextureRequests(*mesh, scene)});
+        }
+        if (plain) {
+            const glm::vec2 texel = atlasTexelCentre(colour->second, atlas.colours);
+            for (Vertex& vertex : vertices) {
+                vertex.uv = texel;
+            }
+        }
+        MaterialGroup& into = groups[*group];
+        const auto offset = static_cast<unsigned int>(into.vertices.size());
+        into.vertices.insert(into.vertices.end(), vertices.begin(), vertices.end());
         for (const unsigned int index : indices) {
-            group.indices.push_back(index + offset);
+            into.indices.push_back(index + offset);
         }
     }
     for (MaterialGroup& group : groups) {

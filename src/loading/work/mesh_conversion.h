@@ -33,8 +33,30 @@ inline constexpr std::size_t kMaxModelMeshes = 65536;
 // promises a fragment shader. An OBJ material names at most one per slot.
 inline constexpr std::size_t kMaxMeshTextures = 16;
 
+// When meshes are merged, those of every material that names no image
+// (each of its textures one texel of its own colours) become one mesh, not
+// one per material: a CAD file's thousands of plain colours would still be
+// thousands of draws. That mesh binds colour atlases, one texel per
+// material, this many to a row, and each vertex's texture coordinates point
+// at the centre of its material's texel. Nothing else reads those
+// coordinates, as every texture such a material has is one colour; and a
+// triangle's corners share them, so the sample has no derivative, comes
+// from the first mipmap level and is exactly the texel at any distance.
+inline constexpr std::size_t kColourAtlasWidth = 256;
+// More plain materials than this are merged per material instead.
+inline constexpr std::size_t kMaxAtlasColours = kColourAtlasWidth * kColourAtlasWidth;
+
+struct ColourAtlasSize {
+    int width;
+    int height;
+};
+// The atlas of `colours` texels: one row, or kColourAtlasWidth-wide rows.
+ColourAtlasSize colourAtlasSize(std::size_t colours);
+
 // One texel's red, green and blue.
 using Texel = std::array<unsigned char, 3>;
+// Lists of them are read and uploaded as packed RGB.
+static_assert(sizeof(Texel) == 3);
 
 // A texture a material asks for, not yet loaded: the image file it names or,
 // for a slot it gives no map, one texel of the material's own colour.
@@ -45,6 +67,9 @@ struct TextureRequest {
     std::string samplerUniform;
     // Set instead of a path for a slot without a map.
     std::optional<Texel> solidColour;
+    // Or, for the meshes of many such materials merged into one: each
+    // material's texel, in the order of a colour atlas.
+    std::vector<Texel> atlas;
 };
 
 // What a slot without a map is given instead, so that every sampler the
