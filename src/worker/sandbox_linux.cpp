@@ -121,7 +121,7 @@ bool filterSystemCalls()
     }
     // Files open for reading only, and nothing is created.
     added = added && allowWhen(filter, SCMP_SYS(openat), {2, SCMP_CMP_MASKED_EQ, O_ACCMODE | O_CREAT | O_TRUNC, O_RDONLY});
-    // Memory is never mapped or made executable. Nothing needs to be loaded
+    // Memory is never mapped executable, nor made so later. Nothing needs to be loaded
     // ahead for this: the unwinder a first exception uses (libgcc_s) is
     // linked in, not opened on demand, and nothing here converts text through
     // iconv, whose converters would be.

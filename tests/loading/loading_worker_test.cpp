@@ -1,5 +1,6 @@
 // The loading worker's limits and the reply checks, through small limits
-// given in the request (never by exhausting the machine).
+// given in the request (never by exhausting the machine); on Linux, a
+// stand-in worker that misbehaves on purpose, and the worker's sandbox.
 #include "worker/loading_worker.h"
 #include "loading/load_budget.h"
 #include "loading/request/reply_fields.h"
@@ -12,10 +13,20 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
+
+#ifdef VORLUNE_STAND_IN_WORKER
+#include "worker/sandbox_linux.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <thread>
+#endif
 
 namespace {
 
@@ -114,38 +125,31 @@ TEST(SceneMemoryBudget, RequestsGetWhatIsLeftUpToTheirLimitAndNothingBelowTheFlo
 }
 
 #ifdef VORLUNE_STAND_IN_WORKER
-// The stand-in worker, behaving as `mode` says, for as long as this lives.
-class StandInWorker {
-public:
-    explicit StandInWorker(const std::string& mode, WorkerPatience patience = {})
-    {
-        setenv("VORLUNE_STAND_IN", mode.c_str(), 1);
-        worker.emplace(VORLUNE_STAND_IN_WORKER, std::function<bool()>{}, patience);
+// The stand-in worker behaving as `mode` says: each request's failure line.
+std::vector<std::string> standInFailures(const std::string& mode, int requests, WorkerPatience patience = {},
+                                         LoadLimits limits = kModelLimits)
+{
+    setenv("VORLUNE_STAND_IN", mode.c_str(), 1);
+    LoadingWorker worker(VORLUNE_STAND_IN_WORKER, {}, patience);
+    std::vector<std::string> failures;
+    for (int r = 0; r < requests; ++r) {
+        failures.push_back(worker.run({LoadKind::Model, "any.obj", limits}).failure);
     }
-    ~StandInWorker() { unsetenv("VORLUNE_STAND_IN"); }
-    std::string failure() { return worker->run({LoadKind::Model, "any.obj", kModelLimits}).failure; }
-
-    std::optional<LoadingWorker> worker;
-};
+    unsetenv("VORLUNE_STAND_IN");
+    return failures;
+}
 
 TEST(LoadingWorker, ABrokenWorkerCostsTwoWaitsThenEveryRequestIsRefusedAtOnce)
 {
     const std::string program = VORLUNE_STAND_IN_WORKER;
     const std::string refused =
         "not tried: the loading worker " + program + " has failed 2 times without working (never ready, or stalled)";
-    StandInWorker silent("silent", {0.5, 0.5});
     const std::string notReady = "the loading worker " + program + " could not start (not ready within 0.5 s)";
-    EXPECT_EQ(silent.failure(), notReady);
-    EXPECT_EQ(silent.failure(), notReady);
-    EXPECT_EQ(silent.failure(), refused);
-
-    // Ready (it is given long enough to be, however busy the machine), then
-    // silent: what it does for half a second is nothing.
-    StandInWorker mute("mute", {60.0, 0.5});
-    EXPECT_EQ(mute.failure(), "the loading worker stalled (no work for 0.5 s on a model import)");
-    EXPECT_EQ(mute.failure(), "the loading worker stalled (no work for 0.5 s on a model import)");
-    EXPECT_EQ(mute.failure(), refused);
-    EXPECT_EQ(mute.worker->processId(), 0);
+    EXPECT_EQ(standInFailures("silent", 3, {0.5, 0.5}), (std::vector{notReady, notReady, refused}));
+    // Given long enough to say it is ready however busy the machine, then
+    // doing nothing for half a second.
+    const std::string stalled = "the loading worker stalled (no work for 0.5 s on a model import)";
+    EXPECT_EQ(standInFailures("mute", 3, {60.0, 0.5}), (std::vector{stalled, stalled, refused}));
 }
 
 // A reply of a few bytes that claims what would take the viewer gigabytes
@@ -153,43 +157,94 @@ TEST(LoadingWorker, ABrokenWorkerCostsTwoWaitsThenEveryRequestIsRefusedAtOnce)
 TEST(LoadingWorker, RepliesThatClaimManyMeshesOrTexturesAreRefusedBeforeTheyAreBuilt)
 {
     TempDir dir;
-    const auto write = [&](const std::string& name, std::uint64_t meshes, std::uint64_t textures) {
-        ReplyWriter counter(nullptr);
-        const auto walk = [&](ReplyWriter& w) {
-            w.value(std::uint32_t{0x564C5259});
-            w.value(LoadKind::Model);
-            w.value(0.0);
-            w.text("");
-            w.value(std::uint32_t{0});
-            w.value(std::uint32_t{1});
-            w.text("");
-            w.text("models");
-            w.value(meshes);
-            for (std::uint64_t m = 0; m < std::min<std::uint64_t>(meshes, 70000); ++m) {
-                w.list(static_cast<const Vertex*>(nullptr), 0);
-                w.list(static_cast<const unsigned int*>(nullptr), 0);
-                w.value(textures);
-            }
-        };
-        walk(counter);
-        std::string bytes(counter.size(), '\0');
-        ReplyWriter writer(reinterpret_cast<unsigned char*>(bytes.data()));
-        walk(writer);
-        dir.write(name, bytes);
-        return "reply=" + dir.file(name);
+    const auto reply = [&](std::uint64_t meshes, std::uint64_t textures) {
+        std::string bytes(std::size_t{8} << 20, '\0');
+        ReplyWriter w(reinterpret_cast<unsigned char*>(bytes.data()));
+        w.value(std::uint32_t{0x564C5259});  // the header: magic, kind, time, failure, memory flag
+        w.value(LoadKind::Model);
+        w.value(0.0);
+        w.text("");
+        w.value(std::uint32_t{0});
+        w.value(std::uint32_t{1});  // imported, error, folder, meshes
+        w.text("");
+        w.text("models");
+        w.value(meshes);
+        for (std::uint64_t m = 0; m < std::min<std::uint64_t>(meshes, 70000); ++m) {
+            w.list(static_cast<const Vertex*>(nullptr), 0);
+            w.list(static_cast<const unsigned int*>(nullptr), 0);
+            w.value(textures);
+        }
+        dir.write("reply", bytes.substr(0, w.size()));
+        return "reply=" + dir.file("reply");
     };
-    StandInWorker billion(write("billion", 1000000000, 0));
-    EXPECT_EQ(billion.failure(),
-              "the loading worker's reply is malformed (1000000000 meshes, more than the 65536 one model may have)");
-    StandInWorker textures(write("textures", 1, 1000000));
-    EXPECT_EQ(textures.failure(), "the loading worker's reply is malformed (a mesh with 1000000 textures, more "
-                                  "than the 16 one mesh may bind)");
+    const std::string malformed = "the loading worker's reply is malformed (";
+    EXPECT_EQ(standInFailures(reply(1000000000, 0), 1)[0],
+              malformed + "1000000000 meshes, more than the 65536 one model may have)");
+    EXPECT_EQ(standInFailures(reply(1, 1000000), 1)[0],
+              malformed + "a mesh with 1000000 textures, more than the 16 one mesh may bind)");
     // Within the caps, but more records than the request's memory allows.
-    setenv("VORLUNE_STAND_IN", write("many", 60000, 0).c_str(), 1);
-    LoadingWorker worker(VORLUNE_STAND_IN_WORKER);
-    EXPECT_EQ(worker.run({LoadKind::Model, "any.obj", {30.0, 64 * kMebibyte, 90.0}}).failure,
-              "the loading worker's reply is malformed (a mesh would take the reply past the 64 MiB allowed for it)");
-    unsetenv("VORLUNE_STAND_IN");
+    EXPECT_EQ(standInFailures(reply(60000, 0), 1, {}, {30.0, 64 * kMebibyte, 90.0})[0],
+              malformed + "a mesh would take the reply past the 64 MiB allowed for it)");
+}
+std::size_t openDescriptors(const std::string& process)
+{
+    const std::filesystem::directory_iterator entries("/proc/" + process + "/fd");
+    return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
+}
+
+// A forked child enters the worker's sandbox with a channel on 3 and another
+// socket on 7, and exits with the count of what it was wrongly allowed or refused.
+TEST(WorkerSandbox, NoExecutableMemoryAndSocketCallsOnTheChannelAlone)
+{
+    int channel[2];
+    int other[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, channel) | socketpair(AF_UNIX, SOCK_SEQPACKET, 0, other), 0);
+    if (const pid_t child = fork(); child == 0) {
+        constexpr int kOther = 7;
+        constexpr int kOutOfTheWay = 100;  // so that neither lands on the other's place first
+        dup2(fcntl(channel[1], F_DUPFD, kOutOfTheWay), kWorkerSocketDescriptor);
+        dup2(fcntl(other[1], F_DUPFD, kOutOfTheWay), kOther);
+        const long page = sysconf(_SC_PAGESIZE);
+        const int anonymous = MAP_PRIVATE | MAP_ANONYMOUS;
+        void* data = mmap(nullptr, page, PROT_READ | PROT_WRITE, anonymous, -1, 0);
+        const char byte = 'x';
+        const int rwx = PROT_READ | PROT_WRITE | PROT_EXEC;
+        _exit(!enterSandbox() + (mmap(nullptr, page, rwx, anonymous, -1, 0) != MAP_FAILED) +
+              (mprotect(data, page, PROT_READ | PROT_EXEC) == 0) + (send(kOther, &byte, 1, 0) >= 0) +
+              (send(kWorkerSocketDescriptor, &byte, 1, 0) != 1));
+    } else {
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+}
+
+// The worker gets its channel alone; of what a message carries, the viewer
+// keeps one reply file and closes the rest.
+TEST(WorkerSandbox, TheWorkerGetsOnlyItsChannelAndTheViewerKeepsOnlyOneReplyFile)
+{
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);  // without close-on-exec: it would pass to any program started
+    TempDir dir;
+    dir.write("triangle.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    const std::size_t before = openDescriptors("self");
+    const std::string unsealed = "the loading worker's reply is not sealed memory of the size it gave";
+    EXPECT_EQ(standInFailures("two-descriptors", 3), (std::vector{unsealed, unsealed, unsealed}));
+    {
+        LoadingWorker worker(kWorkerProgram);
+        ASSERT_EQ(worker.run({LoadKind::Model, dir.file("triangle.obj"), kModelLimits}).failure, "");
+        // 0 to 3 alone, once its reply file closes (a moment after the reply
+        // is sent: a generous deadline for that).
+        const std::string id = std::to_string(worker.processId());
+        for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+             openDescriptors(id) != 4 && std::chrono::steady_clock::now() < until;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_EQ(openDescriptors(id), 4u);
+    }
+    EXPECT_EQ(openDescriptors("self"), before);
+    close(pipe[0]);
+    close(pipe[1]);
 }
 #endif
 
