@@ -12,6 +12,13 @@ namespace {
 // A request that used this share of a limit leaves a worker too close to
 // it for the next one, whose limit is set on top of what it holds.
 constexpr double kNearLimit = 0.8;
+// A worker whose memory grew by more than this in a request is replaced
+// too. What it frees stays in its address space, to be filled again by the
+// next request without passing an address-space limit set on top of it:
+// past what the scene's budget gave that request. A fresh worker's address
+// space is little more than its libraries. (The shipped models grow it by
+// about 12 MiB, so start-up starts no new worker for them.)
+constexpr std::uint64_t kMostKeptGrowth = std::uint64_t{256} << 20;
 // Next to no processor time: what a worker blocked for good uses over a
 // stall's span (none), well under what a starved one gets.
 constexpr double kStalledCpuShare = 0.02;
@@ -114,9 +121,9 @@ std::string LoadingWorker::stop(const LoadRequest& request, const std::string& o
 bool LoadingWorker::nearLimits(const LoadLimits& limits)
 {
     const std::uint64_t memory = workerMemoryBytes(*process_);
-    return workerCpuSeconds(*process_) - cpuBefore_ > kNearLimit * limits.cpuSeconds ||
-           (limits.memoryBytes != 0 && memory > memoryBefore_ &&
-            static_cast<double>(memory - memoryBefore_) > kNearLimit * static_cast<double>(limits.memoryBytes));
+    const std::uint64_t grown = memory > memoryBefore_ ? memory - memoryBefore_ : 0;
+    return workerCpuSeconds(*process_) - cpuBefore_ > kNearLimit * limits.cpuSeconds || grown > kMostKeptGrowth ||
+           (limits.memoryBytes != 0 && static_cast<double>(grown) > kNearLimit * static_cast<double>(limits.memoryBytes));
 }
 
 std::function<bool()> LoadingWorker::watchForStall(bool& stalled)

@@ -58,7 +58,8 @@ private:
     // The request's exchange with the worker, started if need be.
     LoadReply exchange(const LoadRequest& request);
     std::string stop(const LoadRequest& request, const std::string& otherwise, bool ending = false);
-    // Whether the request took more than kNearLimit of a limit.
+    // Whether the request took more than kNearLimit of a limit, or grew the
+    // worker by more than kMostKeptGrowth.
     bool nearLimits(const LoadLimits& limits);
     // whileWaiting_, and false (with `stalled` set) once the worker has
     // used next to no processor time for patience_.stallSeconds.

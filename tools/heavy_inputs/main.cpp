@@ -60,6 +60,12 @@ bool parseCount(const char* text, Number lowest, Number highest, Number& value)
     return error == std::errc() && stop == end && value >= lowest && value <= highest;
 }
 
+// The folder an OBJ named on the command line goes in: "." for a bare name.
+std::string folderOf(const std::filesystem::path& obj)
+{
+    return obj.has_parent_path() ? obj.parent_path().string() : ".";
+}
+
 int textures(int argc, char** argv)
 {
     int size = 0;
@@ -84,7 +90,7 @@ int scan(int argc, char** argv)
     const std::filesystem::path obj(argv[3]);
     const ScanTextures maps = argc == 7 ? ScanTextures{argv[4], argv[5], argv[6]}
                                         : ScanTextures{"diffuse.png", "specular.png", "bump.png"};
-    const WrittenObj written = writeScanObj(obj.parent_path().string(), obj.stem().string(), triangles, maps);
+    const WrittenObj written = writeScanObj(folderOf(obj), obj.stem().string(), triangles, maps);
     if (written.path.empty() || !std::filesystem::exists(written.path)) {
         std::fprintf(stderr, "heavy_inputs: cannot write %s\n", argv[3]);
         return kExitFailure;
@@ -114,7 +120,7 @@ int materialSwitches(int argc, char** argv)
         return usage("material-switches takes 1 to 10000000 faces, 1 to that many materials and the OBJ's path");
     }
     const std::filesystem::path obj(argv[4]);
-    const WrittenObj written = writeMaterialSwitchesObj(obj.parent_path().string(), obj.stem().string(), faces, materials);
+    const WrittenObj written = writeMaterialSwitchesObj(folderOf(obj), obj.stem().string(), faces, materials);
     if (!std::filesystem::exists(written.path)) {
         std::fprintf(stderr, "heavy_inputs: cannot write %s\n", argv[4]);
         return kExitFailure;
