@@ -32,6 +32,12 @@ std::uint64_t keptMeshCost(const ConvertedMesh& mesh)
     return bytes;
 }
 
+std::uint64_t keptAtlasBytes(std::size_t colours)
+{
+    const ColourAtlasSize size = colourAtlasSize(colours);
+    return keptTextureBytes(size.width, size.height);
+}
+
 std::uint64_t keptTextureBytes(int width, int height)
 {
     const auto texels = static_cast<std::uint64_t>(std::max(width, 0)) * static_cast<std::uint64_t>(std::max(height, 0));

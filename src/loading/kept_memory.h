@@ -30,6 +30,8 @@ std::uint64_t keptTextureRecordBytes(const std::string& materialPath);
 // What keeping `mesh` costs in all: its geometry, its records and those of
 // its textures (the textures themselves are counted once each, apart).
 std::uint64_t keptMeshCost(const ConvertedMesh& mesh);
+// What keeping an atlas of `colours` texels costs, as a texture.
+std::uint64_t keptAtlasBytes(std::size_t colours);
 // What keeping a texture costs: its GL object, and its texels as the
 // driver stores them (four bytes each) with a third more for the mipmaps.
 std::uint64_t keptTextureBytes(int width, int height);

@@ -24,13 +24,15 @@ namespace {
 
 constexpr int kSolidSize = 1;
 
-DecodedImage solidImage(const Texel& colour)
+// `width` x `height` texels, `colours` first, the rest black.
+DecodedImage colourImage(const std::vector<Texel>& colours, int width, int height)
 {
+    auto texels = std::make_shared<std::vector<Texel>>(static_cast<std::size_t>(width) * height, Texel{});
+    std::copy(colours.begin(), colours.end(), texels->begin());
     DecodedImage image;
-    image.width = kSolidSize;
-    image.height = kSolidSize;
-    auto texel = std::make_shared<Texel>(colour);
-    image.pixels = std::shared_ptr<const unsigned char>(texel, texel->data());
+    image.width = width;
+    image.height = height;
+    image.pixels = std::shared_ptr<const unsigned char>(texels, texels->front().data());
     return image;
 }
 
@@ -119,8 +121,8 @@ const LoadedModel& LoadCache::model(const std::string& path)
                 return nothing_;
             }
             textures.push_back(texture(request, loaded.directory));
-            const bool fromFile = !request.solidColour && request.atlas.empty();
-            if (fromFile && fileTexturesSeen.insert(textures.back().textureName).second) {
+            if (textureSource(request) == TextureSource::File &&
+                fileTexturesSeen.insert(textures.back().textureName).second) {
                 loaded.fileTextures.push_back(textures.back());
             }
         }
@@ -137,24 +139,26 @@ MeshTexture LoadCache::texture(const TextureRequest& request, const std::string&
     MeshTexture texture;
     texture.samplerUniform = request.samplerUniform;
     texture.materialPath = request.materialPath;
-    texture.textureName = request.solidColour ? solidTexture(*request.solidColour)
-                          : !request.atlas.empty() ? atlasTexture(request.atlas)
-                                                   : imageTexture(resolveTexturePath(request.materialPath, directory));
+    switch (textureSource(request)) {
+    case TextureSource::Colour:
+        texture.textureName = solidTexture(*request.solidColour);
+        break;
+    case TextureSource::Atlas:
+        texture.textureName = atlasTexture(request.atlas);
+        break;
+    case TextureSource::File:
+        texture.textureName = imageTexture(resolveTexturePath(request.materialPath, directory));
+        break;
+    }
     return texture;
 }
 
 GLuint LoadCache::atlasTexture(const std::vector<Texel>& colours)
 {
-    const ColourAtlasSize size = colourAtlasSize(colours.size());
     // The row past the last colour is left black: no vertex points there.
-    auto texels = std::make_shared<std::vector<Texel>>(static_cast<std::size_t>(size.width) * size.height, Texel{});
-    std::copy(colours.begin(), colours.end(), texels->begin());
-    DecodedImage image;
-    image.width = size.width;
-    image.height = size.height;
-    image.pixels = std::shared_ptr<const unsigned char>(texels, texels->front().data());
-    budget_.keep(keptTextureBytes(size.width, size.height));
-    return uploadTexture2D(image);
+    const ColourAtlasSize size = colourAtlasSize(colours.size());
+    budget_.keep(keptAtlasBytes(colours.size()));
+    return uploadTexture2D(colourImage(colours, size.width, size.height));
 }
 
 GLuint LoadCache::imageTexture(const std::string& path)
@@ -215,5 +219,5 @@ GLuint LoadCache::solidTexture(const Texel& colour)
         return known->second;
     }
     budget_.keep(keptTextureBytes(kSolidSize, kSolidSize));
-    return solids_.emplace(colour, uploadTexture2D(solidImage(colour))).first->second;
+    return solids_.emplace(colour, uploadTexture2D(colourImage({colour}, kSolidSize, kSolidSize))).first->second;
 }

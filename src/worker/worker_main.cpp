@@ -38,7 +38,8 @@ int main(int argc, char** argv)
         }
         const std::uint64_t before = countedBytes();
         LoadReply reply = runLoadRequest(request);
-        const std::uint64_t held = countedBytes() > before ? countedBytes() - before : 0;
+        const std::uint64_t after = countedBytes();
+        const std::uint64_t held = after > before ? after - before : 0;
         if (!replyFits(reply, request, held)) {
             reply = memoryLimitReply(request.kind, request.limits.memoryBytes);
         }

@@ -15,27 +15,13 @@ namespace {
 constexpr std::size_t kRgbBytesPerPixel = 3;
 constexpr std::size_t kLongestSamplerBytes = 32;
 
-// What a texture request is: a file (its path follows), one colour (the
-// record's), or an atlas of colours (its texels follow the sampler name).
-enum class TextureSource : std::uint32_t { File = 0, Colour = 1, Atlas = 2 };
-
+// A texture request: a file (its path follows), one colour (the record's),
+// or an atlas of colours (its texels follow the sampler name).
 struct TextureRecord {
     TextureSource source;
     unsigned char colour[3];
 };
 
-TextureSource sourceOf(const TextureRequest& request)
-{
-    return request.solidColour ? TextureSource::Colour
-                               : request.atlas.empty() ? TextureSource::File : TextureSource::Atlas;
-}
-
-// What the viewer keeps for an atlas's texture.
-std::uint64_t keptAtlasBytes(std::size_t colours)
-{
-    const ColourAtlasSize size = colourAtlasSize(colours);
-    return keptTextureBytes(size.width, size.height);
-}
 
 void runModel(const std::string& path, LoadReply& reply)
 {
@@ -55,14 +41,13 @@ void writeModel(const LoadReply& reply, ReplyWriter& w)
     w.text(model.directory);
     w.value(static_cast<std::uint64_t>(model.meshes.size()));
     for (const ConvertedMesh& mesh : model.meshes) {
-        w.charge(kKeptMeshRecordBytes);
+        // What keeping the mesh costs, less the geometry the reply itself holds.
+        w.charge(keptMeshCost(mesh) - mesh.vertices.size() * sizeof(Vertex) - mesh.indices.size() * sizeof(unsigned int));
         w.list(mesh.vertices.data(), mesh.vertices.size());
         w.list(mesh.indices.data(), mesh.indices.size());
-        w.charge(mesh.vertices.size() * sizeof(Vertex) + mesh.indices.size() * sizeof(unsigned int));
         w.value(static_cast<std::uint64_t>(mesh.textures.size()));
         for (const TextureRequest& request : mesh.textures) {
-            w.charge(keptTextureRecordBytes(request.materialPath));
-            TextureRecord record{sourceOf(request), {0, 0, 0}};
+            TextureRecord record{textureSource(request), {0, 0, 0}};
             if (request.solidColour) {
                 std::copy(request.solidColour->begin(), request.solidColour->end(), record.colour);
             }

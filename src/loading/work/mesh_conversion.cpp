@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -94,9 +95,10 @@ ColourAtlas plainMaterials(const std::vector<const aiMesh*>& meshes, const aiSce
 {
     ColourAtlas atlas;
     std::vector<std::vector<TextureRequest>> texels;
+    std::set<const aiMaterial*> seen;
     for (const aiMesh* mesh : meshes) {
         const aiMaterial* material = meshMaterial(*mesh, scene);
-        if (atlas.indexOf.count(material) != 0) {
+        if (!seen.insert(material).second) {
             continue;
         }
         std::vector<TextureRequest> requests = meshTextureRequests(*mesh, scene);

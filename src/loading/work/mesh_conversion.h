@@ -12,6 +12,7 @@
 #include <assimp/scene.h>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,14 @@ struct TextureRequest {
     // material's texel, in the order of a colour atlas.
     std::vector<Texel> atlas;
 };
+
+// Which of the three a request is (the values travel in replies).
+enum class TextureSource : std::uint32_t { File = 0, Colour = 1, Atlas = 2 };
+inline TextureSource textureSource(const TextureRequest& request)
+{
+    return request.solidColour ? TextureSource::Colour
+                               : request.atlas.empty() ? TextureSource::File : TextureSource::Atlas;
+}
 
 // What a slot without a map is given instead, so that every sampler the
 // lighting reads is bound for every mesh and none keeps the previous mesh's
