@@ -4,10 +4,12 @@
 #include "app/overlay.h"
 #include "app/render_context.h"
 #include "app/scene.h"
+#include "app/window_mode.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "common/render_toggles.h"
 #include "model/model.h"
+#include "render/frame_resize.h"
 #include "render/pass_runner.h"
 
 #include <GLFW/glfw3.h>
@@ -33,9 +35,34 @@ void renderFrame(const ShaderPrograms& programs, PassTimer* timer)
     runPasses(programs, drawModel, timer);
 }
 
+namespace {
+
+// How long a minimised window sleeps between looks at its events: short
+// enough that a restored window draws at once, long enough to cost nothing.
+constexpr double kMinimisedWaitSeconds = 0.1;
+
+}  // namespace
+
+bool followFrameSize(const RenderContext& context, const ShaderPrograms& programs)
+{
+    const FrameSize size = contextFrameSize(context);
+    if (!hasPixels(size)) {
+        return false;
+    }
+    resizeFrame(size, programs);
+    return true;
+}
+
 void runFrame(const RenderContext& context, const ShaderPrograms& programs)
 {
     advanceFrame(context);
+    followWindowMode(context);
+    if (!followFrameSize(context, programs)) {
+        // Nothing to draw into: no pass, no target, no swap, which an
+        // unmapped window may not wait for. The tour goes on meanwhile.
+        waitForEvents(context, kMinimisedWaitSeconds);
+        return;
+    }
     // Hidden, the overlay adds no call: the frame is exactly the passes.
     renderFrame(programs, overlayPassTimer());
     if (overlayShown) {

@@ -20,7 +20,14 @@ void advanceFrame(const RenderContext& context);
 // each timed by `timer` when one is given.
 void renderFrame(const ShaderPrograms& programs, PassTimer* timer = nullptr);
 
-// One whole frame: advance, render, the overlay while it is shown, present.
+// Makes the context's current size the frame's (new target storage, the
+// variants' screen size) when it changed. False while the window has no
+// pixels (minimised): there is nothing to draw.
+bool followFrameSize(const RenderContext& context, const ShaderPrograms& programs);
+
+// One whole frame: advance, the window as the switches ask, its size
+// followed, render, the overlay while it is shown, present. A minimised
+// window draws nothing and waits for its events a short while instead.
 void runFrame(const RenderContext& context, const ShaderPrograms& programs);
 
 // Runs frames until the window is asked to close.

@@ -9,7 +9,6 @@ const char* const kEglSurfacelessPlatform = "EGL Mesa surfaceless platform";
 #ifdef VORLUNE_HAVE_EGL
 
 #include "app/startup.h"
-#include "common/window.h"
 
 #include <GL/glew.h>
 
@@ -116,10 +115,13 @@ void release(OffscreenContext& offscreen)
     }
     eglTerminate(offscreen.display);
     eglReleaseThread();
+    // The size is what was asked for, for the next platform to try too.
+    const FrameSize size = offscreen.size;
     offscreen = OffscreenContext();
+    offscreen.size = size;
 }
 
-// Brings up a 3.3 core context on a pbuffer of the window's size on one EGL
+// Brings up a 3.3 core context on a pbuffer of the size asked for on one EGL
 // display and makes it current. Returns what failed, or nothing.
 std::string makeContextOn(EGLDisplay display, const std::string& platform, OffscreenContext& offscreen)
 {
@@ -141,7 +143,7 @@ std::string makeContextOn(EGLDisplay display, const std::string& platform, Offsc
         release(offscreen);
         return "no pbuffer configuration with RGBA8, depth 24 and stencil 8";
     }
-    const EGLint surfaceSize[] = {EGL_WIDTH, kWindowWidth, EGL_HEIGHT, kWindowHeight, EGL_NONE};
+    const EGLint surfaceSize[] = {EGL_WIDTH, offscreen.size.width, EGL_HEIGHT, offscreen.size.height, EGL_NONE};
     offscreen.surface = eglCreatePbufferSurface(display, config, surfaceSize);
     if (offscreen.surface == EGL_NO_SURFACE) {
         const std::string failure = eglFailure("eglCreatePbufferSurface");

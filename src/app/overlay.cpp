@@ -2,7 +2,7 @@
 
 #include "app/overlay_lines.h"
 #include "common/render_toggles.h"
-#include "common/window.h"
+#include "common/frame_size.h"
 #include "render/pass_table.h"
 #include "render/pass_timer.h"
 
@@ -38,6 +38,9 @@ constexpr double kAverageSeconds = 0.5;
 // process): it would flatten the graph, so it starts the history afresh.
 constexpr double kLongestFrameMs = 1000.0;
 
+// Sizes in points: at a content scale of 2 (a doubled HiDPI desktop) each
+// is drawn twice as large, so the overlay reads the same there.
+constexpr float kFontSize = 13.0f;  // Dear ImGui's own font's size
 constexpr float kMargin = 12.0f;
 constexpr float kKeysPanelWidth = 270.0f;
 constexpr float kTimesPanelWidth = 330.0f;
@@ -72,6 +75,8 @@ struct OverlayState {
     Clock::time_point lastDrawn;
     bool drawnBefore = false;
     bool laidOut = false;
+    // The content scale its font and style were made for.
+    float scale = 1.0f;
 };
 
 OverlayState* overlay = nullptr;
@@ -80,6 +85,35 @@ std::string glText(GLenum name)
 {
     const GLubyte* text = glGetString(name);
     return text != nullptr ? reinterpret_cast<const char*>(text) : "?";
+}
+
+void setOverlayStyle(float scale)
+{
+    ImGuiStyle& style = ImGui::GetStyle();
+    style = ImGuiStyle();
+    ImGui::StyleColorsDark();
+    style.WindowRounding = 6.0f;
+    style.WindowBorderSize = 0.0f;
+    style.WindowPadding = ImVec2(10.0f, 8.0f);
+    style.ScaleAllSizes(scale);
+}
+
+// Text drawn at the scale's size, not stretched: the font atlas is made
+// again with the font at that many pixels, and the style's spacing grows
+// with it. Only when the scale changes (a window moved to another screen).
+void rescaleOverlay(OverlayState& state, float scale)
+{
+    ImFontAtlas& fonts = *ImGui::GetIO().Fonts;
+    fonts.Clear();
+    ImFontConfig font;
+    font.SizePixels = kFontSize * scale;
+    fonts.AddFontDefault(&font);
+    ImGui_ImplOpenGL3_DestroyFontsTexture();
+    ImGui_ImplOpenGL3_CreateFontsTexture();
+    setOverlayStyle(scale);
+    state.scale = scale;
+    // New sizes take a laid-out frame, as at the first.
+    state.laidOut = false;
 }
 
 OverlayState& overlayState()
@@ -95,11 +129,7 @@ OverlayState& overlayState()
         // It takes no input: the mouse stays the camera's, the cursor as the
         // viewer set it.
         io.ConfigFlags |= ImGuiConfigFlags_NoMouse | ImGuiConfigFlags_NoMouseCursorChange;
-        ImGui::StyleColorsDark();
-        ImGuiStyle& style = ImGui::GetStyle();
-        style.WindowRounding = 6.0f;
-        style.WindowBorderSize = 0.0f;
-        style.WindowPadding = ImVec2(10.0f, 8.0f);
+        setOverlayStyle(1.0f);
         ImGui_ImplOpenGL3_Init(kShaderVersion);
         overlay->renderer = glText(GL_RENDERER);
         // Desktop GL names only the number; WebGL names itself.
@@ -145,17 +175,18 @@ double recentAverage(const OverlayState& state)
     return count > 0 ? sum / count : 0.0;
 }
 
-void keysPanel()
+void keysPanel(float scale)
 {
-    ImGui::SetNextWindowPos(ImVec2(kMargin, kMargin));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(kKeysPanelWidth, 0.0f), ImVec2(kKeysPanelWidth, kWindowHeight));
+    const float width = kKeysPanelWidth * scale;
+    ImGui::SetNextWindowPos(ImVec2(kMargin * scale, kMargin * scale));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, static_cast<float>(frameSize.height)));
     ImGui::SetNextWindowBgAlpha(kPanelOpacity);
     ImGui::Begin("keys", nullptr, kPanelFlags);
     for (const OverlaySwitchLine& line : overlaySwitchLines()) {
         ImGui::TextColored(kKeyColour, "%s", line.key.c_str());
-        ImGui::SameLine(kKeyColumn);
+        ImGui::SameLine(kKeyColumn * scale);
         ImGui::TextUnformatted(line.name.c_str());
-        ImGui::SameLine(kStateColumn);
+        ImGui::SameLine(kStateColumn * scale);
         ImGui::TextColored(line.active ? kOnColour : kOffColour, "%s", line.state.c_str());
     }
     ImGui::Separator();
@@ -165,8 +196,11 @@ void keysPanel()
 
 void timesPanel(OverlayState& state)
 {
-    ImGui::SetNextWindowPos(ImVec2(kWindowWidth - kMargin, kMargin), ImGuiCond_Always, ImVec2(1.0f, 0.0f));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(kTimesPanelWidth, 0.0f), ImVec2(kTimesPanelWidth, kWindowHeight));
+    const float scale = state.scale;
+    const float width = kTimesPanelWidth * scale;
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(frameSize.width) - kMargin * scale, kMargin * scale),
+                            ImGuiCond_Always, ImVec2(1.0f, 0.0f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, static_cast<float>(frameSize.height)));
     ImGui::SetNextWindowBgAlpha(kPanelOpacity);
     ImGui::Begin("times", nullptr, kPanelFlags);
     ImGui::TextWrapped("%s", state.renderer.c_str());
@@ -180,15 +214,15 @@ void timesPanel(OverlayState& state)
         graph.push_back(static_cast<float>(frame.milliseconds));
         highest = std::max(highest, graph.back());
     }
-    char scale[32];
-    std::snprintf(scale, sizeof scale, "%.0f ms", highest);
-    ImGui::PlotLines("##frames", graph.data(), static_cast<int>(graph.size()), 0, scale, 0.0f, highest * 1.1f,
-                     ImVec2(kTimesPanelWidth - 2.0f * ImGui::GetStyle().WindowPadding.x, kGraphHeight));
+    char graphLabel[32];
+    std::snprintf(graphLabel, sizeof graphLabel, "%.0f ms", highest);
+    ImGui::PlotLines("##frames", graph.data(), static_cast<int>(graph.size()), 0, graphLabel, 0.0f, highest * 1.1f,
+                     ImVec2(width - 2.0f * ImGui::GetStyle().WindowPadding.x, kGraphHeight * scale));
 
     ImGui::TextColored(kQuietColour, "pass");
-    ImGui::SameLine(kGpuColumn);
+    ImGui::SameLine(kGpuColumn * scale);
     ImGui::TextColored(kQuietColour, "GPU ms");
-    ImGui::SameLine(kCpuColumn);
+    ImGui::SameLine(kCpuColumn * scale);
     ImGui::TextColored(kQuietColour, "CPU ms");
     const PassTimer& timer = *state.timer;
     for (const RenderPass* pass : passTable()) {
@@ -196,13 +230,13 @@ void timesPanel(OverlayState& state)
             continue;
         }
         ImGui::TextUnformatted(pass->name);
-        ImGui::SameLine(kGpuColumn);
+        ImGui::SameLine(kGpuColumn * scale);
         if (const std::optional<double> gpu = timer.milliseconds(*pass)) {
             ImGui::Text("%6.2f", *gpu);
         } else {
             ImGui::TextColored(kQuietColour, "%6s", "-");
         }
-        ImGui::SameLine(kCpuColumn);
+        ImGui::SameLine(kCpuColumn * scale);
         if (const std::optional<double> cpu = timer.cpuMilliseconds(*pass)) {
             ImGui::Text("%6.2f", *cpu);
         }
@@ -225,8 +259,11 @@ void drawOverlay()
     // a software renderer finish them first.
     recordFrame(state);
 
+    if (contentScale != state.scale && contentScale > 0.0f) {
+        rescaleOverlay(state, contentScale);
+    }
     ImGuiIO& io = ImGui::GetIO();
-    io.DisplaySize = ImVec2(static_cast<float>(kWindowWidth), static_cast<float>(kWindowHeight));
+    io.DisplaySize = ImVec2(static_cast<float>(frameSize.width), static_cast<float>(frameSize.height));
     // ImGui needs a positive step; its animations are not used.
     io.DeltaTime = state.frames.empty() ? 1.0f / 60.0f
                                         : std::max(static_cast<float>(state.frames.back().milliseconds / 1000.0), 1e-4f);
@@ -236,13 +273,13 @@ void drawOverlay()
         // second: that first frame is laid out here, undrawn, so the first
         // frame H shows has the overlay on it.
         ImGui::NewFrame();
-        keysPanel();
+        keysPanel(state.scale);
         timesPanel(state);
         ImGui::EndFrame();
         state.laidOut = true;
     }
     ImGui::NewFrame();
-    keysPanel();
+    keysPanel(state.scale);
     timesPanel(state);
     ImGui::Render();
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());

@@ -12,9 +12,9 @@ class PassTimer;
 // then, on first use); null while it is hidden, when no query runs.
 PassTimer* overlayPassTimer();
 
-// Draws the overlay over framebuffer 0 at the window's size, its frame time
-// from the wall clock between calls (one a frame). Leaves the GL state the
-// passes expect.
+// Draws the overlay over framebuffer 0 at the frame's size, its text at the
+// content scale, its frame time from the wall clock between calls (one a
+// frame). Leaves the GL state the passes expect.
 void drawOverlay();
 
 // Frees what the overlay made; before the context ends. Nothing happens

@@ -40,7 +40,7 @@ ContextKind chooseContextKind([[maybe_unused]] bool offscreenRequested)
 #endif
 }
 
-std::optional<RenderContext> openRenderContext(ContextKind kind)
+std::optional<RenderContext> openRenderContext(ContextKind kind, FrameSize offscreenSize)
 {
     const StartupTimer timer(&StartupProfile::contextMs);
     RenderContext context;
@@ -51,6 +51,7 @@ std::optional<RenderContext> openRenderContext(ContextKind kind)
             return std::nullopt;
         }
     } else {
+        context.offscreen.size = offscreenSize;
         if (!openOffscreenContext(context.offscreen)) {
             return std::nullopt;
         }
@@ -83,6 +84,27 @@ bool pollLoadingEvents(const RenderContext& context)
 {
     pollFrameEvents(context);
     return context.window == nullptr || !glfwWindowShouldClose(context.window);
+}
+
+FrameSize contextFrameSize(const RenderContext& context)
+{
+    if (context.window == nullptr) {
+        return context.offscreen.size;
+    }
+    if (glfwGetWindowAttrib(context.window, GLFW_ICONIFIED) != 0) {
+        return {0, 0};
+    }
+    FrameSize size;
+    glfwGetFramebufferSize(context.window, &size.width, &size.height);
+    return size;
+}
+
+void waitForEvents(const RenderContext& context, double seconds)
+{
+    if (context.window != nullptr) {
+        glfwWaitEventsTimeout(seconds);
+    }
+    recordEventPoll();
 }
 
 void presentFrame(const RenderContext& context)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/offscreen_context.h"
+#include "common/frame_size.h"
 
 #include <optional>
 #include <string>
@@ -24,11 +25,21 @@ struct RenderContext {
 // a hidden window always where the build has no EGL (Windows).
 ContextKind chooseContextKind(bool offscreenRequested);
 
-// A window (openWindow) or an offscreen context, current and with the
-// GL entry points loaded. Offscreen there is no window system to keep time,
-// so frameClock then counts seconds from here. On failure one line has been
-// printed and nothing is returned.
-std::optional<RenderContext> openRenderContext(ContextKind kind);
+// A window (openWindow) or an offscreen context of `offscreenSize`, current
+// and with the GL entry points loaded. Offscreen there is no window system
+// to keep time, so frameClock then counts seconds from here. On failure one
+// line has been printed and nothing is returned.
+std::optional<RenderContext> openRenderContext(ContextKind kind, FrameSize offscreenSize = kStartFrameSize);
+
+// The size a frame drawn now would have, in pixels: the window's
+// framebuffer (none while the window is minimised: an iconified X11 window
+// keeps its size but shows nothing) or the offscreen surface.
+FrameSize contextFrameSize(const RenderContext& context);
+
+// Waits for the window's next event, or `seconds` at most: what a window
+// with nothing to draw does instead of swapping, which may not wait at all
+// while it is unmapped.
+void waitForEvents(const RenderContext& context, double seconds);
 
 void makeRenderContextCurrent(const RenderContext& context);
 

@@ -56,11 +56,12 @@ GLFWwindow* openWindow(WindowVisibility visibility)
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, kContextMajor);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, kContextMinor);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-#ifdef __APPLE__
-    // A Retina display would double the framebuffer, and the fixed 1280x720
-    // viewports would fill only a quarter of it.
-    glfwWindowHint(GLFW_COCOA_RETINA_FRAMEBUFFER, GLFW_FALSE);
+    // Everything that depends on the size follows the framebuffer, so the
+    // window may take any size; on a scaled desktop it opens at 1280x720 in
+    // the desktop's units, not as a small box of 1280x720 pixels.
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
+#ifndef __EMSCRIPTEN__
+    glfwWindowHint(GLFW_SCALE_TO_MONITOR, GLFW_TRUE);
 #endif
     if (visibility == WindowVisibility::Hidden) {
         glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
@@ -78,12 +79,9 @@ GLFWwindow* openWindow(WindowVisibility visibility)
     glfwMakeContextCurrent(window);
     glfwSetKeyCallback(window, onKey);
     glfwSetCursorPosCallback(window, onCursorPos);
-#ifdef __EMSCRIPTEN__
-    // A page may take the pointer only when the person clicks; the page
-    // asks for it then (tools/web/shell.html), and Escape gives it back.
-#else
-    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
-#endif
+    // The cursor stays an ordinary one until free look takes it
+    // (app/window_mode.h). A page may take the pointer only when the person
+    // clicks; it asks then (tools/web/shell.html), and Escape gives it back.
     glfwSwapInterval(kSwapInterval);
 
     const GLenum glewStatus = loadGlEntryPoints();

@@ -11,8 +11,8 @@ struct GLFWwindow;
 
 enum class WindowVisibility { Shown, Hidden };
 
-// Initialises GLFW, opens the 3.3 core window, installs the input handlers,
-// captures the cursor, sets the swap interval and loads GL through GLEW.
+// Initialises GLFW, opens the resizable 3.3 core window, installs the input
+// handlers, sets the swap interval and loads GL through GLEW.
 // A window that cannot be made is tried once more as forward-compatible (the
 // only core context macOS makes). Without a window or a context nothing can
 // run: a failed step is printed as one line with GLFW's (or GLEW's) reason

@@ -34,12 +34,16 @@ void holdFreeLook(const FreeLookHeading& heading)
 
 }  // namespace
 
-std::optional<Viewer> startViewer(ContextKind kind)
+std::optional<Viewer> startViewer(ContextKind kind, FrameSize offscreenSize)
 {
-    std::optional<RenderContext> context = openRenderContext(kind);
+    std::optional<RenderContext> context = openRenderContext(kind, offscreenSize);
     if (!context) {
         return std::nullopt;
     }
+    // The targets are made at the size there is from the first: a scaled
+    // desktop gives the window more pixels than its size in units.
+    const FrameSize size = contextFrameSize(*context);
+    frameSize = hasPixels(size) ? size : kStartFrameSize;
     return Viewer{*context, prepareRendering()};
 }
 
@@ -62,6 +66,7 @@ void renderScriptedFrame(const Viewer& viewer, const ScriptedFrame& frame, PassT
     scriptedTime = frame.clockTime;
     frameClock = readScriptedTime;
     advanceFrame(viewer.context);
+    followFrameSize(viewer.context, viewer.programs);
     if (frame.freeLook) {
         holdFreeLook(*frame.freeLook);
     }

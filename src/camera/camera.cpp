@@ -1,6 +1,6 @@
 #include "camera/camera.h"
 
-#include "common/window.h"
+#include "common/frame_size.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -10,7 +10,6 @@ namespace {
 // about 58 degrees vertically rather than 45, and the tour and the models
 // were framed for that wider view.
 constexpr float kFieldOfViewArgument = 45.0f;
-constexpr float kAspect = static_cast<float>(kWindowWidth) / static_cast<float>(kWindowHeight);
 constexpr float kNearPlane = 0.1f;
 constexpr float kFarPlane = 100.0f;
 
@@ -34,7 +33,7 @@ glm::mat4 Camera::viewMatrix() const
 
 glm::mat4 Camera::projectionMatrix() const
 {
-    return glm::perspective(kFieldOfViewArgument, kAspect, kNearPlane, kFarPlane);
+    return glm::perspective(kFieldOfViewArgument, frameAspect(), kNearPlane, kFarPlane);
 }
 
 void Camera::look(float xOffset, float yOffset)

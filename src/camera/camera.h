@@ -21,6 +21,8 @@ struct Camera {
 
     void updateVectors();
     glm::mat4 viewMatrix() const;
+    // At the aspect of the frame being drawn (frameSize), so a resized
+    // window shows the same lens, neither stretched nor squeezed.
     glm::mat4 projectionMatrix() const;
     void look(float xOffset, float yOffset);
 };

@@ -18,7 +18,7 @@ bool handleKey(int key, int action)
     // Switches act on release so a held key (and its repeats) flips once.
     if (action == GLFW_RELEASE) {
         for (const Switch& row : switchTable()) {
-            if (row.key == key) {
+            if (flippedBy(row, key)) {
                 flipSwitch(row);
             }
         }

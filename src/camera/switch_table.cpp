@@ -2,6 +2,7 @@
 
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
+#include "common/frame_size.h"
 #include "common/render_toggles.h"
 
 #include <GLFW/glfw3.h>
@@ -27,6 +28,8 @@ const std::array kSwitches{
            .flag = &lightAnimationPaused, .flagMeansOff = true},
     Switch{.key = GLFW_KEY_SPACE, .keyName = "Space", .label = "camera", .onWord = "free look (mouse)",
            .offWord = "tour", .flag = &cameraTour.freeLook, .offIsDim = false, .afterFlip = levelOnLeavingFreeLook},
+    Switch{.key = GLFW_KEY_F, .keyName = "F", .label = "window", .onWord = "fullscreen", .offWord = "windowed",
+           .flag = &fullscreenWanted, .offIsDim = false, .otherKey = GLFW_KEY_F11},
     Switch{.key = GLFW_KEY_H, .keyName = "H", .label = "overlay", .onWord = "shown", .offWord = "hidden",
            .flag = &overlayShown, .listedOnOverlay = false},
 };
@@ -36,6 +39,11 @@ const std::array kSwitches{
 std::span<const Switch> switchTable()
 {
     return kSwitches;
+}
+
+bool flippedBy(const Switch& row, int key)
+{
+    return row.key == key || (row.otherKey != 0 && row.otherKey == key);
 }
 
 bool switchOn(const Switch& row)

@@ -21,10 +21,15 @@ struct Switch {
     bool listedOnOverlay = true;
     // What flipping does besides the flag (leaving free look levels the camera).
     void (*afterFlip)() = nullptr;
+    // A second key that flips it (F11, as every desktop program has it); 0 for none.
+    int otherKey = 0;
 };
 
+// Whether releasing `key` flips `row`.
+bool flippedBy(const Switch& row, int key);
+
 // In the order the overlay lists them: the three effects, the light, the
-// camera, then H.
+// camera, fullscreen, then H.
 std::span<const Switch> switchTable();
 
 bool switchOn(const Switch& row);

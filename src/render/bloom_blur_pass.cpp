@@ -28,7 +28,7 @@ namespace {
 
 void createBloomBlurTarget()
 {
-    bloomBlurTarget = createRenderTarget(kBloomWidth, kBloomHeight);
+    bloomBlurTarget = createRenderTarget(halfFrame());
 }
 
 constexpr const char* kBlurSamples[] = {kBloomBrightImage};
@@ -40,11 +40,11 @@ constexpr const char* kBlurSamples[] = {kBloomBrightImage};
 constinit const RenderPass bloomBlurPass{
     .name = "bloom blur",
     .toggle = &bloomOn,
-    .viewportWidth = kBloomWidth,
-    .viewportHeight = kBloomHeight,
+    .viewportSize = halfFrame,
     .framebuffer = &bloomBlurTarget.framebuffer,
     .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
     .createTarget = createBloomBlurTarget,
+    .sizedTarget = &bloomBlurTarget,
     .produces = PassImage{kBloomImage, GL_TEXTURE_2D, &bloomBlurTarget.colourTexture},
     .samples = kBlurSamples,
     .shaderFiles = {"data/shader/BloomHorizontal.vs", nullptr, "data/shader/BloomHorizontal.fs"},

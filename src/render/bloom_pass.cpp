@@ -22,7 +22,7 @@ namespace {
 
 void createBloomBrightTarget()
 {
-    bloomBrightTarget = createRenderTarget(kBloomWidth, kBloomHeight);
+    bloomBrightTarget = createRenderTarget(halfFrame());
 }
 
 // Nothing to draw while the scene has no light (before composition, or if
@@ -41,11 +41,11 @@ bool setUpBloomBright(const ShaderProgram& bloomShader, std::span<const SampledI
 constinit const RenderPass bloomBrightPass{
     .name = "bloom bright",
     .toggle = &bloomOn,
-    .viewportWidth = kBloomWidth,
-    .viewportHeight = kBloomHeight,
+    .viewportSize = halfFrame,
     .framebuffer = &bloomBrightTarget.framebuffer,
     .clearColour = ClearColour{0.0f, 0.0f, 0.0f, 1.0f},
     .createTarget = createBloomBrightTarget,
+    .sizedTarget = &bloomBrightTarget,
     .produces = PassImage{kBloomBrightImage, GL_TEXTURE_2D, &bloomBrightTarget.colourTexture},
     .shaderFiles = {"data/shader/BloomShader.vs", nullptr, "data/shader/BloomShader.fs"},
     .programSlot = &ShaderPrograms::bloomShader,

@@ -3,18 +3,15 @@
 // adds it.
 #pragma once
 
-#include "common/window.h"
 #include "render/render_pass.h"
 #include "render/render_targets.h"
 #include "render/shader_program.h"
 
 struct PointLight;
 
-// Half the window in each direction: a quarter of the pixels to shade, and
-// the blur's reach doubles for free when the result is stretched back.
-constexpr int kBloomWidth = kWindowWidth / 2;
-constexpr int kBloomHeight = kWindowHeight / 2;
-
+// Its target is half the frame in each direction (halfFrame): a quarter of
+// the pixels to shade, and the blur's reach doubles for free when the
+// result is stretched back.
 extern RenderTarget bloomBrightTarget;
 extern const RenderPass bloomBrightPass;
 

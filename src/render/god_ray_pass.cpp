@@ -2,7 +2,6 @@
 
 #include "camera/camera.h"
 #include "common/render_toggles.h"
-#include "common/window.h"
 #include "render/draw_lists.h"
 #include "render/pass_images.h"
 #include "render/shader_programs.h"
@@ -22,7 +21,7 @@ namespace {
 
 void createGodRayTarget()
 {
-    godRayTarget = createRenderTarget(kWindowWidth, kWindowHeight);
+    godRayTarget = createRenderTarget(wholeFrame());
 }
 
 }  // namespace
@@ -34,12 +33,12 @@ void createGodRayTarget()
 constinit const RenderPass godRayOcclusionPass{
     .name = "god-ray occlusion",
     .toggle = &godRaysOn,
-    .viewportWidth = kWindowWidth,
-    .viewportHeight = kWindowHeight,
+    .viewportSize = wholeFrame,
     .framebuffer = &godRayTarget.framebuffer,
     .depthTest = false,
     .clearColour = ClearColour{0.9f, 0.5f, 0.5f, 1.0f},
     .createTarget = createGodRayTarget,
+    .sizedTarget = &godRayTarget,
     .produces = PassImage{kGodRayImage, GL_TEXTURE_2D, &godRayTarget.colourTexture},
     .shaderFiles = {"data/shader/SimpleShader.vs", nullptr, "data/shader/SimpleShader.fs"},
     .programSlot = &ShaderPrograms::godRayShader,

@@ -2,7 +2,6 @@
 
 #include "camera/camera.h"
 #include "common/render_toggles.h"
-#include "common/window.h"
 #include "render/draw_lists.h"
 #include "render/pass_images.h"
 #include "render/point_light.h"
@@ -70,8 +69,8 @@ bool prepareLightingPass(const ShaderProgram& lightingShader, std::span<const Sa
     setUniformInt(program, "shadow.on", shadowOn ? 1 : 0);
     if (shadowOn) {
         setUniformFloat(program, "shadow.far", farPlane);
-        setUniformFloat(program, "screen.width", static_cast<float>(kWindowWidth));
-        setUniformFloat(program, "screen.height", static_cast<float>(kWindowHeight));
+        setUniformFloat(program, "screen.width", static_cast<float>(frameSize.width));
+        setUniformFloat(program, "screen.height", static_cast<float>(frameSize.height));
         bindImage(kShadowMapUnit, "shadow.map", images[kLightingShadowMap]);
     }
 
@@ -109,8 +108,7 @@ const ShaderProgram& lightingProgram(const ShaderPrograms& programs)
 // colour should never be seen: it only shows through gaps in the hallway.
 constinit const RenderPass lightingPass{
     .name = "lighting",
-    .viewportWidth = kWindowWidth,
-    .viewportHeight = kWindowHeight,
+    .viewportSize = wholeFrame,
     .clearColour = ClearColour{0.45f, 0.85f, 0.45f, 1.0f},
     .samples = kLightingSamples,
     // Built in kLightingVariantCount forms from these files (see

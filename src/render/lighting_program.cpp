@@ -1,6 +1,6 @@
 #include "render/lighting_program.h"
 
-#include "common/window.h"
+#include "common/frame_size.h"
 #include "render/uniforms.h"
 
 int lightingVariantIndex(const LightingEffects& effects)
@@ -34,14 +34,34 @@ LightingVariants buildLightingVariants(const ShaderSources& sources, const Shade
     return variants;
 }
 
+namespace {
+
+void setScreenSize(GLuint program)
+{
+    setUniformFloat(program, "screen.width", static_cast<float>(frameSize.width));
+    setUniformFloat(program, "screen.height", static_cast<float>(frameSize.height));
+}
+
+}  // namespace
+
 void assignLightingDefaults(const ShaderProgram& lightingShader)
 {
     const GLuint program = lightingShader.program;
     glUseProgram(program);
-    setUniformFloat(program, "screen.width", static_cast<float>(kWindowWidth));
-    setUniformFloat(program, "screen.height", static_cast<float>(kWindowHeight));
+    setScreenSize(program);
     setUniformInt(program, "shadow.map", kShadowMapUnit);
     setUniformInt(program, "godRays.map", kGodRayMapUnit);
     setUniformInt(program, "bloom.map", kBloomMapUnit);
+    glUseProgram(0);
+}
+
+void assignScreenSize(const LightingVariants& variants)
+{
+    for (const ShaderProgram& variant : variants) {
+        if (variant.linked()) {
+            glUseProgram(variant.program);
+            setScreenSize(variant.program);
+        }
+    }
     glUseProgram(0);
 }

@@ -1,6 +1,7 @@
 // The lighting program: built once per combination of effects from the same
 // two files, each with only its effects' code compiled in, and given its
-// fixed texture units and screen size as soon as it is built.
+// fixed texture units and screen size as soon as it is built, and the
+// screen size again whenever the frame's size changes.
 #pragma once
 
 #include "render/shader_program.h"
@@ -44,3 +45,8 @@ std::string lightingDefinitions(const LightingEffects& effects);
 // stands for every variant: its messages were printed once, and building
 // the others would only print them seven times more.
 LightingVariants buildLightingVariants(const ShaderSources& sources, const ShaderProgram& allEffects);
+
+// Gives every variant the frame's current size. The lighting pass sends it
+// only while shadows are on, yet god rays and bloom read it too: a variant
+// without shadows would otherwise go on sampling at the size it was built at.
+void assignScreenSize(const LightingVariants& variants);

@@ -55,7 +55,8 @@ std::vector<SampledImage> passImages(const RenderPass& pass)
 
 void runPass(const RenderPass& pass, const ShaderPrograms& programs, DrawModel drawModel)
 {
-    glViewport(0, 0, pass.viewportWidth, pass.viewportHeight);
+    const FrameSize viewport = pass.viewportSize();
+    glViewport(0, 0, viewport.width, viewport.height);
     const ShaderProgram& program = passProgram(pass, programs);
     bool drawing = false;
     for (int layer = 0; layer < pass.layerCount; ++layer) {

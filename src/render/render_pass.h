@@ -6,7 +6,9 @@
 // that differs between passes is written down in the pass's own file.
 #pragma once
 
+#include "common/frame_size.h"
 #include "render/draw_lists.h"
+#include "render/render_targets.h"
 #include "render/shader_program.h"
 
 #include <GL/glew.h>
@@ -41,8 +43,9 @@ struct RenderPass {
     const char* name = "";
     // The switch that runs it; null for a pass that runs every frame.
     const bool* toggle = nullptr;
-    GLsizei viewportWidth = 0;
-    GLsizei viewportHeight = 0;
+    // The size it draws at, asked each frame: the frame's, half the
+    // frame's, or a size of its own.
+    FrameSize (*viewportSize)() = nullptr;
     // Its own framebuffer, bound for the pass and unbound after it; null
     // draws into the window's, which every other pass leaves bound.
     const GLuint* framebuffer = nullptr;
@@ -62,8 +65,13 @@ struct RenderPass {
     // that clears no colour).
     std::optional<ClearColour> clearColour = std::nullopt;
     GLbitfield clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
-    // Makes the pass's target at start-up; null for a pass without one.
+    // Makes the pass's target at start-up, at its viewport's size; null for
+    // a pass without one.
     void (*createTarget)() = nullptr;
+    // That target, where its size follows the frame's: when the frame's size
+    // changes its storage is made again at the new viewport size, on the
+    // same names, so every reader of its names goes on reading it.
+    RenderTarget* sizedTarget = nullptr;
     // What its target holds once it has run; none for a pass that draws
     // into the window.
     std::optional<PassImage> produces = std::nullopt;
@@ -87,6 +95,16 @@ struct RenderPass {
     // image).
     DrawListOfPass drawList = nullptr;
 };
+
+// The viewport sizes of the passes whose targets follow the frame.
+inline FrameSize wholeFrame()
+{
+    return frameSize;
+}
+inline FrameSize halfFrame()
+{
+    return halfFrameSize(frameSize);
+}
 
 // Whether `pass` runs this frame: its switch is on, or it has none.
 inline bool passRuns(const RenderPass& pass)

@@ -38,11 +38,11 @@ FramebufferCalls framebufferCalls()
 
 }  // namespace
 
-RenderTarget createRenderTarget(GLint width, GLint height)
+RenderTarget createRenderTarget(FrameSize size)
 {
     RenderTarget target;
-    target.width = width;
-    target.height = height;
+    target.width = size.width;
+    target.height = size.height;
 
     glGenTextures(1, &target.colourTexture);
     glBindTexture(GL_TEXTURE_2D, target.colourTexture);
@@ -52,7 +52,7 @@ RenderTarget createRenderTarget(GLint width, GLint height)
     // own resolution, so filtering would only cost time.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, kColourTargetUploadFormat, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, size.width, size.height, 0, kColourTargetUploadFormat, GL_UNSIGNED_BYTE, nullptr);
 
     const FramebufferCalls gl = framebufferCalls();
     gl.genFramebuffers(1, &target.framebuffer);
@@ -61,8 +61,20 @@ RenderTarget createRenderTarget(GLint width, GLint height)
 
     gl.genRenderbuffers(1, &target.depthRenderbuffer);
     gl.bindRenderbuffer(GL_RENDERBUFFER_EXT, target.depthRenderbuffer);
-    gl.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    gl.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, size.width, size.height);
     gl.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                target.depthRenderbuffer);
     return target;
+}
+
+void resizeRenderTarget(RenderTarget& target, FrameSize size)
+{
+    target.width = size.width;
+    target.height = size.height;
+    glBindTexture(GL_TEXTURE_2D, target.colourTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, size.width, size.height, 0, kColourTargetUploadFormat, GL_UNSIGNED_BYTE,
+                 nullptr);
+    const FramebufferCalls gl = framebufferCalls();
+    gl.bindRenderbuffer(GL_RENDERBUFFER_EXT, target.depthRenderbuffer);
+    gl.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, size.width, size.height);
 }

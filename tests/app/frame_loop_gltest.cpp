@@ -71,7 +71,8 @@ struct FrameLoopTest : testing::Test {
         }
         clear.push_back(pass.clearMask == GL_DEPTH_BUFFER_BIT ? "clear DEPTH" : "clear COLOR|DEPTH");
 
-        Calls calls = {"viewport 0 0 " + std::to_string(pass.viewportWidth) + " " + std::to_string(pass.viewportHeight)};
+        const FrameSize viewport = pass.viewportSize();
+        Calls calls = {"viewport 0 0 " + std::to_string(viewport.width) + " " + std::to_string(viewport.height)};
         if (pass.framebuffer != nullptr) {
             calls.push_back(bind(*pass.framebuffer));
         }

@@ -31,14 +31,14 @@ TEST_F(OverlayLines, EachSwitchShowsItsKeyAndState)
 {
     EXPECT_EQ(rendered(),
               (std::vector<std::string>{"S shadows on", "G god rays on", "B bloom on", "L light swinging",
-                                        "Space camera tour"}));
+                                        "Space camera tour", "F window windowed"}));
     shadowOn = false;
     bloomOn = false;
     lightAnimationPaused = true;
     cameraTour.freeLook = true;
     EXPECT_EQ(rendered(),
               (std::vector<std::string>{"S shadows off (dim)", "G god rays on", "B bloom off (dim)",
-                                        "L light paused (dim)", "Space camera free look (mouse)"}));
+                                        "L light paused (dim)", "Space camera free look (mouse)", "F window windowed"}));
 }
 
 TEST_F(OverlayLines, EscapeQuitsOnTheDesktopAndReleasesThePointerInTheBrowser)

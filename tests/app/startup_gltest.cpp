@@ -76,8 +76,9 @@ TEST_F(StartupTest, ColourTargetsHaveTheirPassSizesFormatsAndDepth)
         ++checked;
         const GLuint colour = *pass->produces->texture;
         glBindTexture(GL_TEXTURE_2D, colour);
-        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), pass->viewportWidth);
-        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_HEIGHT), pass->viewportHeight);
+        const FrameSize size = pass->viewportSize();
+        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), size.width);
+        EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_HEIGHT), size.height);
         EXPECT_EQ(textureLevelParameter(GL_TEXTURE_2D, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
         EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
         EXPECT_EQ(textureParameter(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
@@ -100,7 +101,7 @@ TEST_F(StartupTest, ColourTargetsHaveTheirPassSizesFormatsAndDepth)
         glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &depthFormat);
         glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &depthWidth);
         EXPECT_EQ(depthFormat, GL_DEPTH_COMPONENT24);
-        EXPECT_EQ(depthWidth, pass->viewportWidth);
+        EXPECT_EQ(depthWidth, size.width);
     }
     EXPECT_EQ(checked, 3) << "god rays, bloom bright, bloom";
 }

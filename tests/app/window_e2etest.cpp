@@ -21,19 +21,25 @@ struct WindowTest : testing::Test {
     void TearDown() override { resetGlobalState(); }
 };
 
-TEST_F(WindowTest, WindowHasFixedSizeCoreContextCapturedCursorAndOurHandlers)
+TEST_F(WindowTest, ResizableCoreContextWindowWithOurHandlersCapturesTheCursorOnlyInFreeLook)
 {
     int width = 0;
     int height = 0;
     glfwGetWindowSize(window, &width, &height);
     EXPECT_EQ(width, 1280);
     EXPECT_EQ(height, 720);
-    EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_RESIZABLE), GLFW_FALSE);
+    EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_RESIZABLE), GLFW_TRUE);
     EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
     const int major = glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MAJOR);
     const int minor = glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MINOR);
     EXPECT_GE(major * 10 + minor, 33);
-    EXPECT_EQ(glfwGetInputMode(window, GLFW_CURSOR), GLFW_CURSOR_DISABLED);
+    EXPECT_EQ(glfwGetInputMode(window, GLFW_CURSOR), GLFW_CURSOR_NORMAL) << "the tour leaves the cursor free";
+    onKey(window, GLFW_KEY_SPACE, 0, GLFW_RELEASE, 0);
+    runFrame(viewer.context, viewer.programs);
+    EXPECT_EQ(glfwGetInputMode(window, GLFW_CURSOR), GLFW_CURSOR_DISABLED) << "free look turns with it";
+    onKey(window, GLFW_KEY_SPACE, 0, GLFW_RELEASE, 0);
+    runFrame(viewer.context, viewer.programs);
+    EXPECT_EQ(glfwGetInputMode(window, GLFW_CURSOR), GLFW_CURSOR_NORMAL);
 
     // Setting a handler returns the one installed before: start-up's.
     EXPECT_EQ(glfwSetKeyCallback(window, onKey), &onKey);

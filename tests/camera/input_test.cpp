@@ -3,6 +3,7 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "camera/input.h"
+#include "common/frame_size.h"
 #include "common/render_toggles.h"
 #include "support/global_state.h"
 
@@ -42,6 +43,8 @@ TEST_F(InputTest, EachSwitchFlipsOnceOnRelease)
         {GLFW_KEY_B, &bloomOn, true},
         {GLFW_KEY_L, &lightAnimationPaused, false},
         {GLFW_KEY_H, &overlayShown, false},
+        {GLFW_KEY_F, &fullscreenWanted, false},
+        {GLFW_KEY_F11, &fullscreenWanted, false},
     };
     for (const Binding& b : bindings) {
         SCOPED_TRACE(b.key);
@@ -65,7 +68,7 @@ TEST_F(InputTest, UnknownKeysChangeNothing)
         EXPECT_FALSE(handleKey(key, GLFW_RELEASE));
     }
     EXPECT_TRUE(shadowOn && godRaysOn && bloomOn);
-    EXPECT_FALSE(lightAnimationPaused || cameraTour.freeLook);
+    EXPECT_FALSE(lightAnimationPaused || cameraTour.freeLook || fullscreenWanted);
 }
 
 TEST_F(InputTest, CursorDuringTourIsIgnoredCompletely)

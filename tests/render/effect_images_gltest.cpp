@@ -171,7 +171,7 @@ TEST_F(EffectImagesTest, BloomImageGlowsOnlyAroundTheSlimes)
     bloomOn = true;
     render();
 
-    std::vector<unsigned char> blurred(static_cast<size_t>(kBloomWidth) * kBloomHeight * 4);
+    std::vector<unsigned char> blurred(static_cast<size_t>(halfFrame().width) * halfFrame().height * 4);
     // The finished bloom, as the lighting pass reads it.
     glBindTexture(GL_TEXTURE_2D, passImages(lightingPass)[kLightingBloom].texture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, blurred.data());
@@ -187,9 +187,9 @@ TEST_F(EffectImagesTest, BloomImageGlowsOnlyAroundTheSlimes)
     const float reach = 70.0f;
     size_t glowing = 0;
     size_t strays = 0;
-    for (int y = 0; y < kBloomHeight; ++y) {
-        for (int x = 0; x < kBloomWidth; ++x) {
-            const size_t i = (static_cast<size_t>(y) * kBloomWidth + x) * 4;
+    for (int y = 0; y < halfFrame().height; ++y) {
+        for (int x = 0; x < halfFrame().width; ++x) {
+            const size_t i = (static_cast<size_t>(y) * halfFrame().width + x) * 4;
             if (blurred[i] + blurred[i + 1] + blurred[i + 2] < 12) {
                 continue;
             }

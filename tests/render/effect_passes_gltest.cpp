@@ -167,7 +167,7 @@ TEST_F(EffectPassesTest, ScreenQuadIsMadeOnceAndCoversTheWholeBlurTarget)
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 
-    glViewport(0, 0, kBloomWidth, kBloomHeight);
+    glViewport(0, 0, halfFrame().width, halfFrame().height);
     glBindFramebuffer(GL_FRAMEBUFFER, bloomBlurTarget.framebuffer);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
@@ -186,8 +186,8 @@ TEST_F(EffectPassesTest, ScreenQuadIsMadeOnceAndCoversTheWholeBlurTarget)
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &boundArray);
     EXPECT_EQ(boundArray, 0);
 
-    std::vector<GLubyte> pixels(kBloomWidth * kBloomHeight * 4);
-    glReadPixels(0, 0, kBloomWidth, kBloomHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    std::vector<GLubyte> pixels(halfFrame().width * halfFrame().height * 4);
+    glReadPixels(0, 0, halfFrame().width, halfFrame().height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     size_t unlit = 0;
     for (size_t i = 0; i < pixels.size(); i += 4) {

@@ -52,8 +52,7 @@ TEST(PassTable, RowsHoldEachPassStateInDrawingOrder)
         SCOPED_TRACE(row.name);
         EXPECT_EQ(&row, e.pass);
         EXPECT_EQ(row.toggle, e.toggle);
-        EXPECT_EQ(row.viewportWidth, e.width);
-        EXPECT_EQ(row.viewportHeight, e.height);
+        EXPECT_EQ(row.viewportSize(), (FrameSize{e.width, e.height}));
         EXPECT_EQ(row.framebuffer, e.framebuffer);
         EXPECT_EQ(row.clearsFirst, e.clearsFirst);
         EXPECT_EQ(row.depthTest, e.depthTest);
@@ -106,7 +105,7 @@ TEST(PassTable, PerFaceFormSwapsOnlyTheShadowRow)
     }
     const RenderPass& faces = shadowCubeFacesPass;
     EXPECT_EQ(faces.toggle, shadowCubeMapPass.toggle);
-    EXPECT_EQ(faces.viewportWidth, shadowCubeMapPass.viewportWidth);
+    EXPECT_EQ(faces.viewportSize(), shadowCubeMapPass.viewportSize());
     EXPECT_EQ(faces.clearsFirst, shadowCubeMapPass.clearsFirst);
     EXPECT_EQ(faces.culledFace, shadowCubeMapPass.culledFace);
     EXPECT_EQ(faces.clearMask, shadowCubeMapPass.clearMask);

@@ -5,6 +5,7 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "camera/input.h"
+#include "common/frame_size.h"
 #include "common/render_toggles.h"
 #include "render/draw_lists.h"
 #include "render/point_light.h"
@@ -21,6 +22,8 @@ void resetGlobalState()
     shadowOn = true;
     lightAnimationPaused = false;
     overlayShown = false;
+    fullscreenWanted = false;
+    contentScale = 1.0f;
     deltaTime = 0.0f;
     lastFrame = 0.0f;
     animationTime = 0.0f;
