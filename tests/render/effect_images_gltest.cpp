@@ -2,7 +2,8 @@
 // shadow darkens the wall behind it, god rays vanish when the light is
 // behind the camera, and the bloom image glows only around the slimes; and
 // the effect targets render the same frame when made without the EXT
-// framebuffer entry points.
+// framebuffer entry points, and a frame of another size has targets of that
+// size and its effects where they belong.
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "camera/camera.h"
@@ -11,6 +12,7 @@
 #include "common/window.h"
 #include "model/model.h"
 #include "render/bloom_pass.h"
+#include "render/frame_resize.h"
 #include "render/lighting_pass.h"
 #include "render/pass_runner.h"
 #include "render/pass_table.h"
@@ -19,6 +21,7 @@
 #include "support/framebuffer_pixels.h"
 #include "support/global_state.h"
 #include "support/started_viewer.h"
+#include "support/uniform_readback.h"
 #include "support/worker_program.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +49,11 @@ struct EffectImagesTest : testing::Test {
         animationTime = 0.0f;
         cameraTour.freeLook = true;
     }
-    void TearDown() override { resetGlobalState(); }
+    void TearDown() override
+    {
+        resizeFrame(kStartFrameSize, viewer.programs);
+        resetGlobalState();
+    }
 
     void lookFrom(const glm::vec3& eye, const glm::vec3& target)
     {
@@ -57,15 +64,15 @@ struct EffectImagesTest : testing::Test {
         camera.updateVectors();
     }
 
-    // Renders one frame and returns the window's RGB pixels, bottom row first.
+    // Renders one frame and returns its RGB pixels, bottom row first.
     Pixels render()
     {
         advanceFrame(viewer.context);
         renderFrame(viewer.programs);
-        return readPixels(0, GL_RGB, 0, 0, kWindowWidth, kWindowHeight);
+        return readPixels(0, GL_RGB, 0, 0, frameSize.width, frameSize.height);
     }
 
-    // Window pixel of a world point, or (-1, -1) when off screen.
+    // The frame's pixel of a world point, or (-1, -1) when off screen.
     glm::ivec2 onScreen(const glm::vec3& point) const
     {
         const glm::vec4 clip = camera.projectionMatrix() * camera.viewMatrix() * glm::vec4(point, 1.0f);
@@ -73,12 +80,39 @@ struct EffectImagesTest : testing::Test {
             return {-1, -1};
         }
         const glm::vec2 ndc = glm::vec2(clip) / clip.w;
-        return {static_cast<int>((ndc.x * 0.5f + 0.5f) * kWindowWidth),
-                static_cast<int>((ndc.y * 0.5f + 0.5f) * kWindowHeight)};
+        return {static_cast<int>((ndc.x * 0.5f + 0.5f) * frameSize.width),
+                static_cast<int>((ndc.y * 0.5f + 0.5f) * frameSize.height)};
     }
 
-    static float brightness(const Pixels& image, glm::ivec2 at, int width = kWindowWidth)
+    // Where the light bloom adds to the frame is centred, as a share of
+    // the frame's width and height.
+    glm::vec2 glowCentre()
     {
+        lookFrom({-3.0f, 1.2f, 0.0f}, {0.0f, 0.0f, 0.0f});
+        bloomOn = true;
+        const Pixels with = render();
+        bloomOn = false;
+        const Pixels without = render();
+        glm::vec2 centre(0.0f);
+        float total = 0.0f;
+        for (int y = 0; y < frameSize.height; ++y) {
+            for (int x = 0; x < frameSize.width; ++x) {
+                const size_t i = (static_cast<size_t>(y) * frameSize.width + x) * 3;
+                const float added = static_cast<float>(with[i] + with[i + 1] + with[i + 2]) -
+                                    static_cast<float>(without[i] + without[i + 1] + without[i + 2]);
+                if (added > 0.0f) {
+                    centre += added * glm::vec2(x, y);
+                    total += added;
+                }
+            }
+        }
+        EXPECT_GT(total, 0.0f) << "bloom added nothing";
+        return total > 0.0f ? centre / total / glm::vec2(frameSize.width, frameSize.height) : glm::vec2(-1.0f);
+    }
+
+    static float brightness(const Pixels& image, glm::ivec2 at)
+    {
+        const int width = frameSize.width;
         // Averaged over a small square, so the shadow filter's dither evens out.
         float sum = 0.0f;
         int count = 0;
@@ -136,7 +170,7 @@ TEST_F(EffectImagesTest, PipeShadowDarkensTheWallBehindIt)
     lookFrom({0.43f, 0.8f, -0.6f}, behindPipe);
     const glm::ivec2 at = onScreen(behindPipe);
     ASSERT_GT(at.x, 10);
-    ASSERT_LT(at.x, kWindowWidth - 10);
+    ASSERT_LT(at.x, frameSize.width - 10);
 
     shadowOn = true;
     const float shadowed = brightness(render(), at);
@@ -171,7 +205,8 @@ TEST_F(EffectImagesTest, BloomImageGlowsOnlyAroundTheSlimes)
     bloomOn = true;
     render();
 
-    std::vector<unsigned char> blurred(static_cast<size_t>(halfFrame().width) * halfFrame().height * 4);
+    const FrameSize bloomSize = halfFrame();
+    std::vector<unsigned char> blurred(static_cast<size_t>(bloomSize.width) * bloomSize.height * 4);
     // The finished bloom, as the lighting pass reads it.
     glBindTexture(GL_TEXTURE_2D, passImages(lightingPass)[kLightingBloom].texture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, blurred.data());
@@ -187,9 +222,9 @@ TEST_F(EffectImagesTest, BloomImageGlowsOnlyAroundTheSlimes)
     const float reach = 70.0f;
     size_t glowing = 0;
     size_t strays = 0;
-    for (int y = 0; y < halfFrame().height; ++y) {
-        for (int x = 0; x < halfFrame().width; ++x) {
-            const size_t i = (static_cast<size_t>(y) * halfFrame().width + x) * 4;
+    for (int y = 0; y < bloomSize.height; ++y) {
+        for (int x = 0; x < bloomSize.width; ++x) {
+            const size_t i = (static_cast<size_t>(y) * bloomSize.width + x) * 4;
             if (blurred[i] + blurred[i + 1] + blurred[i + 2] < 12) {
                 continue;
             }
@@ -203,6 +238,71 @@ TEST_F(EffectImagesTest, BloomImageGlowsOnlyAroundTheSlimes)
     }
     EXPECT_GT(glowing, 200u) << "no slime glows";
     EXPECT_EQ(strays, 0u);
+}
+
+TEST_F(EffectImagesTest, AFrameOfAnotherSizeHasTargetsOfThatSizeAndItsEffectsWhereTheyBelong)
+{
+    std::vector<GLuint> names;
+    for (const RenderPass* pass : passTable()) {
+        if (pass->sizedTarget != nullptr) {
+            names.push_back(pass->sizedTarget->colourTexture);
+        }
+    }
+    // Odd both ways, so the half-size targets round up; drawn into the
+    // surface's corner.
+    const FrameSize small{641, 361};
+    ASSERT_TRUE(resizeFrame(small, viewer.programs));
+    EXPECT_FALSE(resizeFrame(small, viewer.programs)) << "the same size again remakes nothing";
+    EXPECT_FALSE(resizeFrame({0, 0}, viewer.programs)) << "a minimised window keeps the targets";
+    EXPECT_EQ(frameSize, small);
+    std::size_t at = 0;
+    for (const RenderPass* pass : passTable()) {
+        if (pass->sizedTarget == nullptr) {
+            continue;
+        }
+        SCOPED_TRACE(pass->name);
+        const FrameSize expected = pass->viewportSize == halfFrame ? FrameSize{321, 181} : small;
+        EXPECT_EQ(pass->sizedTarget->colourTexture, names[at++]) << "remade on the same name";
+        GLint width = 0;
+        GLint height = 0;
+        glBindTexture(GL_TEXTURE_2D, pass->sizedTarget->colourTexture);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        EXPECT_EQ((FrameSize{width, height}), expected);
+        glBindRenderbuffer(GL_RENDERBUFFER, pass->sizedTarget->depthRenderbuffer);
+        glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &width);
+        EXPECT_EQ(width, expected.width);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    // Shadows off: the lighting pass then sends no screen size of its own,
+    // yet god rays and bloom place their images by it.
+    for (const ShaderProgram& variant : viewer.programs.lightingVariants) {
+        if (hasUniform(variant.program, "screen.width")) {
+            EXPECT_EQ(uniformFloat(variant.program, "screen.width"), 641.0f);
+            EXPECT_EQ(uniformFloat(variant.program, "screen.height"), 361.0f);
+        }
+    }
+    shadowOn = false;
+
+    lookFrom({-3.0f, 1.0f, 0.0f}, {0.0f, 2.0f, 0.0f});
+    godRaysOn = true;
+    const Pixels withRays = render();
+    godRaysOn = false;
+    const Pixels without = render();
+    const glm::ivec2 beacon = onScreen({0.0f, 2.0f, 0.0f});
+    EXPECT_GT(brightness(withRays, beacon + glm::ivec2(0, -20)), brightness(without, beacon + glm::ivec2(0, -20)) + 6.0f);
+
+    // The glow bloom adds lies where it lay in the frame of the starting
+    // size, not where a stale screen size would read the bloom image from.
+    shadowOn = true;
+    ASSERT_TRUE(resizeFrame(kStartFrameSize, viewer.programs));
+    const glm::vec2 glowAtStartSize = glowCentre();
+    ASSERT_TRUE(resizeFrame(small, viewer.programs));
+    shadowOn = false;
+    const glm::vec2 glow = glowCentre();
+    EXPECT_LT(glm::distance(glow, glowAtStartSize), 0.03f)
+        << "glow at " << glow.x << "," << glow.y << " of the frame, was at " << glowAtStartSize.x << ","
+        << glowAtStartSize.y;
 }
 
 }  // namespace
