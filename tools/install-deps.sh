@@ -46,8 +46,10 @@ for stage in "$@"; do
     trace) packages+=(apitrace python3) ;;
     # The system calls the loading worker makes, for its filter's list.
     strace) packages+=(strace) ;;
+    # A scaled desktop's resources and a window manager that minimises.
+    window-modes) packages+=(x11-xserver-utils openbox) ;;
     *)
-      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz, package, bench, trace or strace)" >&2
+      echo "install-deps.sh: unknown stage '$stage' (sanitize, fuzz, package, bench, trace, strace or window-modes)" >&2
       exit 2
       ;;
   esac

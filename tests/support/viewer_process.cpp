@@ -91,6 +91,11 @@ void ViewerProcess::sendKey(const std::string& key)
     runProgram({"xdotool", "key", "--window", windowId_, key});
 }
 
+void ViewerProcess::resizeWindow(int width, int height)
+{
+    runProgram({"xdotool", "windowsize", windowId_, std::to_string(width), std::to_string(height)});
+}
+
 bool ViewerProcess::running()
 {
     if (pid_ <= 0) {

@@ -50,6 +50,8 @@ public:
     RgbImage waitForFrame(const std::function<bool(const RgbImage&)>& shows, double seconds);
     // Sends a key press and release (an xdotool key name, e.g. "Escape").
     void sendKey(const std::string& key);
+    // Resizes the window as a person dragging its border would.
+    void resizeWindow(int width, int height);
     // Waits for exit; returns the exit status, or -1 if it did not exit in
     // time (the process is then killed).
     int waitForExit(double seconds);
