@@ -1,8 +1,9 @@
 // An OpenGL 3.3 core context without a window, for machines with no display
 // server: EGL on a GPU's device platform when there is one, else Mesa's
 // surfaceless platform. A pbuffer of the size asked for (1280x720 unless a
-// tool asks for another), configured like the window's default framebuffer (RGBA8, depth 24, stencil 8) serves as framebuffer 0,
-// so the lighting pass draws into it exactly as into the window.
+// tool asks for another), configured like the window's default framebuffer
+// (RGBA8, depth 24, stencil 8), serves as framebuffer 0, so the lighting
+// pass draws into it exactly as into the window.
 #pragma once
 
 #include "common/frame_size.h"

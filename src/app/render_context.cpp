@@ -101,9 +101,16 @@ FrameSize contextFrameSize(const RenderContext& context)
 
 void waitForEvents(const RenderContext& context, double seconds)
 {
+#ifndef __EMSCRIPTEN__
     if (context.window != nullptr) {
         glfwWaitEventsTimeout(seconds);
     }
+#else
+    // The browser calls back once per animation frame and stops doing so for
+    // a page nobody sees; there is nothing to wait for here.
+    (void)context;
+    (void)seconds;
+#endif
     recordEventPoll();
 }
 
