@@ -10,6 +10,10 @@
 #include <chrono>
 #include <cstdlib>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+#endif
+
 namespace {
 
 std::chrono::steady_clock::time_point offscreenStart;
@@ -91,12 +95,23 @@ FrameSize contextFrameSize(const RenderContext& context)
     if (context.window == nullptr) {
         return context.offscreen.size;
     }
+#ifdef __EMSCRIPTEN__
+    // The page's GLFW answers with the size its window was made at; frames
+    // are drawn into the canvas's drawing buffer, which the page sizes to
+    // its layout (src/web/page_canvas.h).
+    FrameSize canvas;
+    if (emscripten_get_canvas_element_size("#canvas", &canvas.width, &canvas.height) != EMSCRIPTEN_RESULT_SUCCESS) {
+        return {0, 0};
+    }
+    return canvas;
+#else
     if (glfwGetWindowAttrib(context.window, GLFW_ICONIFIED) != 0) {
         return {0, 0};
     }
     FrameSize size;
     glfwGetFramebufferSize(context.window, &size.width, &size.height);
     return size;
+#endif
 }
 
 void waitForEvents(const RenderContext& context, double seconds)

@@ -8,6 +8,7 @@
 #include "app/data_folder.h"
 #include "app/frame_loop.h"
 #include "app/scene.h"
+#include "web/page_canvas.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -35,8 +36,11 @@ void showLoadingProgress(std::size_t made)
 }
 
 // One animation frame: the next model while the scene loads, else a frame.
+// The canvas follows the page's layout from the first, so the frames start
+// at the size they are shown at.
 void animationFrame()
 {
+    fitPageCanvas();
     if (composition) {
         const double start = emscripten_get_now();
         const bool more = composition->loadNextModel();

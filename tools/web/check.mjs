@@ -27,6 +27,12 @@ const kChromium = process.env.VORLUNE_CHROMIUM || '/usr/lib/chromium/chromium';
 // cannot start.
 const kBrowserFlags = ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
   '--window-size=1360,830'];
+// The canvas fills the page's width at 16:9 (puppeteer hides the scroll
+// bars): 1280 CSS pixels wide at a pixel ratio of 1, its drawing buffer is
+// the reference frames' 1280x720.
+const kReferenceViewport = { width: 1280, height: 830 };
+// The drawing buffer's largest area (src/web/canvas_size.h).
+const kMaxCanvasPixels = 1920 * 1080;
 // Mesa's llvmpipe through ANGLE, for timing beside the native build.
 const kLlvmpipeFlags = ['--use-gl=angle', '--use-angle=gl-egl', '--ignore-gpu-blocklist', '--no-sandbox'];
 // Generous: SwiftShader on two cores takes seconds where a GPU takes
@@ -95,9 +101,9 @@ function siteSizes() {
 }
 
 // A browser page at `url` with its console kept.
-async function newPage(browser, url, module = '') {
+async function newPage(browser, url, module = '', viewport = kReferenceViewport) {
   const page = await browser.newPage();
-  await page.setViewport({ width: 1360, height: 830 });
+  await page.setViewport(viewport);
   const messages = [];
   page.on('console', (message) => messages.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => messages.push({ type: 'pageerror', text: error.message }));
@@ -111,8 +117,8 @@ async function newPage(browser, url, module = '') {
 // The test page with its console kept, once it draws; `module` is merged
 // into the page's Module before its script runs (the page's own hook for
 // embedding).
-async function openPage(browser, module = '') {
-  const { page, messages } = await newPage(browser, testPageUrl, module);
+async function openPage(browser, module = '', viewport = kReferenceViewport) {
+  const { page, messages } = await newPage(browser, testPageUrl, module, viewport);
   await page.waitForFunction(() => window.Module && Module.calledRun && Module._vorlune_state() !== 0,
     { timeout: kDeadlineMs });
   // The first drawn frame: the scene is loaded once the page draws.
@@ -270,9 +276,79 @@ async function checkFreeLook(browser) {
 
 const frameTimes = {};
 
+// The canvas's size on the page in CSS pixels and its drawing buffer's, once
+// the page has fitted the one to the other (on its next animation frame):
+// the CSS size times the pixel ratio to the nearest pixel, or within the
+// area cap at the same aspect. Null if it never does.
+function fittedCanvas(page) {
+  return page.waitForFunction((cap) => {
+    const box = Module.canvas.getBoundingClientRect();
+    const [width, height, ratio] = [Module.canvas.width, Module.canvas.height, devicePixelRatio];
+    const fits = box.width * box.height * ratio ** 2 > cap
+      ? width * height <= cap && width * height > 0.99 * cap && Math.abs(width / box.width - height / box.height) < 0.01
+      : width === Math.round(box.width * ratio) && height === Math.round(box.height * ratio);
+    return fits && { css: [box.width, box.height], buffer: [width, height] };
+  }, { timeout: kDeadlineMs }, kMaxCanvasPixels).then((result) => result.jsonValue(), () => null);
+}
+
+const sizeText = (size) => (size ? size.map((side) => +side.toFixed(1)).join('x') : 'never fitted');
+
+// Draws a frame and reads back how many colours the drawing buffer's top row
+// and right column hold: a frame drawn smaller than its buffer leaves both
+// one colour.
+async function checkFrameFills(page, buffer) {
+  const edges = await page.evaluate(() => {
+    Module.ccall('vorlune_capture_live', 'number', ['string', 'number'], ['/edges.png', 3.0]);
+    const gl = Module.ctx;
+    const colours = (x, y, width, height) => {
+      const pixels = new Uint32Array(width * height);
+      gl.readPixels(x, y, width, height, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(pixels.buffer));
+      return new Set(pixels).size;
+    };
+    return [colours(0, gl.drawingBufferHeight - 1, gl.drawingBufferWidth, 1),
+      colours(gl.drawingBufferWidth - 1, 0, 1, gl.drawingBufferHeight)];
+  });
+  check(edges[0] > 1 && edges[1] > 1, `a frame drawn at ${sizeText(buffer)} fills it (${edges[0]} colours along its top`
+    + ` edge, ${edges[1]} along its right)`);
+}
+
+// The canvas at a pixel ratio of 2: its drawing buffer twice its CSS size,
+// following the page as it narrows, capped on a large page; then on a
+// phone.
+async function checkCanvasSizes(browser) {
+  console.log('\nthe canvas at other sizes and pixel ratios:');
+  const { page, messages } = await openPage(browser, '', { width: 800, height: 600, deviceScaleFactor: 2 });
+  let canvas = await fittedCanvas(page);
+  check(sizeText(canvas?.css) === '800x450' && sizeText(canvas?.buffer) === '1600x900', `800x600 at ratio 2: the`
+    + ` canvas fills the page's width at 16:9 (${sizeText(canvas?.css)} CSS), drawn at ${sizeText(canvas?.buffer)}`);
+  await checkFrameFills(page, canvas?.buffer);
+  await page.screenshot({ path: path.join(out, 'page-dpr2.png') });
+  await page.setViewport({ width: 600, height: 600, deviceScaleFactor: 2 });
+  canvas = await fittedCanvas(page);
+  check(sizeText(canvas?.buffer) === '1200x675', `narrowed to 600 CSS pixels, drawn at ${sizeText(canvas?.buffer)}`);
+  await checkFrameFills(page, canvas?.buffer);
+  await page.setViewport({ width: 2400, height: 1400, deviceScaleFactor: 2 });
+  canvas = await fittedCanvas(page);
+  check(canvas !== null, `2400x1400 at ratio 2: ${sizeText(canvas?.css)} CSS drawn at ${sizeText(canvas?.buffer)},`
+    + ` within ${kMaxCanvasPixels} pixels`);
+  checkNothingReported(messages, 'nothing reported');
+  await page.close();
+
+  const phone = await openPage(browser, '', { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true,
+    hasTouch: true });
+  canvas = await fittedCanvas(phone.page);
+  check(canvas?.buffer[0] === 3 * 390, `on a phone (390x844 at ratio 3): ${sizeText(canvas?.css)} CSS, drawn at`
+    + ` ${sizeText(canvas?.buffer)}`);
+  await phone.page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+  await phone.page.screenshot({ path: path.join(out, 'page-phone.png') });
+  checkNothingReported(phone.messages, 'nothing reported');
+  await phone.page.close();
+}
+
 async function timeFrames(page, renderer) {
-  console.log(`\nframe time in the browser on ${renderer} (${kTimedFrames} tour frames back to back,`
-    + ' each ended by a 1-pixel readPixels):');
+  const buffer = await page.evaluate(() => [Module.canvas.width, Module.canvas.height]);
+  console.log(`\nframe time in the browser on ${renderer} at ${sizeText(buffer)} (${kTimedFrames} tour frames`
+    + ' back to back, each ended by a 1-pixel readPixels):');
   frameTimes[renderer] = {};
   for (const [name, effects] of [['all effects on', 1], ['all effects off', 0]]) {
     const ms = await page.evaluate((n, e) => Module._vorlune_time_frames(n, e), kTimedFrames, effects);
@@ -359,6 +435,9 @@ try {
   check(await page.evaluate(() => Module._vorlune_state()) === 1, 'the page draws its scene');
   const linked = await page.evaluate(() => [Module._vorlune_programs_linked(), Module._vorlune_program_total()]);
   check(linked[0] === linked[1], `every program compiles and links in the browser (${linked[0]} of ${linked[1]})`);
+  const { buffer } = await fittedCanvas(page) ?? {};
+  check(sizeText(buffer) === '1280x720', `at ${kReferenceViewport.width} CSS pixels wide and ratio 1 the canvas is`
+    + ` drawn at ${sizeText(buffer)}, the reference frames' size`);
   checkNothingReported(messages, 'the page loads with nothing in the console');
   // The page as a person sees it, once a few frames have gone by.
   await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 1500)));
@@ -371,6 +450,7 @@ try {
   checkNothingReported(messages, 'nothing reported while the checks ran');
   await page.close();
   await checkFreeLook(browser);
+  await checkCanvasSizes(browser);
   await checkBrokenModel(browser);
   await checkShippedSite(browser);
 } finally {

@@ -11,8 +11,8 @@
 #include "camera/camera_tour.h"
 #include "capture/capture_options.h"
 #include "capture/png_file.h"
+#include "common/frame_size.h"
 #include "common/render_toggles.h"
-#include "common/window.h"
 #include "reference/image_difference.h"
 #include "render/pass_table.h"
 #include "render/pass_timer.h"
@@ -32,18 +32,20 @@
 
 namespace {
 
+// The frame just drawn, at the size it was drawn at: the canvas's, which the
+// check sets to the reference images' 1280x720 through the page's layout.
 std::vector<unsigned char> readFrame()
 {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(kWindowWidth) * kWindowHeight * kRgbaChannels);
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(frameSize.width) * frameSize.height * kRgbaChannels);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, frameSize.width, frameSize.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }
 
 bool writeFrame(const std::string& path, const std::vector<unsigned char>& pixels)
 {
     const std::string failure = writePngFile(
-        path, {.width = kWindowWidth, .height = kWindowHeight, .pixels = pixels.data(), .rowsBottomUp = true});
+        path, {.width = frameSize.width, .height = frameSize.height, .pixels = pixels.data(), .rowsBottomUp = true});
     if (!failure.empty()) {
         std::cerr << "cannot write " << path << ": " << failure << "\n";
     }
@@ -54,7 +56,7 @@ bool writeFrame(const std::string& path, const std::vector<unsigned char>& pixel
 // bottom-up: a share of changed pixels does not mind their order).
 RgbImage rgbFrame(const std::vector<unsigned char>& rgba)
 {
-    RgbImage image{.width = kWindowWidth, .height = kWindowHeight, .rgb = {}};
+    RgbImage image{.width = frameSize.width, .height = frameSize.height, .rgb = {}};
     image.rgb.reserve(rgba.size() / kRgbaChannels * kRgbChannels);
     for (std::size_t i = 0; i + kRgbaChannels <= rgba.size(); i += kRgbaChannels) {
         image.rgb.insert(image.rgb.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i),
