@@ -3,6 +3,7 @@
 #include "common/frame_size.h"
 #include "web/canvas_size.h"
 
+#include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <optional>
@@ -33,4 +34,12 @@ void fitPageCanvas()
         emscripten_set_canvas_element_size(kCanvas, fit->size.width, fit->size.height);
     }
     contentScale = static_cast<float>(fit->pixelRatio);
+}
+
+void followPageFullscreen()
+{
+    // The page's script (tools/web/shell.html) holds the browser's side: the
+    // request in flight, and what the browser answered since the last call.
+    fullscreenWanted = EM_ASM_INT({ return Module.followFullscreen && Module.followFullscreen($0 != 0) ? 1 : 0; },
+                                  fullscreenWanted ? 1 : 0) != 0;
 }

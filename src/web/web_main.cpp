@@ -41,6 +41,7 @@ void showLoadingProgress(std::size_t made)
 void animationFrame()
 {
     fitPageCanvas();
+    followPageFullscreen();
     if (composition) {
         const double start = emscripten_get_now();
         const bool more = composition->loadNextModel();

@@ -313,8 +313,8 @@ async function checkFrameFills(page, buffer) {
 }
 
 // The canvas at a pixel ratio of 2: its drawing buffer twice its CSS size,
-// following the page as it narrows, capped on a large page; then on a
-// phone.
+// following the page as it narrows, capped on a large page, filling the
+// screen in fullscreen; then on a phone.
 async function checkCanvasSizes(browser) {
   console.log('\nthe canvas at other sizes and pixel ratios:');
   const { page, messages } = await openPage(browser, '', { width: 800, height: 600, deviceScaleFactor: 2 });
@@ -331,6 +331,32 @@ async function checkCanvasSizes(browser) {
   canvas = await fittedCanvas(page);
   check(canvas !== null, `2400x1400 at ratio 2: ${sizeText(canvas?.css)} CSS drawn at ${sizeText(canvas?.buffer)},`
     + ` within ${kMaxCanvasPixels} pixels`);
+
+  const fullscreen = await page.evaluate(() => [document.fullscreenEnabled, !document.getElementById('fullscreen').hidden]);
+  check(fullscreen[0] === fullscreen[1], `the fullscreen button is ${fullscreen[1] ? 'shown' : 'hidden'}`
+    + ` where fullscreen is ${fullscreen[0] ? 'enabled' : 'not enabled'}`);
+  // Headless Chromium may refuse fullscreen: followed only where granted.
+  if (!await page.evaluate(() => document.getElementById('stage').requestFullscreen().then(() => true, () => false))) {
+    console.log('     (this browser refused fullscreen: not followed)');
+  } else {
+    canvas = await fittedCanvas(page);
+    const screen = await page.evaluate(() => [innerWidth, innerHeight]);
+    check(sizeText(canvas?.css) === sizeText(screen), `in fullscreen the canvas fills the screen`
+      + ` (${sizeText(canvas?.css)} CSS), drawn at ${sizeText(canvas?.buffer)}`);
+    // F flips the switch as the page last saw fullscreen, once an animation
+    // frame has passed on what the browser did.
+    const pressF = async (shown) => {
+      await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+      await page.keyboard.press('KeyF');
+      return page.waitForFunction((shown) => Boolean(document.fullscreenElement) === shown, { timeout: kDeadlineMs },
+        shown).then(() => true, () => false);
+    };
+    await page.focus('#canvas');
+    check(await pressF(false) && await pressF(true), 'F leaves fullscreen, and enters it again');
+    await page.evaluate(() => document.exitFullscreen());
+    check(await pressF(true), 'left as Escape leaves it, F enters it again');
+    await page.evaluate(() => document.exitFullscreen());
+  }
   checkNothingReported(messages, 'nothing reported');
   await page.close();
 
