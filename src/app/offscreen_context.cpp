@@ -143,10 +143,14 @@ std::string makeContextOn(EGLDisplay display, const std::string& platform, Offsc
         release(offscreen);
         return "no pbuffer configuration with RGBA8, depth 24 and stencil 8";
     }
+    // The size is named when it fails, rather than checked against the
+    // limits EGL states, which are not to be trusted: Mesa's llvmpipe states
+    // 4096 on a side and makes 8192.
     const EGLint surfaceSize[] = {EGL_WIDTH, offscreen.size.width, EGL_HEIGHT, offscreen.size.height, EGL_NONE};
     offscreen.surface = eglCreatePbufferSurface(display, config, surfaceSize);
     if (offscreen.surface == EGL_NO_SURFACE) {
-        const std::string failure = eglFailure("eglCreatePbufferSurface");
+        const std::string failure = eglFailure(("eglCreatePbufferSurface(" + std::to_string(offscreen.size.width) + "x"
+                                                 + std::to_string(offscreen.size.height) + ")").c_str());
         release(offscreen);
         return failure;
     }
@@ -231,7 +235,10 @@ std::string makeContextOnFirstPlatform(OffscreenContext& offscreen)
 
 bool openOffscreenContext(OffscreenContext& offscreen)
 {
+    // Everything but the size asked for is found out here.
+    const FrameSize size = offscreen.size;
     offscreen = OffscreenContext();
+    offscreen.size = size;
     std::string failure = makeContextOnFirstPlatform(offscreen);
     if (failure.empty() && loadGlEntryPoints() != GLEW_OK) {
         failure = offscreen.platform + ": the OpenGL entry points could not be loaded (glewInit failed)";

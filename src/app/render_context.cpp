@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <iostream>
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten/html5.h>
@@ -29,6 +30,27 @@ constexpr const char* kWindowSystem = "WGL";
 constexpr const char* kWindowSystem = "GLX";
 #endif
 
+// A hidden window serves a tool as a context of the size it asks for. A
+// desktop may keep a window within its screen, or scale it, and then the
+// frame is not that size: that fails with one line. The targets are made
+// afterwards, at the size it got.
+bool resizeHiddenWindow(const RenderContext& context, FrameSize size)
+{
+    glfwSetWindowSize(context.window, size.width, size.height);
+    // A swap makes the GL take the drawable's new size now: on Mesa's GLX
+    // the first frame drawn before one differed from all later frames (and
+    // from the offscreen frame) in a hundred-odd pixels.
+    glfwSwapBuffers(context.window);
+    const FrameSize got = contextFrameSize(context);
+    if (got == size) {
+        return true;
+    }
+    std::cout << "Vorlune cannot start: the hidden window's frame is " << got.width << "x" << got.height
+              << " pixels, not the " << size.width << "x" << size.height << " asked for" << std::endl;
+    glfwTerminate();
+    return false;
+}
+
 }  // namespace
 
 ContextKind chooseContextKind([[maybe_unused]] bool offscreenRequested)
@@ -44,7 +66,7 @@ ContextKind chooseContextKind([[maybe_unused]] bool offscreenRequested)
 #endif
 }
 
-std::optional<RenderContext> openRenderContext(ContextKind kind, FrameSize offscreenSize)
+std::optional<RenderContext> openRenderContext(ContextKind kind, FrameSize size)
 {
     const StartupTimer timer(&StartupProfile::contextMs);
     RenderContext context;
@@ -54,8 +76,11 @@ std::optional<RenderContext> openRenderContext(ContextKind kind, FrameSize offsc
         if (context.window == nullptr) {
             return std::nullopt;
         }
+        if (kind == ContextKind::HiddenWindow && size != kStartFrameSize && !resizeHiddenWindow(context, size)) {
+            return std::nullopt;
+        }
     } else {
-        context.offscreen.size = offscreenSize;
+        context.offscreen.size = size;
         if (!openOffscreenContext(context.offscreen)) {
             return std::nullopt;
         }

@@ -25,11 +25,12 @@ struct RenderContext {
 // a hidden window always where the build has no EGL (Windows).
 ContextKind chooseContextKind(bool offscreenRequested);
 
-// A window (openWindow) or an offscreen context of `offscreenSize`, current
-// and with the GL entry points loaded. Offscreen there is no window system
-// to keep time, so frameClock then counts seconds from here. On failure one
+// A window (openWindow) or an offscreen context of `size`, current and with
+// the GL entry points loaded; a hidden window takes `size` too (the shown
+// one opens at its starting size). Offscreen there is no window system to
+// keep time, so frameClock then counts seconds from here. On failure one
 // line has been printed and nothing is returned.
-std::optional<RenderContext> openRenderContext(ContextKind kind, FrameSize offscreenSize = kStartFrameSize);
+std::optional<RenderContext> openRenderContext(ContextKind kind, FrameSize size = kStartFrameSize);
 
 // The size a frame drawn now would have, in pixels: the window's
 // framebuffer (none while the window is minimised: an iconified X11 window

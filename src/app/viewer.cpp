@@ -34,16 +34,16 @@ void holdFreeLook(const FreeLookHeading& heading)
 
 }  // namespace
 
-std::optional<Viewer> startViewer(ContextKind kind, FrameSize offscreenSize)
+std::optional<Viewer> startViewer(ContextKind kind, FrameSize size)
 {
-    std::optional<RenderContext> context = openRenderContext(kind, offscreenSize);
+    std::optional<RenderContext> context = openRenderContext(kind, size);
     if (!context) {
         return std::nullopt;
     }
     // The targets are made at the size there is from the first: a scaled
     // desktop gives the window more pixels than its size in units.
-    const FrameSize size = contextFrameSize(*context);
-    frameSize = hasPixels(size) ? size : kStartFrameSize;
+    const FrameSize made = contextFrameSize(*context);
+    frameSize = hasPixels(made) ? made : kStartFrameSize;
     return Viewer{*context, prepareRendering()};
 }
 

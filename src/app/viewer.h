@@ -19,10 +19,11 @@ struct Viewer {
 };
 
 // Opens the context (a window answers its first events at once; offscreen,
-// a surface of `offscreenSize`), then makes the render targets at the
-// context's size, the shadow projection and the programs. Without a
-// context one line has been printed and nothing is returned.
-std::optional<Viewer> startViewer(ContextKind kind, FrameSize offscreenSize = kStartFrameSize);
+// a surface of `size`, and a hidden window of that many pixels), then makes
+// the render targets at the context's size, the shadow projection and the
+// programs. Without a context one line has been printed and nothing is
+// returned.
+std::optional<Viewer> startViewer(ContextKind kind, FrameSize size = kStartFrameSize);
 
 // Composes the scene while the window keeps answering; false once the
 // window was asked to close during loading (nothing is left to draw).
