@@ -1,5 +1,6 @@
 #include "common/command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -56,6 +57,30 @@ std::optional<double> parseDecimal(const std::string& text, DecimalRange range)
     return value;
 }
 
+std::optional<FrameSize> parseFrameSize(const std::string& text)
+{
+    const size_t cross = text.find('x');
+    if (cross == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string widthText = text.substr(0, cross);
+    const std::string heightText = text.substr(cross + 1);
+    // parseWholeNumber takes a sign, which no size is written with.
+    const auto digitsOnly = [](const std::string& side) {
+        return !side.empty() && std::all_of(side.begin(), side.end(),
+                                            [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+    };
+    if (!digitsOnly(widthText) || !digitsOnly(heightText)) {
+        return std::nullopt;
+    }
+    const std::optional<long> width = parseWholeNumber(widthText, kFrameSideRange);
+    const std::optional<long> height = parseWholeNumber(heightText, kFrameSideRange);
+    if (!width || !height) {
+        return std::nullopt;
+    }
+    return FrameSize{static_cast<int>(*width), static_cast<int>(*height)};
+}
+
 std::optional<bool> parseSwitch(const std::string& text)
 {
     if (text == "on") {
@@ -79,6 +104,12 @@ std::string rangeRefusal(const std::string& name, const std::string& what, Decim
 {
     return name + " takes " + what + " from " + formatDecimal(range.least) + " to " + formatDecimal(range.most) +
            ", not " + text;
+}
+
+std::string frameSizeRefusal(const std::string& name, const std::string& text)
+{
+    return name + " takes WIDTHxHEIGHT in pixels, each from " + std::to_string(kFrameSideRange.least) + " to " +
+           std::to_string(kFrameSideRange.most) + ", not " + text;
 }
 
 std::string unknownArgumentRefusal(const std::string& argument)

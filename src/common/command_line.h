@@ -3,6 +3,8 @@
 // one-line refusals that name the argument, and the exits that go with them.
 #pragma once
 
+#include "common/frame_size.h"
+
 #include <optional>
 #include <string>
 
@@ -24,11 +26,24 @@ std::optional<double> parseDecimal(const std::string& text, DecimalRange range);
 // "on" or "off".
 std::optional<bool> parseSwitch(const std::string& text);
 
+// Each side of a frame a tool may be asked to render, in pixels. At least 16,
+// so that the half-size bloom targets keep a few pixels each way; at most
+// 8192, the largest texture and renderbuffer side every GL 3.3-class GPU
+// makes (Direct3D 10 hardware's floor), which still holds 8K UHD (7680x4320).
+constexpr WholeNumberRange kFrameSideRange{16, 8192};
+
+// WIDTHxHEIGHT in decimal digits ("1920x1080"), each side in kFrameSideRange;
+// no signs, blanks or upper-case X.
+std::optional<FrameSize> parseFrameSize(const std::string& text);
+
 // "NAME takes WHAT from LEAST to MOST, not TEXT".
 std::string rangeRefusal(const std::string& name, const std::string& what, WholeNumberRange range,
                          const std::string& text);
 std::string rangeRefusal(const std::string& name, const std::string& what, DecimalRange range,
                          const std::string& text);
+
+// "NAME takes WIDTHxHEIGHT in pixels, each from 16 to 8192, not TEXT".
+std::string frameSizeRefusal(const std::string& name, const std::string& text);
 
 // "unknown option ARGUMENT" for one that starts with '-', else "unexpected
 // argument ARGUMENT".

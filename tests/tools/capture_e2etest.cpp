@@ -5,6 +5,7 @@
 #include "common/system_path.h"
 #include "support/files.h"
 #include "support/process.h"
+#include "support/rgb_image.h"
 #include "support/temp_dir.h"
 #include "support/platform_skips.h"
 
@@ -104,6 +105,24 @@ TEST(CaptureProgram, WithNeitherADisplayNorEGLFailsWithOneLine)
     EXPECT_EQ(run.output.rfind("Vorlune cannot start: ", 0), 0u) << run.output;
     EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
     EXPECT_TRUE(std::filesystem::is_empty(out.path));
+}
+
+// A size of another shape than the window's, where the frame was once read
+// back at the window's size: the hidden window and the pbuffer both take it,
+// and draw the same pixels there as they do at the starting size.
+TEST(CaptureProgram, RendersAtTheSizeAskedOnEitherPath)
+{
+    SKIP_WITHOUT_POSIX_SHELL();
+    TempDir out;
+    const std::string arguments = "--out '" + out.path + "' --size 800x600 1.0 --prefix ";
+    const ProcessResult window = capture(VORLUNE_SOURCE_DIR, arguments + "window");
+    const ProcessResult offscreen = capture(VORLUNE_SOURCE_DIR, arguments + "offscreen", "env -u DISPLAY");
+    ASSERT_EQ(window.status, 0) << window.output;
+    ASSERT_EQ(offscreen.status, 0) << offscreen.output;
+    const RgbImage image = loadPng(out.file("window-000.png"));
+    EXPECT_EQ(image.width, 800);
+    EXPECT_EQ(image.height, 600);
+    EXPECT_EQ(readFile(out.file("window-000.png")), readFile(out.file("offscreen-000.png")));
 }
 
 TEST(CaptureProgram, SameArgumentsGiveIdenticalImagesAndOtherFilesStay)

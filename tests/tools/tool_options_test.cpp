@@ -63,6 +63,35 @@ TEST(ToolOptions, FrameBenchRefusesWhatItWouldOnceHaveGuessed)
                     {{"--frames"}, "--frames needs a value"}});
 }
 
+// Both tools read --size the same way, to the same bounds.
+TEST(ToolOptions, SizesAreTwoWholeSidesWithinBounds)
+{
+    const std::string bounds = "--size takes WIDTHxHEIGHT in pixels, each from 16 to 8192, not ";
+    const std::vector<Case> sizes = {{{"--size", "16x8192"}, ""},
+                                     {{"--size", "0x5"}, bounds + "0x5"},
+                                     {{"--size", "8193x600"}, bounds + "8193x600"},
+                                     {{"--size", "99999999999999999999x5"}, bounds + "99999999999999999999x5"},
+                                     {{"--size", "abc"}, bounds + "abc"},
+                                     {{"--size", "1920X1080"}, bounds + "1920X1080"},
+                                     {{"--size", "+1920x1080"}, bounds + "+1920x1080"},
+                                     {{"--size", "1920x 1080"}, bounds + "1920x 1080"},
+                                     {{"--size", "1920x1080x1"}, bounds + "1920x1080x1"},
+                                     {{"--size", "x1080"}, bounds + "x1080"},
+                                     {{"--size"}, "--size needs a value"}};
+    expectRefusals(parseBenchOptions, sizes);
+    std::vector<Case> captureSizes = sizes;
+    for (Case& c : captureSizes) {
+        c.words.insert(c.words.begin(), "1.0");
+    }
+    expectRefusals(parseCaptureOptions, captureSizes);
+
+    std::string words[] = {"tool", "--size", "800x600", "1.0"};
+    char* argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data()};
+    CommandLineStop stop;
+    EXPECT_EQ(parseCaptureOptions(4, argv, stop).value().size, (FrameSize{800, 600}));
+    EXPECT_EQ(parseBenchOptions(3, argv, stop).value().size, (FrameSize{800, 600}));
+}
+
 TEST(ToolOptions, CaptureRefusesTimesAndAnglesOutOfRange)
 {
     expectRefusals(parseCaptureOptions,

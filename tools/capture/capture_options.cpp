@@ -19,6 +19,7 @@ const char* const kCaptureUsage =
     "  --offscreen                render offscreen even when there is a display\n"
     "  --per-face-shadows         draw the shadow cube map a face at a time, as the browser does\n"
     "  --overlay                  draw the overlay of keys, switches and timings (H in the viewer)\n"
+    "  --size WIDTHxHEIGHT        frame size in pixels, each side 16 to 8192 (default: 1280x720)\n"
     "  -h, --help                 print this and exit\n";
 
 namespace {
@@ -108,7 +109,8 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
         return true;
     }
     bool* effect = effectSwitch(options, option);
-    if (effect == nullptr && option != "--out" && option != "--prefix" && option != "--free-look") {
+    if (effect == nullptr && option != "--out" && option != "--prefix" && option != "--free-look"
+        && option != "--size") {
         refusal = unknownArgumentRefusal(option);
         return false;
     }
@@ -131,6 +133,13 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
             return false;
         }
         options.prefix = *value;
+    } else if (option == "--size") {
+        const std::optional<FrameSize> size = parseFrameSize(*value);
+        if (!size) {
+            refusal = frameSizeRefusal(option, *value);
+            return false;
+        }
+        options.size = *size;
     } else {
         return parseFreeLook(*value, options, refusal);
     }

@@ -4,6 +4,7 @@
 
 #include "app/viewer.h"
 #include "common/command_line.h"
+#include "common/frame_size.h"
 
 #include <cstddef>
 #include <optional>
@@ -30,6 +31,9 @@ struct CaptureOptions {
     bool perFaceShadows = false;
     // The overlay over each frame, with timings from a few renders of it.
     bool overlay = false;
+    // The frames' size in pixels: the pbuffer's offscreen, the hidden
+    // window's framebuffer otherwise.
+    FrameSize size = kStartFrameSize;
 };
 
 // The name of frame `index`'s image: PREFIX-NNN.png.

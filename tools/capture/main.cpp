@@ -6,9 +6,9 @@
 
 #include "app/data_folder.h"
 #include "app/viewer.h"
+#include "common/frame_size.h"
 #include "common/render_toggles.h"
 #include "common/system_path.h"
-#include "common/window.h"
 #include "render/shadow_pass.h"
 
 #include <GL/glew.h>
@@ -30,16 +30,17 @@ std::string framePath(const CaptureOptions& options, size_t index)
 }
 
 // Framebuffer 0's back buffer, the window's or the offscreen pbuffer's, holds
-// the finished frame until it is presented. Empty when the file was written,
-// else why not.
+// the finished frame, at the frame's size from its corner at the origin,
+// until it is presented. Empty when the file was written, else why not.
 std::string writeFrame(const std::string& path)
 {
-    std::vector<unsigned char> pixels(static_cast<size_t>(kWindowWidth) * kWindowHeight * kRgbaChannels);
+    const FrameSize size = frameSize;
+    std::vector<unsigned char> pixels(static_cast<size_t>(size.width) * size.height * kRgbaChannels);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, size.width, size.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     // GL's rows run bottom-up.
-    return writePngFile(path, {.width = kWindowWidth, .height = kWindowHeight, .pixels = pixels.data(),
+    return writePngFile(path, {.width = size.width, .height = size.height, .pixels = pixels.data(),
                                .rowsBottomUp = true});
 }
 
@@ -103,7 +104,7 @@ int main(int argc, char** argv)
     if (options->perFaceShadows) {
         shadowPassForm = ShadowPassForm::DrawPerFace;
     }
-    std::optional<Viewer> viewer = startViewer(chooseContextKind(options->offscreen));
+    std::optional<Viewer> viewer = startViewer(chooseContextKind(options->offscreen), options->size);
     if (!viewer) {
         return kExitFailure;
     }

@@ -4,7 +4,7 @@
 
 const char* const kBenchUsage =
     "usage: frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]\n"
-    "                   [--per-face-shadows]\n"
+    "                   [--per-face-shadows] [--size WIDTHxHEIGHT]\n"
     "Runs the viewer's start-up, scene and frame loop without vsync and prints where\n"
     "start-up spends its time, the median frame time of each effect combination, each\n"
     "pass's time and the memory used. Run it from the repository root.\n"
@@ -13,6 +13,7 @@ const char* const kBenchUsage =
     "  --offscreen         render offscreen even when there is a display\n"
     "  --startup-only      stop after the first frame: the start-up profile and peak memory\n"
     "  --per-face-shadows  draw the shadow cube map a face at a time, as the browser does\n"
+    "  --size WIDTHxHEIGHT frame size in pixels, each side 16 to 8192 (default: 1280x720)\n"
     "  -h, --help          print this and exit\n";
 
 namespace {
@@ -61,6 +62,17 @@ std::optional<BenchOptions> parseBenchOptions(int argc, char** argv, CommandLine
                                       frames ? options.frames : options.longRunFrames, stop.refusal)) {
                 return std::nullopt;
             }
+        } else if (argument == "--size") {
+            const std::optional<std::string> value = arguments.takeValue(argument, stop.refusal);
+            if (!value) {
+                return std::nullopt;
+            }
+            const std::optional<FrameSize> size = parseFrameSize(*value);
+            if (!size) {
+                stop.refusal = frameSizeRefusal(argument, *value);
+                return std::nullopt;
+            }
+            options.size = *size;
         } else {
             stop.refusal = unknownArgumentRefusal(argument);
             return std::nullopt;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/command_line.h"
+#include "common/frame_size.h"
 
 #include <optional>
 
@@ -14,6 +15,9 @@ struct BenchOptions {
     bool offscreen = false;
     bool startupOnly = false;
     bool perFaceShadows = false;
+    // The frames' size in pixels: the pbuffer's offscreen, the hidden
+    // window's framebuffer otherwise.
+    FrameSize size = kStartFrameSize;
 };
 
 // The options argv asks for, or nothing, with `stop` saying why (--help, or

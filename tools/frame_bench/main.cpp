@@ -6,7 +6,7 @@
 // resident memory grows.
 //
 //   frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]
-//               [--per-face-shadows]
+//               [--per-face-shadows] [--size WIDTHxHEIGHT]
 //   (from the repository root; --startup-only stops after the first frame,
 //   for timing the loading of heavy models and textures)
 #include "bench_options.h"
@@ -15,6 +15,7 @@
 #include "app/frame_loop.h"
 #include "app/viewer.h"
 #include "camera/camera_tour.h"
+#include "common/frame_size.h"
 #include "common/process_memory.h"
 #include "common/render_toggles.h"
 #include "common/startup_profile.h"
@@ -236,7 +237,7 @@ int main(int argc, char** argv)
 
     StartupProfile profile;
     startupProfile = &profile;
-    std::optional<Viewer> viewer = startViewer(chooseContextKind(offscreen));
+    std::optional<Viewer> viewer = startViewer(chooseContextKind(offscreen), options->size);
     if (!viewer) {
         return 1;
     }
@@ -254,7 +255,8 @@ int main(int argc, char** argv)
     const double totalMs = millisecondsSince(processStart);
     startupProfile = nullptr;
 
-    std::printf("%s | %s | 1280x720\n\n", describeRenderContext(viewer->context).c_str(), glGetString(GL_VERSION));
+    std::printf("%s | %s | %dx%d\n\n", describeRenderContext(viewer->context).c_str(), glGetString(GL_VERSION),
+                frameSize.width, frameSize.height);
     printStartup(profile, firstFrameMs, totalMs);
     if (startupOnly) {
         std::printf("\npeak resident memory: %ld KiB\n", peakResidentMemoryKiB());
