@@ -60,7 +60,9 @@ TEST(ToolOptions, FrameBenchRefusesWhatItWouldOnceHaveGuessed)
                     {{"--long-run", "-5"}, "--long-run takes a whole number from 1 to 10000000, not -5"},
                     {{"--frame", "1"}, "unknown option --frame"},
                     {{"60"}, "unexpected argument 60"},
-                    {{"--frames"}, "--frames needs a value"}});
+                    {{"--frames"}, "--frames needs a value"},
+                    {{"--size", "3840x2160", "--resizes", "200"}, ""},
+                    {{"--resizes", "0"}, "--resizes takes a whole number from 1 to 100000, not 0"}});
 }
 
 // Both tools read --size the same way, to the same bounds.

@@ -4,16 +4,17 @@
 
 const char* const kBenchUsage =
     "usage: frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]\n"
-    "                   [--per-face-shadows] [--size WIDTHxHEIGHT]\n"
+    "                   [--per-face-shadows] [--size WIDTHxHEIGHT] [--resizes N]\n"
     "Runs the viewer's start-up, scene and frame loop without vsync and prints where\n"
     "start-up spends its time, the median frame time of each effect combination, each\n"
     "pass's time and the memory used. Run it from the repository root.\n"
     "  --frames N          frames timed per effect combination (default: 60)\n"
     "  --long-run FRAMES   then render this many frames and report resident memory growth\n"
     "  --offscreen         render offscreen even when there is a display\n"
-    "  --startup-only      stop after the first frame: the start-up profile and peak memory\n"
+    "  --startup-only      stop after the first frame (and the resizes): start-up and peak memory\n"
     "  --per-face-shadows  draw the shadow cube map a face at a time, as the browser does\n"
     "  --size WIDTHxHEIGHT frame size in pixels, each side 16 to 8192 (default: 1280x720)\n"
+    "  --resizes N         after start-up, time N frame resizes between the size and half of it\n"
     "  -h, --help          print this and exit\n";
 
 namespace {
@@ -23,6 +24,9 @@ namespace {
 constexpr WholeNumberRange kFramesRange{1, 100'000};
 // Resident growth shows over a few thousand frames; ten million is days.
 constexpr WholeNumberRange kLongRunRange{1, 10'000'000};
+// A resize and a frame take a fraction of a second; memory that a resize
+// leaks shows within a few hundred.
+constexpr WholeNumberRange kResizesRange{1, 100'000};
 
 // The ranges fit an int, which the frame loops count in.
 bool parseCount(const std::string& option, const std::string& value, WholeNumberRange range, int& count,
@@ -35,6 +39,29 @@ bool parseCount(const std::string& option, const std::string& value, WholeNumber
     }
     count = static_cast<int>(*parsed);
     return true;
+}
+
+// The options that take a count, and the field each sets.
+struct CountOption {
+    const char* name;
+    WholeNumberRange range;
+    int BenchOptions::*field;
+};
+
+constexpr CountOption kCountOptions[] = {
+    {"--frames", kFramesRange, &BenchOptions::frames},
+    {"--long-run", kLongRunRange, &BenchOptions::longRunFrames},
+    {"--resizes", kResizesRange, &BenchOptions::resizes},
+};
+
+const CountOption* countOption(const std::string& argument)
+{
+    for (const CountOption& option : kCountOptions) {
+        if (argument == option.name) {
+            return &option;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -55,11 +82,9 @@ std::optional<BenchOptions> parseBenchOptions(int argc, char** argv, CommandLine
             options.startupOnly = true;
         } else if (argument == "--per-face-shadows") {
             options.perFaceShadows = true;
-        } else if (argument == "--frames" || argument == "--long-run") {
+        } else if (const CountOption* count = countOption(argument)) {
             const std::optional<std::string> value = arguments.takeValue(argument, stop.refusal);
-            const bool frames = argument == "--frames";
-            if (!value || !parseCount(argument, *value, frames ? kFramesRange : kLongRunRange,
-                                      frames ? options.frames : options.longRunFrames, stop.refusal)) {
+            if (!value || !parseCount(argument, *value, count->range, options.*count->field, stop.refusal)) {
                 return std::nullopt;
             }
         } else if (argument == "--size") {

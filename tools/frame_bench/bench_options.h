@@ -18,6 +18,9 @@ struct BenchOptions {
     // The frames' size in pixels: the pbuffer's offscreen, the hidden
     // window's framebuffer otherwise.
     FrameSize size = kStartFrameSize;
+    // Calls of resizeFrame to time, between the frame's size and half of it
+    // and back; 0: none.
+    int resizes = 0;
 };
 
 // The options argv asks for, or nothing, with `stop` saying why (--help, or

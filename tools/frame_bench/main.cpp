@@ -5,10 +5,13 @@
 // memory. With --long-run it also renders many frames and reports whether
 // resident memory grows.
 //
+// With --resizes it times the frame's resizes: the targets remade at another
+// size, which a window's resize costs before its next frame.
+//
 //   frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]
-//               [--per-face-shadows] [--size WIDTHxHEIGHT]
-//   (from the repository root; --startup-only stops after the first frame,
-//   for timing the loading of heavy models and textures)
+//               [--per-face-shadows] [--size WIDTHxHEIGHT] [--resizes N]
+//   (from the repository root; --startup-only stops after the first frame
+//   and the resizes, for timing the loading of heavy models and textures)
 #include "bench_options.h"
 
 #include "app/data_folder.h"
@@ -19,8 +22,10 @@
 #include "common/process_memory.h"
 #include "common/render_toggles.h"
 #include "common/startup_profile.h"
+#include "render/frame_resize.h"
 #include "render/pass_table.h"
 #include "render/pass_timer.h"
+#include "render/render_targets.h"
 #include "render/shadow_pass.h"
 
 #include <GL/glew.h>
@@ -40,6 +45,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWarmUpFrames = 5;
 constexpr int kPresentSamples = 60;
 constexpr int kLongRunWarmUpFrames = 300;
+// A resize there and one back.
+constexpr int kResizeWarmUp = 2;
 
 struct Configuration {
     const char* name;
@@ -214,6 +221,83 @@ void longRun(const Viewer& viewer, int frames)
     std::printf("  resident at the end:       %ld KiB (growth %ld KiB)\n", atEnd, atEnd - afterWarmUp);
 }
 
+// The GL names of a target that follows the frame's size: a resize must keep
+// them, since every reader of the target holds them.
+struct TargetNames {
+    const char* pass;
+    GLuint framebuffer;
+    GLuint colourTexture;
+    GLuint depthRenderbuffer;
+
+    bool operator==(const TargetNames&) const = default;
+};
+
+std::string namesText(const TargetNames& names)
+{
+    return std::to_string(names.framebuffer) + "/" + std::to_string(names.colourTexture) + "/" +
+           std::to_string(names.depthRenderbuffer);
+}
+
+std::vector<TargetNames> sizedTargetNames()
+{
+    std::vector<TargetNames> names;
+    for (const RenderPass* pass : passTable()) {
+        if (const RenderTarget* target = pass->sizedTarget) {
+            names.push_back({pass->name, target->framebuffer, target->colourTexture, target->depthRenderbuffer});
+        }
+    }
+    return names;
+}
+
+// A window's resize on its own: `resizes` calls of resizeFrame, alternating
+// between the frame's size and half of it, each timed to its glFinish so the
+// driver's work counts, and a frame drawn at each size. Framebuffer 0 keeps
+// its size; the frame fills the corner its viewport covers. Ends back at the
+// size it started at, where the resident memory must be what it was.
+void benchResizes(const Viewer& viewer, int resizes)
+{
+    const FrameSize sizes[] = {frameSize, halfFrameSize(frameSize)};
+    const std::vector<TargetNames> namesBefore = sizedTargetNames();
+    glFinish();
+    const long residentBefore = residentMemoryKiB();
+    // The first frames at the second size make what the driver keeps for
+    // good (its pools, its programs' state); growth is counted from there.
+    long residentAfterWarmUp = residentBefore;
+    std::vector<double> times;
+    for (int i = 0; i < resizes; ++i) {
+        if (i == kResizeWarmUp) {
+            residentAfterWarmUp = residentMemoryKiB();
+        }
+        glFinish();
+        const auto start = Clock::now();
+        resizeFrame(sizes[(i + 1) % 2], viewer.programs);
+        glFinish();
+        times.push_back(millisecondsSince(start));
+        renderFrame(viewer.programs);
+        presentFrame(viewer.context);
+    }
+    // Nothing, after an even number of resizes.
+    resizeFrame(sizes[0], viewer.programs);
+    glFinish();
+    const long residentAfter = residentMemoryKiB();
+    const std::vector<TargetNames> namesAfter = sizedTargetNames();
+
+    std::printf("\n%d frame resizes between %dx%d and %dx%d, a frame drawn at each size\n", resizes, sizes[0].width,
+                sizes[0].height, sizes[1].width, sizes[1].height);
+    std::printf("  one resizeFrame, to glFinish: median %.2f ms, worst %.2f ms\n", median(times),
+                *std::max_element(times.begin(), times.end()));
+    std::printf("  %-18s %-24s %s\n", "target GL names", "before (fb/colour/depth)", "after");
+    for (std::size_t i = 0; i < namesBefore.size(); ++i) {
+        std::printf("  %-18s %-24s %s\n", namesBefore[i].pass, namesText(namesBefore[i]).c_str(),
+                    namesText(namesAfter[i]).c_str());
+    }
+    std::printf("  names kept: %s\n", namesBefore == namesAfter ? "yes" : "NO");
+    std::printf("  resident memory: %ld KiB before, %ld KiB after the first %d resizes, %ld KiB at the end "
+                "(%+ld KiB since the first %d)\n",
+                residentBefore, residentAfterWarmUp, kResizeWarmUp, residentAfter, residentAfter - residentAfterWarmUp,
+                kResizeWarmUp);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -258,6 +342,9 @@ int main(int argc, char** argv)
     std::printf("%s | %s | %dx%d\n\n", describeRenderContext(viewer->context).c_str(), glGetString(GL_VERSION),
                 frameSize.width, frameSize.height);
     printStartup(profile, firstFrameMs, totalMs);
+    if (options->resizes > 0) {
+        benchResizes(*viewer, options->resizes);
+    }
     if (startupOnly) {
         std::printf("\npeak resident memory: %ld KiB\n", peakResidentMemoryKiB());
         closeViewer(*viewer);
