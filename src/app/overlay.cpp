@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -96,6 +97,16 @@ void setOverlayStyle(float scale)
     style.WindowBorderSize = 0.0f;
     style.WindowPadding = ImVec2(10.0f, 8.0f);
     style.ScaleAllSizes(scale);
+}
+
+// The content scale in quarter steps (desktops scale by 125%, 150%...): a
+// page whose pixel ratio is cut to fit its cap changes scale with every
+// step of a resize, and the font need not be made again for each.
+float textScale(float scale)
+{
+    constexpr float kSteps = 4.0f;
+    constexpr float kLeast = 0.5f;
+    return std::max(kLeast, std::round(scale * kSteps) / kSteps);
 }
 
 // Text drawn at the scale's size, not stretched: the font atlas is made
@@ -259,8 +270,9 @@ void drawOverlay()
     // a software renderer finish them first.
     recordFrame(state);
 
-    if (contentScale != state.scale && contentScale > 0.0f) {
-        rescaleOverlay(state, contentScale);
+    const float scale = textScale(contentScale);
+    if (scale != state.scale) {
+        rescaleOverlay(state, scale);
     }
     ImGuiIO& io = ImGui::GetIO();
     io.DisplaySize = ImVec2(static_cast<float>(frameSize.width), static_cast<float>(frameSize.height));
