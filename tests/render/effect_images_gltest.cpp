@@ -84,6 +84,19 @@ struct EffectImagesTest : testing::Test {
                 static_cast<int>((ndc.y * 0.5f + 0.5f) * frameSize.height)};
     }
 
+    // How much the god rays brighten the frame `below` pixels under the
+    // beacon, seen from down the hallway.
+    float godRayGainBesideTheBeacon(int below)
+    {
+        lookFrom({-3.0f, 1.0f, 0.0f}, {0.0f, 2.0f, 0.0f});
+        godRaysOn = true;
+        const Pixels withRays = render();
+        godRaysOn = false;
+        const Pixels without = render();
+        const glm::ivec2 at = onScreen({0.0f, 2.0f, 0.0f}) - glm::ivec2(0, below);
+        return brightness(withRays, at) - brightness(without, at);
+    }
+
     // Where the light bloom adds to the frame is centred, as a share of
     // the frame's width and height.
     glm::vec2 glowCentre()
@@ -181,13 +194,7 @@ TEST_F(EffectImagesTest, PipeShadowDarkensTheWallBehindIt)
 
 TEST_F(EffectImagesTest, GodRaysShowAroundTheBeaconAndVanishWithTheLightBehind)
 {
-    lookFrom({-3.0f, 1.0f, 0.0f}, {0.0f, 2.0f, 0.0f});
-    godRaysOn = true;
-    const Pixels withRays = render();
-    godRaysOn = false;
-    const Pixels without = render();
-    const glm::ivec2 beacon = onScreen({0.0f, 2.0f, 0.0f});
-    EXPECT_GT(brightness(withRays, beacon + glm::ivec2(0, -40)), brightness(without, beacon + glm::ivec2(0, -40)) + 6.0f);
+    EXPECT_GT(godRayGainBesideTheBeacon(40), 6.0f);
 
     // Camera under the light, looking away from it: the light is behind the
     // eye plane and nothing may stream from a mirrored position.
@@ -284,13 +291,7 @@ TEST_F(EffectImagesTest, AFrameOfAnotherSizeHasTargetsOfThatSizeAndItsEffectsWhe
     }
     shadowOn = false;
 
-    lookFrom({-3.0f, 1.0f, 0.0f}, {0.0f, 2.0f, 0.0f});
-    godRaysOn = true;
-    const Pixels withRays = render();
-    godRaysOn = false;
-    const Pixels without = render();
-    const glm::ivec2 beacon = onScreen({0.0f, 2.0f, 0.0f});
-    EXPECT_GT(brightness(withRays, beacon + glm::ivec2(0, -20)), brightness(without, beacon + glm::ivec2(0, -20)) + 6.0f);
+    EXPECT_GT(godRayGainBesideTheBeacon(20), 6.0f);
 
     // The glow bloom adds lies where it lay in the frame of the starting
     // size, not where a stale screen size would read the bloom image from.
