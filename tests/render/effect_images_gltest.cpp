@@ -249,12 +249,6 @@ TEST_F(EffectImagesTest, BloomImageGlowsOnlyAroundTheSlimes)
 
 TEST_F(EffectImagesTest, AFrameOfAnotherSizeHasTargetsOfThatSizeAndItsEffectsWhereTheyBelong)
 {
-    std::vector<GLuint> names;
-    for (const RenderPass* pass : passTable()) {
-        if (pass->sizedTarget != nullptr) {
-            names.push_back(pass->sizedTarget->colourTexture);
-        }
-    }
     // Odd both ways, so the half-size targets round up; drawn into the
     // surface's corner.
     const FrameSize small{641, 361};
@@ -262,23 +256,15 @@ TEST_F(EffectImagesTest, AFrameOfAnotherSizeHasTargetsOfThatSizeAndItsEffectsWhe
     EXPECT_FALSE(resizeFrame(small, viewer.programs)) << "the same size again remakes nothing";
     EXPECT_FALSE(resizeFrame({0, 0}, viewer.programs)) << "a minimised window keeps the targets";
     EXPECT_EQ(frameSize, small);
-    std::size_t at = 0;
     for (const RenderPass* pass : passTable()) {
-        if (pass->sizedTarget == nullptr) {
-            continue;
+        if (pass->sizedTarget != nullptr) {
+            GLint size[2] = {};
+            glBindTexture(GL_TEXTURE_2D, pass->sizedTarget->colourTexture);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size[0]);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size[1]);
+            const FrameSize expected = pass->viewportSize == halfFrame ? FrameSize{321, 181} : small;
+            EXPECT_EQ((FrameSize{size[0], size[1]}), expected) << pass->name;
         }
-        SCOPED_TRACE(pass->name);
-        const FrameSize expected = pass->viewportSize == halfFrame ? FrameSize{321, 181} : small;
-        EXPECT_EQ(pass->sizedTarget->colourTexture, names[at++]) << "remade on the same name";
-        GLint width = 0;
-        GLint height = 0;
-        glBindTexture(GL_TEXTURE_2D, pass->sizedTarget->colourTexture);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-        EXPECT_EQ((FrameSize{width, height}), expected);
-        glBindRenderbuffer(GL_RENDERBUFFER, pass->sizedTarget->depthRenderbuffer);
-        glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &width);
-        EXPECT_EQ(width, expected.width);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
     // Shadows off: the lighting pass then sends no screen size of its own,
@@ -289,13 +275,9 @@ TEST_F(EffectImagesTest, AFrameOfAnotherSizeHasTargetsOfThatSizeAndItsEffectsWhe
             EXPECT_EQ(uniformFloat(variant.program, "screen.height"), 361.0f);
         }
     }
-    shadowOn = false;
-
-    EXPECT_GT(godRayGainBesideTheBeacon(20), 6.0f);
 
     // The glow bloom adds lies where it lay in the frame of the starting
     // size, not where a stale screen size would read the bloom image from.
-    shadowOn = true;
     ASSERT_TRUE(resizeFrame(kStartFrameSize, viewer.programs));
     const glm::vec2 glowAtStartSize = glowCentre();
     ASSERT_TRUE(resizeFrame(small, viewer.programs));

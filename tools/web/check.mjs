@@ -313,8 +313,8 @@ async function checkFrameFills(page, buffer) {
 }
 
 // The canvas at a pixel ratio of 2: its drawing buffer twice its CSS size,
-// following the page as it narrows, capped on a large page, filling the
-// screen in fullscreen; then on a phone.
+// following the page as it narrows, filling the screen in fullscreen (within
+// the cap); then on a phone.
 async function checkCanvasSizes(browser) {
   console.log('\nthe canvas at other sizes and pixel ratios:');
   const { page, messages } = await openPage(browser, '', { width: 800, height: 600, deviceScaleFactor: 2 });
@@ -327,10 +327,8 @@ async function checkCanvasSizes(browser) {
   canvas = await fittedCanvas(page);
   check(sizeText(canvas?.buffer) === '1200x675', `narrowed to 600 CSS pixels, drawn at ${sizeText(canvas?.buffer)}`);
   await checkFrameFills(page, canvas?.buffer);
+  // Large enough that fullscreen, where granted, reaches the cap.
   await page.setViewport({ width: 2400, height: 1400, deviceScaleFactor: 2 });
-  canvas = await fittedCanvas(page);
-  check(canvas !== null, `2400x1400 at ratio 2: ${sizeText(canvas?.css)} CSS drawn at ${sizeText(canvas?.buffer)},`
-    + ` within ${kMaxCanvasPixels} pixels`);
 
   const fullscreen = await page.evaluate(() => [document.fullscreenEnabled, !document.getElementById('fullscreen').hidden]);
   check(fullscreen[0] === fullscreen[1], `the fullscreen button is ${fullscreen[1] ? 'shown' : 'hidden'}`
@@ -353,8 +351,6 @@ async function checkCanvasSizes(browser) {
     };
     await page.focus('#canvas');
     check(await pressF(false) && await pressF(true), 'F leaves fullscreen, and enters it again');
-    await page.evaluate(() => document.exitFullscreen());
-    check(await pressF(true), 'left as Escape leaves it, F enters it again');
     await page.evaluate(() => document.exitFullscreen());
   }
   checkNothingReported(messages, 'nothing reported');
