@@ -43,6 +43,9 @@ constexpr double kLongestFrameMs = 1000.0;
 // is drawn twice as large, so the overlay reads the same there.
 constexpr float kFontSize = 13.0f;  // Dear ImGui's own font's size
 constexpr float kMargin = 12.0f;
+// The panels' narrowest widths: each grows past it to hold its longest
+// line (a browser names a longer GL version, the page a longer key line),
+// up to the frame's width.
 constexpr float kKeysPanelWidth = 270.0f;
 constexpr float kTimesPanelWidth = 330.0f;
 constexpr float kGraphHeight = 48.0f;
@@ -186,11 +189,17 @@ double recentAverage(const OverlayState& state)
     return count > 0 ? sum / count : 0.0;
 }
 
+// A panel may take the frame less its margins.
+ImVec2 largestPanel(float scale)
+{
+    return ImVec2(std::max(1.0f, static_cast<float>(frameSize.width) - 2.0f * kMargin * scale),
+                  std::max(1.0f, static_cast<float>(frameSize.height) - 2.0f * kMargin * scale));
+}
+
 void keysPanel(float scale)
 {
-    const float width = kKeysPanelWidth * scale;
     ImGui::SetNextWindowPos(ImVec2(kMargin * scale, kMargin * scale));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, static_cast<float>(frameSize.height)));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(kKeysPanelWidth * scale, 0.0f), largestPanel(scale));
     ImGui::SetNextWindowBgAlpha(kPanelOpacity);
     ImGui::Begin("keys", nullptr, kPanelFlags);
     for (const OverlaySwitchLine& line : overlaySwitchLines()) {
@@ -211,7 +220,7 @@ void timesPanel(OverlayState& state)
     const float width = kTimesPanelWidth * scale;
     ImGui::SetNextWindowPos(ImVec2(static_cast<float>(frameSize.width) - kMargin * scale, kMargin * scale),
                             ImGuiCond_Always, ImVec2(1.0f, 0.0f));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, static_cast<float>(frameSize.height)));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), largestPanel(scale));
     ImGui::SetNextWindowBgAlpha(kPanelOpacity);
     ImGui::Begin("times", nullptr, kPanelFlags);
     ImGui::TextWrapped("%s", state.renderer.c_str());
