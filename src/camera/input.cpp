@@ -6,6 +6,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cmath>
+
 bool awaitingFirstCursor = true;
 float lastCursorX = 400.0f;
 float lastCursorY = 300.0f;
@@ -44,6 +46,15 @@ void handleCursor(double x, double y)
     lastCursorX = static_cast<float>(x);
     lastCursorY = static_cast<float>(y);
     camera.look(xOffset, yOffset);
+}
+
+void turnBy(double dx, double dy)
+{
+    if (!cameraTour.freeLook || !std::isfinite(dx) || !std::isfinite(dy)) {
+        return;
+    }
+    // As handleCursor: screen y grows downwards.
+    camera.look(static_cast<float>(dx), static_cast<float>(-dy));
 }
 
 void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/)

@@ -15,6 +15,11 @@ extern float lastCursorY;
 bool handleKey(int key, int action);
 // GL-free core of the cursor handler.
 void handleCursor(double x, double y);
+// Turns the camera in free look by a movement (x right, y down, in the
+// cursor's units) that comes from elsewhere than the cursor, a finger on the
+// page, so the cursor's last position stays where the cursor left it.
+// Non-finite movements are ignored.
+void turnBy(double dx, double dy);
 
 // The callbacks installed on the window.
 void onKey(GLFWwindow* window, int key, int scancode, int action, int mods);

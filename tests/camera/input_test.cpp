@@ -10,6 +10,8 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 struct InputTest : testing::Test {
@@ -117,6 +119,24 @@ TEST_F(InputTest, ReenteringFreeLookTurnsByTravelSinceLastHandledEvent)
     tap(GLFW_KEY_SPACE);
     handleCursor(140.0, 100.0);
     EXPECT_FLOAT_EQ(camera.yaw, 10.0f);
+}
+
+TEST_F(InputTest, TurnByTurnsOnlyInFreeLookAndLeavesTheCursorAlone)
+{
+    turnBy(40.0, -8.0);
+    EXPECT_FLOAT_EQ(camera.yaw, 0.0f);
+    tap(GLFW_KEY_SPACE);
+    handleCursor(100.0, 100.0);
+    turnBy(40.0, -8.0);
+    EXPECT_FLOAT_EQ(camera.yaw, 10.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, 2.0f);
+    turnBy(std::nan(""), 4.0);
+    turnBy(4.0, INFINITY);
+    EXPECT_FLOAT_EQ(camera.yaw, 10.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, 2.0f);
+    // The cursor still turns from where it was last, not from the delta.
+    handleCursor(104.0, 100.0);
+    EXPECT_FLOAT_EQ(camera.yaw, 11.0f);
 }
 
 TEST_F(InputTest, FreeLookFreezesTourAndReleaseResumes)
