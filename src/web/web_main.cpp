@@ -9,6 +9,7 @@
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "web/page_canvas.h"
+#include "web/page_controls.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -41,6 +42,8 @@ void showLoadingProgress(std::size_t made)
 void animationFrame()
 {
     fitPageCanvas();
+    // Before fullscreen: the F button's press is asked for in the same frame.
+    followPageControls();
     followPageFullscreen();
     if (composition) {
         const double start = emscripten_get_now();
@@ -106,6 +109,7 @@ int main()
     }
     // No worker program: in the page, requests run in-process.
     composition = std::make_unique<SceneComposition>(std::string());
+    startPageControls();
     showLoadingProgress(0);
     // 0: at the browser's own frame rate. The runtime outlives main, so
     // main returns and the browser calls back.

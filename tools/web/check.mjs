@@ -330,8 +330,8 @@ async function checkCanvasSizes(browser) {
   // Large enough that fullscreen, where granted, reaches the cap.
   await page.setViewport({ width: 2400, height: 1400, deviceScaleFactor: 2 });
 
-  const fullscreen = await page.evaluate(() => [document.fullscreenEnabled, !document.getElementById('fullscreen').hidden]);
-  check(fullscreen[0] === fullscreen[1], `the fullscreen button is ${fullscreen[1] ? 'shown' : 'hidden'}`
+  const fullscreen = await page.evaluate(() => [document.fullscreenEnabled, !document.getElementById('switch-F').hidden]);
+  check(fullscreen[0] === fullscreen[1], `the fullscreen switch's button is ${fullscreen[1] ? 'shown' : 'hidden'}`
     + ` where fullscreen is ${fullscreen[0] ? 'enabled' : 'not enabled'}`);
   // Headless Chromium may refuse fullscreen: followed only where granted.
   if (!await page.evaluate(() => document.getElementById('stage').requestFullscreen().then(() => true, () => false))) {
@@ -363,8 +363,108 @@ async function checkCanvasSizes(browser) {
     + ` ${sizeText(canvas?.buffer)}`);
   await phone.page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
   await phone.page.screenshot({ path: path.join(out, 'page-phone.png') });
+  await checkTouch(phone.page);
   checkNothingReported(phone.messages, 'nothing reported');
   await phone.page.close();
+}
+
+// Two animation frames: the viewer's, which takes the page's input before
+// drawing, has run at least once after whatever came before.
+const nextFrames = (page) => page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+
+// The switches' buttons, their taps, a finger turning the camera and keys
+// on a focused button, on the phone `page`, then the layout on its side.
+async function checkTouch(page) {
+  console.log('\non a phone, by touch:');
+  // Every button and the canvas on screen, no sideways scrolling; and, as
+  // headless Chromium's made-up touches scroll nothing, the rule that keeps
+  // a finger on the canvas (only) from scrolling, checked as such.
+  const layout = async (name) => {
+    const seen = await page.evaluate(() => {
+      const boxes = [...document.querySelectorAll('#switches button:not([hidden])')]
+        .map((button) => button.getBoundingClientRect());
+      const inside = (box) => box.width > 0 && box.left >= 0 && box.right <= innerWidth && box.bottom <= innerHeight;
+      return { shown: boxes.length, inside: boxes.filter(inside).length,
+        canvas: inside(Module.canvas.getBoundingClientRect()), wide: document.documentElement.scrollWidth > innerWidth,
+        touch: `${getComputedStyle(Module.canvas).touchAction}/${getComputedStyle(document.body).touchAction}` };
+    });
+    check(seen.shown >= 6 && seen.inside === seen.shown && seen.canvas && !seen.wide && seen.touch === 'none/auto',
+      `${name}: ${seen.inside} of ${seen.shown} buttons${seen.canvas ? ' and the canvas' : ''} on screen,`
+      + ` ${seen.wide ? '' : 'no '}sideways scrolling, touch-action ${seen.touch} on the canvas/page`);
+  };
+  await layout('upright');
+
+  const pressed = (key) => page.$eval(`#switch-${key}`, (button) => button.getAttribute('aria-pressed'));
+  // Waits for the viewer to show `key`'s switch as `value`, then for a frame
+  // more: a second flip would show by then.
+  const becomes = async (key, value) => {
+    await page.waitForFunction((key, value) => document.getElementById(`switch-${key}`).getAttribute('aria-pressed')
+      === value, { timeout: kDeadlineMs }, key, value);
+    await nextFrames(page);
+    return await pressed(key) === value;
+  };
+  await page.focus('#canvas');
+  await page.keyboard.press('KeyL');
+  check(await becomes('L', 'false'), 'L pauses the light');
+  await page.evaluate(() => Module.FS.mkdirTree('/frames'));
+  const live = async (file) => {
+    const share = await page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number', ['string', 'number'],
+      [`/frames/${file}`, 3.0]), file);
+    const bytes = await page.evaluate((file) => Array.from(Module.FS.readFile(`/frames/${file}`)), file);
+    fs.writeFileSync(path.join(out, 'frames', file), Buffer.from(bytes));
+    return share;
+  };
+  await live('touch-before.png');
+  await page.tap('#switch-S');
+  const off = await becomes('S', 'false');
+  const changed = await live('touch-s-off.png');
+  check(off && changed > kLeastKeyChange, `a tap on the shadows button switches them off once:`
+    + ` ${(100 * changed).toFixed(2)}% of pixels change`);
+  await page.tap('#switch-S');
+  const on = await becomes('S', 'true');
+  const again = await live('touch-s-on.png');
+  // The same frame with the same switches, from the same renderer: the same
+  // image, to the byte.
+  const frame = (file) => fs.readFileSync(path.join(out, 'frames', file));
+  check(on && frame('touch-before.png').equals(frame('touch-s-on.png')), `a second tap gives the frame back`
+    + ` (${(100 * again).toFixed(2)}% change again)`);
+
+  await page.tap('#switch-Space');
+  check(await becomes('Space', 'true'), 'a tap on the camera button enters free look');
+  // A page long enough to scroll, scrolled a little: a drag on the canvas
+  // must move neither.
+  const canvas = await page.$('#canvas');
+  await page.evaluate(() => { document.body.style.minHeight = '200vh'; scrollTo(0, 20); });
+  await nextFrames(page);
+  const first = await canvas.screenshot();
+  await nextFrames(page);
+  const still = first.equals(await canvas.screenshot());
+  const scrolled = await page.evaluate(() => scrollY);
+  const box = await canvas.boundingBox();
+  const [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
+  await page.touchscreen.touchStart(x, y);
+  for (let step = 1; step <= 10; ++step) {
+    await page.touchscreen.touchMove(x + 10 * step, y + 5 * step);
+  }
+  await page.touchscreen.touchEnd();
+  await nextFrames(page);
+  const scrolledAfter = await page.evaluate(() => scrollY);
+  check(still && !first.equals(await canvas.screenshot()) && scrolledAfter === scrolled,
+    `a finger dragged on the canvas turns the camera, and the page stays scrolled at ${scrolledAfter} (was ${scrolled})`);
+  await page.evaluate(() => { document.body.style.minHeight = ''; scrollTo(0, 0); });
+
+  // Space on the focused camera button presses it, and reaches the viewer's
+  // own Space no more.
+  await page.focus('#switch-Space');
+  await page.keyboard.press('Space');
+  // The key's click is queued before these frames, and the viewer takes it
+  // in the first: flipped twice, the switch would show no change.
+  await nextFrames(page);
+  check(await pressed('Space') === 'false', 'Space on the focused camera button leaves free look once');
+
+  await page.setViewport({ width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+  await nextFrames(page);
+  await layout('on its side (844x390)');
 }
 
 async function timeFrames(page, renderer) {
