@@ -3,6 +3,7 @@
 #include "app/overlay_lines.h"
 #include "common/render_toggles.h"
 #include "common/frame_size.h"
+#include "render/imgui_opengl3.h"
 #include "render/pass_table.h"
 #include "render/pass_timer.h"
 
@@ -269,6 +270,15 @@ void timesPanel(OverlayState& state)
 PassTimer* overlayPassTimer()
 {
     return overlayShown ? overlayState().timer.get() : nullptr;
+}
+
+void dropOverlayGLObjects()
+{
+    if (overlay == nullptr) {
+        return;
+    }
+    dropImGuiRendererObjects();
+    overlay->timer->dropQueries();
 }
 
 void drawOverlay()

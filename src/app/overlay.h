@@ -17,6 +17,11 @@ PassTimer* overlayPassTimer();
 // frame). Leaves the GL state the passes expect.
 void drawOverlay();
 
+// Drops the overlay's GL objects and its timer's queries without deleting
+// them, for a context that lost them: the next frame it draws makes them
+// again. Nothing happens when it was never shown.
+void dropOverlayGLObjects();
+
 // Frees what the overlay made; before the context ends. Nothing happens
 // when it was never shown.
 void closeOverlay();

@@ -124,14 +124,15 @@ bool SceneComposition::poll()
 
 bool SceneComposition::loadNextModel()
 {
-    if (closing_ || made_.size() == kModelSteps.size()) {
+    if (closing_ || placed_.size() == kModelSteps.size()) {
         return false;
     }
-    const ModelStep& step = kModelSteps[made_.size()];
+    const ModelStep& step = kModelSteps[placed_.size()];
     made_.push_back(std::make_unique<Model>(step.path, cache_));
     made_.back()->place(step.at.x, step.at.y, step.at.z, step.at.angle);
+    placed_.push_back(made_.back().get());
     poll();
-    return !closing_ && made_.size() < kModelSteps.size();
+    return !closing_ && placed_.size() < kModelSteps.size();
 }
 
 bool SceneComposition::finish()
@@ -142,6 +143,7 @@ bool SceneComposition::finish()
         // A composition cut short frees its models (their GL objects, like
         // all others, end with the context) and leaves nothing to swing.
         alarmLight = alarmLightGrid = alarmLightBlocker = alarmLightBlockerGrid = nullptr;
+        placed_.clear();
         return false;
     }
     // The scene's models live to the end of the process, owned by no one.
@@ -195,6 +197,18 @@ bool SceneComposition::finish()
 
     lights.push_back(light);
     return true;
+}
+
+void SceneComposition::remakeGLObjects()
+{
+    cache_.remakeGLObjects();
+    for (std::size_t step = 0; step < placed_.size(); ++step) {
+        const LoadedModel& loaded = cache_.model(kModelSteps[step].path);
+        // A file that could not be imported left its models empty.
+        if (loaded.imported) {
+            placed_[step]->adopt(loaded);
+        }
+    }
 }
 
 bool composeScene(const std::string& workerProgram, const LoadingEvents& pollEvents)

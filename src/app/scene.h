@@ -42,11 +42,16 @@ public:
     // Makes and places the next model (its file loaded on first use);
     // false once every model is made or loading has been stopped.
     bool loadNextModel();
-    std::size_t modelsMade() const { return made_.size(); }
+    std::size_t modelsMade() const { return placed_.size(); }
 
     // Makes whatever models are left, then creates the light and fills the
     // lists; false, with the lists left empty, when loading was stopped.
     bool finish();
+
+    // Makes every GL object of the models made so far again, on new names
+    // (see LoadCache::remakeGLObjects), for a context that lost them; the
+    // models keep their places.
+    void remakeGLObjects();
 
 private:
     // Whether to go on.
@@ -56,6 +61,9 @@ private:
     bool closing_ = false;
     LoadCache cache_;
     std::vector<std::unique_ptr<Model>> made_;
+    // Every model made, also once finish() has handed them to the scene,
+    // in the order of the steps that made them.
+    std::vector<Model*> placed_;
 };
 
 // Imports and places the models, creates the light and fills the lists;

@@ -158,7 +158,8 @@ GLuint LoadCache::atlasTexture(const std::vector<Texel>& colours)
     // The row past the last colour is left black: no vertex points there.
     const ColourAtlasSize size = colourAtlasSize(colours.size());
     budget_.keep(keptAtlasBytes(colours.size()));
-    return uploadTexture2D(colourImage(colours, size.width, size.height));
+    const auto make = [colours, size] { return uploadTexture2D(colourImage(colours, size.width, size.height)); };
+    return remembered(make(), make);
 }
 
 GLuint LoadCache::imageTexture(const std::string& path)
@@ -177,7 +178,10 @@ GLuint LoadCache::imageTexture(const std::string& path)
         return 0;
     }
     budget_.keep(keptTextureBytes(image.width, image.height));
-    const GLuint name = uploadTexture2DReporting(path, image, [this] { pollIfDue(); });
+    // Made again from the file: its failure, if any, was reported once.
+    const GLuint name = remembered(uploadTexture2DReporting(path, image, [this] { pollIfDue(); }), [this, path] {
+        return uploadTexture2D(loader_.run({LoadKind::Image, path, requestKind(LoadKind::Image).limits}).image);
+    });
     pollIfDue();
     imagesByPath_.emplace(path, name);
     return images_.emplace(key, name).first->second;
@@ -219,5 +223,49 @@ GLuint LoadCache::solidTexture(const Texel& colour)
         return known->second;
     }
     budget_.keep(keptTextureBytes(kSolidSize, kSolidSize));
-    return solids_.emplace(colour, uploadTexture2D(colourImage({colour}, kSolidSize, kSolidSize))).first->second;
+    const auto make = [colour] { return uploadTexture2D(colourImage({colour}, kSolidSize, kSolidSize)); };
+    return solids_.emplace(colour, remembered(make(), make)).first->second;
+}
+
+GLuint LoadCache::remembered(GLuint name, std::function<GLuint()> remake)
+{
+    textureRemakes_.emplace(name, std::move(remake));
+    return name;
+}
+
+void LoadCache::remakeGLObjects()
+{
+    std::map<GLuint, std::function<GLuint()>> remade;
+    std::map<GLuint, GLuint> renamed;
+    for (auto& [name, remake] : textureRemakes_) {
+        const GLuint made = remake();
+        renamed.emplace(name, made);
+        remade.emplace(made, std::move(remake));
+    }
+    textureRemakes_ = std::move(remade);
+    const auto rename = [&renamed](GLuint& name) {
+        if (const auto found = renamed.find(name); found != renamed.end()) {
+            name = found->second;
+        }
+    };
+    for (auto& [key, name] : images_) {
+        rename(name);
+    }
+    for (auto& [path, name] : imagesByPath_) {
+        rename(name);
+    }
+    for (auto& [colour, name] : solids_) {
+        rename(name);
+    }
+    for (auto& [key, loaded] : models_) {
+        for (MeshTexture& texture : loaded.fileTextures) {
+            rename(texture.textureName);
+        }
+        for (Mesh& mesh : loaded.meshes) {
+            for (MeshTexture& texture : mesh.textures) {
+                rename(texture.textureName);
+            }
+            mesh.upload();
+        }
+    }
 }

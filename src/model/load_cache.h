@@ -56,6 +56,14 @@ public:
     // Whether `keepLoading` has said stop.
     bool stopped() const { return stopped_; }
 
+    // Makes every GL object the cache has made again, on new names, for a
+    // context that lost them: the meshes from the lists they keep, image
+    // textures decoded again from their files (the pixels are not kept),
+    // colour textures from their colours. The old names are dropped, not
+    // deleted: they belong to a context that is gone. Models made before
+    // take the new names again from model().
+    void remakeGLObjects();
+
 private:
     // The texture `request` names for a model in `directory`: an image file
     // (a placeholder, with one line saying why, when it cannot be used), a
@@ -75,6 +83,8 @@ private:
     // that binds one.
     GLuint atlasTexture(const std::vector<Texel>& colours);
     void pollIfDue();
+    // Keeps how the texture `name` was made, and hands the name back.
+    GLuint remembered(GLuint name, std::function<GLuint()> remake);
 
     std::function<bool()> keepLoading_;
     bool stopped_ = false;
@@ -87,6 +97,8 @@ private:
     // disk once.
     std::map<std::string, GLuint> imagesByPath_;
     std::map<Texel, GLuint> solids_;
+    // How each texture was made, by its name: what remakeGLObjects runs.
+    std::map<GLuint, std::function<GLuint()>> textureRemakes_;
     SceneMemoryBudget budget_;
     // What is left of kModelImageSeconds for the model being loaded.
     double imageSecondsLeft_ = kModelImageSeconds;

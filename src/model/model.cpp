@@ -41,6 +41,11 @@ void Model::importScene(const std::string& path, LoadCache& cache)
         }
         return;
     }
+    adopt(loaded);
+}
+
+void Model::adopt(const LoadedModel& loaded)
+{
     directory = loaded.directory;
     meshes = loaded.meshes;
     loadedTextures = loaded.fileTextures;

@@ -15,6 +15,7 @@
 #include <vector>
 
 class LoadCache;
+struct LoadedModel;
 
 class Model {
 public:
@@ -35,6 +36,9 @@ public:
     Model(const std::string& path, const std::string& workerProgram);
 
     void importScene(const std::string& path, LoadCache& cache);
+    // Takes the file's meshes and textures as the cache holds them now: at
+    // import, and again once the cache has made its GL objects anew.
+    void adopt(const LoadedModel& loaded);
 
     // Turns the model about its own vertical axis, then moves it; each call
     // replaces the previous placement.

@@ -11,3 +11,22 @@
 #endif
 
 #include VORLUNE_IMGUI_OPENGL3_BACKEND
+
+#include "render/imgui_opengl3.h"
+
+void dropImGuiRendererObjects()
+{
+    ImGui_ImplOpenGL3_Data* renderer = ImGui_ImplOpenGL3_GetBackendData();
+    if (renderer == nullptr) {
+        return;
+    }
+    // A zero program is the renderer's own sign to make its objects; zero
+    // buffer sizes make it fill the new buffers before their first use.
+    renderer->ShaderHandle = 0;
+    renderer->VboHandle = 0;
+    renderer->ElementsHandle = 0;
+    renderer->VertexBufferSize = 0;
+    renderer->IndexBufferSize = 0;
+    renderer->FontTexture = 0;
+    ImGui::GetIO().Fonts->SetTexID(nullptr);
+}

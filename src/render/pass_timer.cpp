@@ -89,6 +89,13 @@ PassTimer::~PassTimer()
     }
 }
 
+void PassTimer::dropQueries()
+{
+    passes_.clear();
+    running_ = nullptr;
+    timing_ = false;
+}
+
 PassTimer::PassQueries& PassTimer::queriesOf(const RenderPass& pass)
 {
     auto [entry, made] = passes_.try_emplace(&pass);

@@ -50,6 +50,10 @@ public:
     // (other switches). Queries in flight are still read, then dropped.
     void forgetResults();
 
+    // Drops every query and result without deleting a query: they belong
+    // to a context that was lost. Queries are made again as passes begin.
+    void dropQueries();
+
 private:
     // Enough that results a few frames old are read before the ring is
     // full; a GPU that lags further behind only skips timings.

@@ -44,3 +44,9 @@ void drawScreenQuad()
     glDrawArrays(GL_TRIANGLE_STRIP, 0, kQuadVertexCount);
     glBindVertexArray(0);
 }
+
+void forgetScreenQuad()
+{
+    screenQuadVertexArray = 0;
+    screenQuadVertexBuffer = 0;
+}
