@@ -4,8 +4,9 @@
 
 #include "app/viewer.h"
 
-// Where the page is: loading its scene, drawing it, or stopped at start-up.
-enum class PageState { Loading = 0, Drawing = 1, Failed = 2 };
+// Where the page is: loading its scene, drawing it, stopped at start-up, or
+// waiting for the browser to give back the graphics context it took.
+enum class PageState { Loading = 0, Drawing = 1, Failed = 2, Lost = 3 };
 
 PageState pageState();
 
@@ -17,6 +18,11 @@ double pageFirstFrameMs();
 // images decoded on first use), in milliseconds: how long the page could
 // not answer while the scene loaded.
 double pageLongestLoadingStepMs();
+
+// How long the page took, the last time its graphics context came back, to
+// draw its next frame, everything made again, in milliseconds; 0 before the
+// first time.
+double pageLastRestoreMs();
 
 // The viewer once start-up has made it; null before, or when it failed.
 const Viewer* pageViewer();

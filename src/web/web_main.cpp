@@ -5,35 +5,70 @@
 // follow in the same callback once the last model is placed.
 #include "web/page.h"
 
+#include "app/context_restore.h"
 #include "app/data_folder.h"
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "web/page_canvas.h"
+#include "web/page_context.h"
 #include "web/page_controls.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace {
 
+// What the page shows while the browser has taken its WebGL context away.
+constexpr const char* kContextLostText =
+    "The browser took this page's graphics context away; the picture comes back when it gives it back.";
+
 std::optional<Viewer> viewer;
+// Kept once the scene is made: a lost context's meshes and textures are
+// made again from what it holds.
 std::unique_ptr<SceneComposition> composition;
+bool composed = false;
 PageState state = PageState::Loading;
 // When the first frame was drawn, in the page's milliseconds (0: not yet).
 double firstFrameMs = 0.0;
 // The longest the page went without answering while the scene loaded.
 double longestLoadingStepMs = 0.0;
+// When the context last came back, until the next frame is drawn (0: none
+// waiting), and how long that took the last time (0: never).
+double restoreStartMs = 0.0;
+double lastRestoreMs = 0.0;
 
 void showLoadingProgress(std::size_t made)
 {
     const std::string text = "Loading the hallway: " + std::to_string(made) + " of " +
                              std::to_string(SceneComposition::kModelCount) + " models";
     showPageStatus(text.c_str(), false);
+}
+
+// Nothing draws while the context is gone; once it is back, everything
+// made in it is made again first. False while there is no context to draw in.
+bool followPageContext()
+{
+    if (pageContextLost()) {
+        if (state != PageState::Lost) {
+            state = PageState::Lost;
+            showPageStatus(kContextLostText, false);
+        }
+        return false;
+    }
+    if (takePageContextRestored()) {
+        restoreStartMs = emscripten_get_now();
+        forgetLostGLNames();
+        remakeGLObjects(*viewer, *composition);
+        state = composed ? PageState::Drawing : PageState::Loading;
+        showPageStatus("", composed);
+    }
+    return true;
 }
 
 // One animation frame: the next model while the scene loads, else a frame.
@@ -45,7 +80,10 @@ void animationFrame()
     // Before fullscreen: the F button's press is asked for in the same frame.
     followPageControls();
     followPageFullscreen();
-    if (composition) {
+    if (!followPageContext()) {
+        return;
+    }
+    if (!composed) {
         const double start = emscripten_get_now();
         const bool more = composition->loadNextModel();
         longestLoadingStepMs = std::max(longestLoadingStepMs, emscripten_get_now() - start);
@@ -56,13 +94,18 @@ void animationFrame()
         // A model that could not be loaded has printed its line and stays
         // empty; the rest of the scene draws.
         composition->finish();
-        composition.reset();
+        composed = true;
         showPageStatus("", true);
         state = PageState::Drawing;
     }
     runFrame(viewer->context, viewer->programs);
     if (firstFrameMs == 0.0) {
         firstFrameMs = emscripten_get_now();
+    }
+    if (restoreStartMs > 0.0) {
+        lastRestoreMs = emscripten_get_now() - restoreStartMs;
+        restoreStartMs = 0.0;
+        std::printf("Vorlune: the graphics context is back; the first frame drawn %.0f ms after\n", lastRestoreMs);
     }
 }
 
@@ -81,6 +124,11 @@ double pageFirstFrameMs()
 double pageLongestLoadingStepMs()
 {
     return longestLoadingStepMs;
+}
+
+double pageLastRestoreMs()
+{
+    return lastRestoreMs;
 }
 
 const Viewer* pageViewer()
@@ -110,6 +158,7 @@ int main()
     // No worker program: in the page, requests run in-process.
     composition = std::make_unique<SceneComposition>(std::string());
     startPageControls();
+    watchPageContext();
     showLoadingProgress(0);
     // 0: at the browser's own frame rate. The runtime outlives main, so
     // main returns and the browser calls back.

@@ -20,6 +20,7 @@
 
 #include <GL/glew.h>
 #include <emscripten.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -93,7 +94,8 @@ std::string passTimesText;
 
 extern "C" {
 
-// 0 while the scene loads, 1 once it draws, 2 when start-up failed.
+// 0 while the scene loads, 1 once it draws, 2 when start-up failed, 3 while
+// the browser has taken the graphics context away.
 EMSCRIPTEN_KEEPALIVE int vorlune_state()
 {
     return static_cast<int>(pageState());
@@ -109,6 +111,20 @@ EMSCRIPTEN_KEEPALIVE double vorlune_first_frame_ms()
 EMSCRIPTEN_KEEPALIVE double vorlune_longest_loading_step_ms()
 {
     return pageLongestLoadingStepMs();
+}
+
+// How long the page took, the last time its graphics context came back, to
+// draw again (milliseconds; 0 before the first time).
+EMSCRIPTEN_KEEPALIVE double vorlune_last_restore_ms()
+{
+    return pageLastRestoreMs();
+}
+
+// The bytes malloc holds for the page now: what a lost context's return
+// must not leave more of each time.
+EMSCRIPTEN_KEEPALIVE double vorlune_heap_bytes()
+{
+    return static_cast<double>(mallinfo().uordblks);
 }
 
 // How many of the page's programs linked, of vorlune_program_total().
