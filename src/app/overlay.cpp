@@ -255,12 +255,17 @@ void timesPanel(OverlayState& state)
         if (const std::optional<double> gpu = timer.milliseconds(*pass)) {
             ImGui::Text("%6.2f", *gpu);
         } else {
-            ImGui::TextColored(kQuietColour, "%6s", "-");
+            // Not yet measured, or never: no zeros that look like times.
+            ImGui::TextColored(kQuietColour, "%6s", timer.available() ? "-" : "n/a");
         }
         ImGui::SameLine(kCpuColumn * scale);
         if (const std::optional<double> cpu = timer.cpuMilliseconds(*pass)) {
             ImGui::Text("%6.2f", *cpu);
         }
+    }
+    if (!timer.available()) {
+        // Browsers without EXT_disjoint_timer_query_webgl2 (Firefox among them).
+        ImGui::TextColored(kQuietColour, "GPU times not available: no timer queries here");
     }
     ImGui::End();
 }
