@@ -23,6 +23,8 @@ double pageLongestLoadingStepMs();
 // draw its next frame, everything made again, in milliseconds; 0 before the
 // first time.
 double pageLastRestoreMs();
+// How many times the context has come back and the page drawn again.
+int pageRestoreCount();
 
 // The viewer once start-up has made it; null before, or when it failed.
 const Viewer* pageViewer();

@@ -42,6 +42,7 @@ double longestLoadingStepMs = 0.0;
 // waiting), and how long that took the last time (0: never).
 double restoreStartMs = 0.0;
 double lastRestoreMs = 0.0;
+int restoreCount = 0;
 
 void showLoadingProgress(std::size_t made)
 {
@@ -105,6 +106,7 @@ void animationFrame()
     if (restoreStartMs > 0.0) {
         lastRestoreMs = emscripten_get_now() - restoreStartMs;
         restoreStartMs = 0.0;
+        ++restoreCount;
         std::printf("Vorlune: the graphics context is back; the first frame drawn %.0f ms after\n", lastRestoreMs);
     }
 }
@@ -129,6 +131,11 @@ double pageLongestLoadingStepMs()
 double pageLastRestoreMs()
 {
     return lastRestoreMs;
+}
+
+int pageRestoreCount()
+{
+    return restoreCount;
 }
 
 const Viewer* pageViewer()

@@ -120,6 +120,12 @@ EMSCRIPTEN_KEEPALIVE double vorlune_last_restore_ms()
     return pageLastRestoreMs();
 }
 
+// How many times the page has drawn again after its context came back.
+EMSCRIPTEN_KEEPALIVE int vorlune_restores()
+{
+    return pageRestoreCount();
+}
+
 // The bytes malloc holds for the page now: what a lost context's return
 // must not leave more of each time.
 EMSCRIPTEN_KEEPALIVE double vorlune_heap_bytes()
