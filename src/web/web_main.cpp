@@ -44,6 +44,22 @@ double restoreStartMs = 0.0;
 double lastRestoreMs = 0.0;
 int restoreCount = 0;
 
+// Start-up stopped: the page shows `text` in the canvas's place (a page
+// without the shell's showFailure shows it on its status line).
+void failToStart(const char* text)
+{
+    state = PageState::Failed;
+    EM_ASM(
+        {
+            if (Module.showFailure) {
+                Module.showFailure(UTF8ToString($0));
+            } else if (Module.showStatus) {
+                Module.showStatus(UTF8ToString($0), false);
+            }
+        },
+        text);
+}
+
 void showLoadingProgress(std::size_t made)
 {
     const std::string text = "Loading the hallway: " + std::to_string(made) + " of " +
@@ -152,14 +168,12 @@ int main()
 {
     // The page's data package sits in data/ under the working folder.
     if (!enterDataFolder()) {
-        state = PageState::Failed;
-        showPageStatus("Vorlune cannot start: its data did not load.", false);
+        failToStart("Vorlune cannot start: its data did not load.");
         return 1;
     }
     viewer = startViewer(ContextKind::Window);
     if (!viewer) {
-        state = PageState::Failed;
-        showPageStatus("Vorlune cannot start: this browser gave no WebGL2 context.", false);
+        failToStart("Vorlune cannot start: this browser gave no WebGL2 context.");
         return 1;
     }
     // No worker program: in the page, requests run in-process.
