@@ -5,13 +5,14 @@
 # WebAssembly libraries into build-web/prefix (sources in build-web/src,
 # build folders in build-web/deps), copies the header-only GLM and stb
 # there, and installs the pinned puppeteer-core under tools/web/node_modules,
-# which drives the system's Chromium for the page's checks.
+# which drives the system's Chromium and Firefox ESR for the page's checks.
 #   tools/web.sh            everything; libraries already built are kept
 #   tools/web.sh deps       only the packages, the libraries and puppeteer-core
 #   tools/web.sh --serve    builds, then serves the page on this machine
-#   tools/web.sh --check    builds, then checks the page in headless Chromium:
-#                           the test page (build-web/test_page: the site with
-#                           the test hooks) and the site itself
+#   tools/web.sh --check    builds, then checks the page in headless Chromium
+#                           and Firefox ESR (under Xvfb): the test page
+#                           (build-web/test_page: the site with the test
+#                           hooks) and the site itself
 # A library is rebuilt only when its stamp in build-web/prefix/stamps is gone
 # (delete the stamp, or build-web/, to rebuild). Runs as root, or with sudo
 # for apt-get. JOBS sets the build's parallelism (default: nproc).
@@ -48,7 +49,9 @@ install_packages() {
     libglm-dev libstb-dev libutfcpp-dev
     # The shaders' ES conversion is checked with the reference compiler.
     glslang-tools
-    chromium
+    # The browsers the page is checked in; Firefox draws WebGL only with an
+    # X display, which Xvfb gives a machine without one.
+    chromium firefox-esr xvfb xauth
   )
   # A machine that took Node.js from elsewhere (NodeSource's package carries
   # its own npm and conflicts with Debian's) keeps it; on plain Debian both
@@ -196,14 +199,16 @@ check_site() {
   local native=$root/${BUILD_DIR:-build}
   BUILD_DIR=${BUILD_DIR:-build} bash "$root/tools/build.sh" >/dev/null
   local status=0
-  node "$web_tools/check.mjs" "$out/site" "$out/test_page" "$out/check" "$root/tests/reference" \
+  # A display of its own even where there is one: the same llvmpipe for
+  # Firefox on every machine, and none of the desktop's windows.
+  xvfb-run -a node "$web_tools/check.mjs" "$out/site" "$out/test_page" "$out/check" "$root/tests/reference" \
     "$native/compare_frames" || status=$?
   echo
   echo "web.sh: native frame times on this machine (frame_bench --offscreen, llvmpipe), for comparison:"
   local bench=$out/check/native-bench.txt
   (cd "$root" && "$native/frame_bench" --offscreen --frames 30) >"$bench"
   sed -n '/^configuration/,/^present/p' "$bench" | sed 's/^/  /'
-  # Browser over native, per renderer the browser ran on.
+  # Browser over native, per browser and the renderer it ran on.
   node -e '
     const fs = require("fs");
     const browser = JSON.parse(fs.readFileSync(process.argv[1], "utf8"));
@@ -212,9 +217,9 @@ check_site() {
       const match = line.match(/^(all effects (?:on|off))\s+([0-9.]+)\s+[0-9.]+$/);
       if (match && !(match[1] in native)) native[match[1]] = Number(match[2]);
     }
-    for (const [renderer, times] of Object.entries(browser)) {
+    for (const [browserOnRenderer, times] of Object.entries(browser)) {
       for (const [name, ms] of Object.entries(times)) {
-        console.log(`web.sh: ${name}: browser on ${renderer} ${ms.toFixed(1)} ms, native ${native[name].toFixed(1)} ms:` +
+        console.log(`web.sh: ${name}: ${browserOnRenderer} ${ms.toFixed(1)} ms, native ${native[name].toFixed(1)} ms:` +
           ` ${(ms / native[name]).toFixed(2)}x`);
       }
     }' "$out/check/browser-frame-times.json" "$bench" || true

@@ -1,7 +1,11 @@
 // The browser check of the web build (tools/web.sh --check): serves the site
-// and the test page on 127.0.0.1, drives the system's Chromium headless
-// through puppeteer-core and holds the page to what the desktop viewer does.
+// and the test page on 127.0.0.1, drives the system's Chromium and Firefox
+// ESR headless through puppeteer-core (Firefox through WebDriver BiDi) and
+// holds the page to what the desktop viewer does. Each engine has its list
+// of checks (kEngines, at the end).
 //   node check.mjs SITE TEST_PAGE OUT REFERENCES COMPARE_FRAMES
+// Firefox draws WebGL only with an X display: run under xvfb-run, as web.sh
+// does. VORLUNE_ENGINES=chromium (or firefox) checks in one engine only.
 // SITE is the built site as shipped, TEST_PAGE the same page with the test
 // hooks (vorlune_capture and the rest), OUT a folder for renders and the
 // page's picture, REFERENCES tests/reference (frames.txt and images/),
@@ -22,6 +26,15 @@ if (process.argv.length < 7) {
 }
 
 const kChromium = process.env.VORLUNE_CHROMIUM || '/usr/lib/chromium/chromium';
+const kFirefox = process.env.VORLUNE_FIREFOX || '/usr/bin/firefox-esr';
+// Firefox hands pages "llvmpipe, or similar" as the renderer's name unless
+// told not to; the check prints the real one.
+// Its scroll bars float over the page, as headless Chromium's take no room:
+// the canvas gets the page's whole width, the reference frames' size. Its
+// clock keeps its fractions of a millisecond, which Firefox otherwise rounds
+// away on a page that is not cross-origin isolated, for the frame times.
+const kFirefoxPrefs = { 'webgl.sanitize-unmasked-renderer': false, 'ui.useOverlayScrollbars': 1,
+  'privacy.reduceTimerPrecision': false };
 // SwiftShader, Chromium's own CPU renderer: what a machine without a GPU
 // gets. --no-sandbox because CI runs as root, where Chromium's sandbox
 // cannot start.
@@ -172,9 +185,12 @@ function checkNothingReported(messages, what, expected = []) {
   check(reported.length === 0, `${what}${reported.length ? ': ' + reported.map((m) => m.text).join(' | ') : ''}`);
 }
 
+// Where an engine's renders go: each engine's of its own.
+const framesFolder = (engine) => path.join(out, 'frames', engine.file);
+
 // Runs the page's capture for one frames.txt line and brings its images
 // out: their paths here.
-async function capture(page, name, args) {
+async function capture(page, engine, name, args) {
   const written = await page.evaluate((name, args) => {
     Module.FS.mkdirTree('/frames');
     return Module.ccall('vorlune_capture', 'number', ['string'], [`--out /frames --prefix ${name} ${args}`]);
@@ -183,7 +199,7 @@ async function capture(page, name, args) {
   for (let i = 0; i < written; ++i) {
     const file = `${name}-${String(i).padStart(3, '0')}.png`;
     const bytes = await page.evaluate((file) => Array.from(Module.FS.readFile(`/frames/${file}`)), file);
-    const into = path.join(out, 'frames', file);
+    const into = path.join(framesFolder(engine), file);
     fs.writeFileSync(into, Buffer.from(bytes));
     paths.push(into);
   }
@@ -219,10 +235,10 @@ async function describeRenderer(page) {
   });
 }
 
-async function checkReferenceFrames(page) {
-  console.log('\nreference frames rendered in the browser, against the desktop\'s images:');
+async function checkReferenceFrames(page, engine) {
+  console.log(`\nreference frames rendered in ${engine.name}, against the desktop's images:`);
   for (const { name, args } of referenceLines()) {
-    const renders = await capture(page, name, args);
+    const renders = await capture(page, engine, name, args);
     check(renders.length > 0, `${name}: rendered`);
     for (const render of renders) {
       const image = path.basename(render);
@@ -257,7 +273,8 @@ async function checkFreeLook(browser) {
   const canvas = await page.$('#canvas');
   await page.focus('#canvas');
   await page.keyboard.press('KeyL');
-  await page.keyboard.press('Space');
+  // By its character: WebDriver BiDi knows no key named Space.
+  await page.keyboard.press(' ');
   const still = async () => {
     await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 300)));
     return canvas.screenshot();
@@ -314,7 +331,7 @@ async function checkFrameFills(page, buffer) {
 
 // The canvas at a pixel ratio of 2: its drawing buffer twice its CSS size,
 // following the page as it narrows, filling the screen in fullscreen (within
-// the cap); then on a phone.
+// the cap).
 async function checkCanvasSizes(browser) {
   console.log('\nthe canvas at other sizes and pixel ratios:');
   const { page, messages } = await openPage(browser, '', { width: 800, height: 600, deviceScaleFactor: 2 });
@@ -355,17 +372,23 @@ async function checkCanvasSizes(browser) {
   }
   checkNothingReported(messages, 'nothing reported');
   await page.close();
+}
 
-  const phone = await openPage(browser, '', { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true,
-    hasTouch: true });
-  canvas = await fittedCanvas(phone.page);
-  check(canvas?.buffer[0] === 3 * 390, `on a phone (390x844 at ratio 3): ${sizeText(canvas?.css)} CSS, drawn at`
-    + ` ${sizeText(canvas?.buffer)}`);
-  await phone.page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
-  await phone.page.screenshot({ path: path.join(out, 'page-phone.png') });
-  await checkTouch(phone.page);
-  checkNothingReported(phone.messages, 'nothing reported');
-  await phone.page.close();
+// A phone's screen, upright then on its side, at ratio 3, touched as the
+// engine can (engine.touch).
+const kPhone = { width: 390, height: 844, deviceScaleFactor: 3 };
+const kPhoneOnItsSide = { width: kPhone.height, height: kPhone.width, deviceScaleFactor: kPhone.deviceScaleFactor };
+
+async function checkPhone(browser, engine) {
+  const { page, messages } = await openPage(browser, '', { ...kPhone, ...engine.touch.viewport });
+  const canvas = await fittedCanvas(page);
+  check(canvas?.buffer[0] === kPhone.deviceScaleFactor * kPhone.width, `on a phone (${kPhone.width}x${kPhone.height}`
+    + ` at ratio ${kPhone.deviceScaleFactor}): ${sizeText(canvas?.css)} CSS, drawn at ${sizeText(canvas?.buffer)}`);
+  await nextFrames(page);
+  await page.screenshot({ path: path.join(out, `page-phone-${engine.file}.png`) });
+  await checkTouch(page, engine);
+  checkNothingReported(messages, 'nothing reported');
+  await page.close();
 }
 
 // Two animation frames: the viewer's, which takes the page's input before
@@ -374,10 +397,10 @@ const nextFrames = (page) => page.evaluate(() => new Promise((resolve) => reques
 
 // The switches' buttons, their taps, a finger turning the camera and keys
 // on a focused button, on the phone `page`, then the layout on its side.
-async function checkTouch(page) {
-  console.log('\non a phone, by touch:');
+async function checkTouch(page, engine) {
+  console.log(`\non a phone, by touch (${engine.touch.how}):`);
   // Every button and the canvas on screen, no sideways scrolling; and, as
-  // headless Chromium's made-up touches scroll nothing, the rule that keeps
+  // the made-up touches of either engine scroll nothing, the rule that keeps
   // a finger on the canvas (only) from scrolling, checked as such.
   const layout = async (name) => {
     const seen = await page.evaluate(() => {
@@ -411,25 +434,25 @@ async function checkTouch(page) {
     const share = await page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number', ['string', 'number'],
       [`/frames/${file}`, 3.0]), file);
     const bytes = await page.evaluate((file) => Array.from(Module.FS.readFile(`/frames/${file}`)), file);
-    fs.writeFileSync(path.join(out, 'frames', file), Buffer.from(bytes));
+    fs.writeFileSync(path.join(framesFolder(engine), file), Buffer.from(bytes));
     return share;
   };
   await live('touch-before.png');
-  await page.tap('#switch-S');
+  await engine.touch.tap(page, '#switch-S');
   const off = await becomes('S', 'false');
   const changed = await live('touch-s-off.png');
   check(off && changed > kLeastKeyChange, `a tap on the shadows button switches them off once:`
     + ` ${(100 * changed).toFixed(2)}% of pixels change`);
-  await page.tap('#switch-S');
+  await engine.touch.tap(page, '#switch-S');
   const on = await becomes('S', 'true');
   const again = await live('touch-s-on.png');
   // The same frame with the same switches, from the same renderer: the same
   // image, to the byte.
-  const frame = (file) => fs.readFileSync(path.join(out, 'frames', file));
+  const frame = (file) => fs.readFileSync(path.join(framesFolder(engine), file));
   check(on && frame('touch-before.png').equals(frame('touch-s-on.png')), `a second tap gives the frame back`
     + ` (${(100 * again).toFixed(2)}% change again)`);
 
-  await page.tap('#switch-Space');
+  await engine.touch.tap(page, '#switch-Space');
   check(await becomes('Space', 'true'), 'a tap on the camera button enters free look');
   // A page long enough to scroll, scrolled a little: a drag on the canvas
   // must move neither.
@@ -440,13 +463,7 @@ async function checkTouch(page) {
   await nextFrames(page);
   const still = first.equals(await canvas.screenshot());
   const scrolled = await page.evaluate(() => scrollY);
-  const box = await canvas.boundingBox();
-  const [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
-  await page.touchscreen.touchStart(x, y);
-  for (let step = 1; step <= 10; ++step) {
-    await page.touchscreen.touchMove(x + 10 * step, y + 5 * step);
-  }
-  await page.touchscreen.touchEnd();
+  await engine.touch.drag(page, '#canvas');
   await nextFrames(page);
   const scrolledAfter = await page.evaluate(() => scrollY);
   check(still && !first.equals(await canvas.screenshot()) && scrolledAfter === scrolled,
@@ -456,33 +473,37 @@ async function checkTouch(page) {
   // Space on the focused camera button presses it, and reaches the viewer's
   // own Space no more.
   await page.focus('#switch-Space');
-  await page.keyboard.press('Space');
+  // By its character: WebDriver BiDi knows no key named Space.
+  await page.keyboard.press(' ');
   // The key's click is queued before these frames, and the viewer takes it
   // in the first: flipped twice, the switch would show no change.
   await nextFrames(page);
   check(await pressed('Space') === 'false', 'Space on the focused camera button leaves free look once');
 
-  await page.setViewport({ width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+  await page.setViewport({ ...kPhoneOnItsSide, ...engine.touch.viewport });
   await nextFrames(page);
-  await layout('on its side (844x390)');
+  await layout(`on its side (${kPhoneOnItsSide.width}x${kPhoneOnItsSide.height})`);
 }
 
-async function timeFrames(page, renderer) {
+// `label` names the engine and the renderer: web.sh prints each beside the
+// native benchmark.
+async function timeFrames(page, label) {
   const buffer = await page.evaluate(() => [Module.canvas.width, Module.canvas.height]);
-  console.log(`\nframe time in the browser on ${renderer} at ${sizeText(buffer)} (${kTimedFrames} tour frames`
+  console.log(`\nframe time in ${label} at ${sizeText(buffer)} (${kTimedFrames} tour frames`
     + ' back to back, each ended by a 1-pixel readPixels):');
-  frameTimes[renderer] = {};
+  frameTimes[label] = {};
   for (const [name, effects] of [['all effects on', 1], ['all effects off', 0]]) {
     const ms = await page.evaluate((n, e) => Module._vorlune_time_frames(n, e), kTimedFrames, effects);
-    frameTimes[renderer][name] = ms;
+    frameTimes[label][name] = ms;
     console.log(`  ${name.padEnd(16)} median ${ms.toFixed(2)} ms`);
   }
   fs.writeFileSync(path.join(out, 'browser-frame-times.json'), JSON.stringify(frameTimes, null, 1));
 }
 
-// The same frames on Mesa's llvmpipe through ANGLE: the rasteriser the
-// native benchmark uses here, so the two times compare the builds rather
-// than two software renderers.
+// The same frames in Chromium on Mesa's llvmpipe through ANGLE: the
+// rasteriser the native benchmark uses here, so the two times compare the
+// builds rather than two software renderers. Chromium only: Firefox draws
+// on llvmpipe already.
 async function timeFramesOnLlvmpipe() {
   const browser = await puppeteer.launch({ executablePath: kChromium, headless: true, args: kLlvmpipeFlags,
     protocolTimeout: kDeadlineMs });
@@ -490,17 +511,17 @@ async function timeFramesOnLlvmpipe() {
     const { page } = await openPage(browser);
     const { renderer } = await describeRenderer(page);
     if (!/llvmpipe/.test(renderer)) {
-      console.log(`\nno llvmpipe through ANGLE here (${renderer}): frame times on SwiftShader only`);
+      console.log(`\nno llvmpipe through ANGLE here (${renderer}): Chromium's frame times on SwiftShader only`);
       return;
     }
-    await timeFrames(page, 'llvmpipe');
+    await timeFrames(page, 'Chromium on llvmpipe through ANGLE');
   } finally {
     await browser.close();
   }
 }
 
-async function timePasses(page) {
-  console.log('\nper-pass GPU times in the browser (EXT_disjoint_timer_query_webgl2):');
+async function timePasses(page, engine) {
+  console.log(`\nper-pass GPU times in ${engine.name} (EXT_disjoint_timer_query_webgl2):`);
   for (const [name, effects] of [['all effects on', 1], ['all effects off', 0]]) {
     let timed = true;
     for (let i = 0; i < kTimedFrames && timed; ++i) {
@@ -509,7 +530,7 @@ async function timePasses(page) {
       await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve)));
     }
     if (!timed) {
-      console.log('  no timer queries in this browser');
+      console.log(`  not available in ${engine.name}: it offers no timer queries`);
       return;
     }
     await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 100)));
@@ -522,7 +543,7 @@ async function timePasses(page) {
   }
 }
 
-async function checkBrokenModel(browser) {
+async function checkBrokenModel(browser, engine) {
   console.log('\na malformed slime.obj written into the page\'s file system before main:');
   const { page, messages } = await openPage(browser, `{ onRuntimeInitialized() {
     Module.FS.writeFile('/data/models/slime.obj', ${JSON.stringify(kBrokenSlime)});
@@ -530,7 +551,7 @@ async function checkBrokenModel(browser) {
   const reported = messages.filter(({ text }) => text === kBrokenSlimeLine).length;
   check(reported === kSlimeCount, `its import error is printed once per slime (${reported} of ${kSlimeCount})`);
   check(await page.evaluate(() => Module._vorlune_state()) === 1, 'the page goes on drawing');
-  const [render] = await capture(page, 'broken-slime', '3.0');
+  const [render] = await capture(page, engine, 'broken-slime', '3.0');
   const verdict = judge(path.join(references, 'images', 'near-beacon-000.png'), render);
   const share = Number((verdict.text.match(/([0-9.e-]+)% of pixels/) || [])[1]);
   // Without the slimes a little of the frame differs; without the rest of
@@ -540,14 +561,13 @@ async function checkBrokenModel(browser) {
   await page.close();
 }
 
-fs.mkdirSync(path.join(out, 'frames'), { recursive: true });
-siteSizes();
-const browser = await puppeteer.launch({ executablePath: kChromium, headless: true, args: kBrowserFlags,
-  protocolTimeout: kDeadlineMs });
-try {
+// The test page's start, in one page that the checks in
+// `engine.testPageChecks` then drive in turn.
+async function checkTestPage(browser, engine) {
   const { page, messages } = await openPage(browser);
   const renderer = await describeRenderer(page);
-  console.log(`\nbrowser: ${await browser.version()}, flags ${kBrowserFlags.join(' ')}`);
+  engine.seen = `${await browser.version()} on ${renderer.renderer}`;
+  console.log(`\nbrowser: ${await browser.version()}${engine.launchedWith ? ', ' + engine.launchedWith : ''}`);
   console.log(`renderer: ${renderer.renderer}; ${renderer.version}; max texture ${renderer.maxTexture};`
     + ` timer queries: ${renderer.timer ? 'yes' : 'no'}`);
   const firstFrame = await page.evaluate(() => Module._vorlune_first_frame_ms());
@@ -563,25 +583,114 @@ try {
   checkNothingReported(messages, 'the page loads with nothing in the console');
   // The page as a person sees it, once a few frames have gone by.
   await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 1500)));
-  await page.screenshot({ path: path.join(out, 'page.png') });
-
-  await checkReferenceFrames(page);
-  await checkKeys(page);
-  await timeFrames(page, 'swiftshader');
-  await timePasses(page);
+  await page.screenshot({ path: path.join(out, `page-${engine.file}.png`) });
+  for (const run of engine.testPageChecks) {
+    await run(page, engine);
+  }
   checkNothingReported(messages, 'nothing reported while the checks ran');
   await page.close();
-  await checkFreeLook(browser);
-  await checkCanvasSizes(browser);
-  await checkBrokenModel(browser);
-  await checkShippedSite(browser);
-} finally {
-  await browser.close();
 }
+
+// A finger's tap and drag. Chromium emulates a touch screen; Firefox through
+// WebDriver BiDi cannot (it ignores hasTouch), so there the page gets the
+// pointer events of type touch that a finger makes, dispatched on the
+// element: what the page's script listens to. Neither scrolls the page
+// here, so the page's touch-action rule stands for that in the layout check.
+const kDragSteps = 10;
+const kDragStep = [10, 5];
+const emulatedTouch = {
+  how: 'emulated touch screen',
+  viewport: { isMobile: true, hasTouch: true },
+  tap: (page, selector) => page.tap(selector),
+  async drag(page, selector) {
+    const box = await (await page.$(selector)).boundingBox();
+    const [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
+    await page.touchscreen.touchStart(x, y);
+    for (let step = 1; step <= kDragSteps; ++step) {
+      await page.touchscreen.touchMove(x + kDragStep[0] * step, y + kDragStep[1] * step);
+    }
+    await page.touchscreen.touchEnd();
+  },
+};
+// Down, moves and up (a click after a tap, as a browser sends) at the
+// element's centre, from one made-up finger.
+function dispatchTouch(element, moves, click) {
+  const box = element.getBoundingClientRect();
+  const at = (dx, dy) => ({ pointerId: 2, pointerType: 'touch', isPrimary: true, bubbles: true, cancelable: true,
+    composed: true, clientX: box.left + box.width / 2 + dx, clientY: box.top + box.height / 2 + dy });
+  element.dispatchEvent(new PointerEvent('pointerdown', at(0, 0)));
+  for (const [dx, dy] of moves) {
+    element.dispatchEvent(new PointerEvent('pointermove', at(dx, dy)));
+  }
+  const [dx, dy] = moves.at(-1) ?? [0, 0];
+  element.dispatchEvent(new PointerEvent('pointerup', at(dx, dy)));
+  if (click) {
+    element.dispatchEvent(new PointerEvent('click', at(dx, dy)));
+  }
+}
+const dispatchedTouch = {
+  how: 'pointer events of type touch',
+  viewport: {},
+  tap: (page, selector) => page.$eval(selector, dispatchTouch, [], true),
+  drag: (page, selector) => page.$eval(selector, dispatchTouch,
+    Array.from({ length: kDragSteps }, (_, i) => [kDragStep[0] * (i + 1), kDragStep[1] * (i + 1)]), false),
+};
+
+// Each engine, how it starts and its checks, each given the browser: the
+// test page's start then `testPageChecks` on that one page, then checks
+// that open pages of their own.
+const kEngines = [
+  {
+    name: 'Chromium',
+    file: 'chromium',
+    launchedWith: `flags ${kBrowserFlags.join(' ')}`,
+    launch: () => puppeteer.launch({ executablePath: kChromium, headless: true, args: kBrowserFlags,
+      protocolTimeout: kDeadlineMs }),
+    touch: emulatedTouch,
+    testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Chromium on SwiftShader'),
+      timePasses],
+    checks: [checkTestPage, checkFreeLook, checkCanvasSizes, checkPhone, checkBrokenModel, checkShippedSite,
+      timeFramesOnLlvmpipe],
+  },
+  {
+    // Left to Chromium: other pixel ratios and fullscreen (the canvas is
+    // sized by the page's own code, the same in both engines) and the
+    // timing on llvmpipe through ANGLE (Firefox draws on llvmpipe itself).
+    name: 'Firefox ESR',
+    file: 'firefox',
+    launch: () => puppeteer.launch({ browser: 'firefox', executablePath: kFirefox, protocol: 'webDriverBiDi',
+      headless: true, protocolTimeout: kDeadlineMs, extraPrefsFirefox: kFirefoxPrefs }),
+    touch: dispatchedTouch,
+    testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Firefox on llvmpipe'), timePasses],
+    checks: [checkTestPage, checkFreeLook, checkPhone, checkBrokenModel, checkShippedSite],
+  },
+];
+
+const chosen = (process.env.VORLUNE_ENGINES || kEngines.map(({ file }) => file).join(',')).split(',');
+siteSizes();
+const engineTimes = [];
 try {
-  await timeFramesOnLlvmpipe();
+  for (const engine of kEngines.filter(({ file }) => chosen.includes(file))) {
+    console.log(`\n======== ${engine.name} ========`);
+    if (engine.file === 'firefox' && !process.env.DISPLAY) {
+      check(false, 'Firefox draws WebGL only with an X display: run this under xvfb-run, as web.sh does');
+      continue;
+    }
+    const start = Date.now();
+    fs.mkdirSync(framesFolder(engine), { recursive: true });
+    const browser = await engine.launch();
+    try {
+      for (const run of engine.checks) {
+        await run(browser, engine);
+      }
+    } finally {
+      await browser.close();
+    }
+    engineTimes.push(`${engine.name} (${engine.seen}): checked in ${((Date.now() - start) / 1000).toFixed(0)} s`);
+  }
 } finally {
   server.close();
 }
+console.log(`\n${engineTimes.join('\n')}`);
 console.log(failures.length ? `\n${failures.length} browser check(s) failed` : '\nevery browser check passed');
 process.exit(failures.length ? 1 : 0);
