@@ -35,6 +35,14 @@ const kFirefox = process.env.VORLUNE_FIREFOX || '/usr/bin/firefox-esr';
 // away on a page that is not cross-origin isolated, for the frame times.
 const kFirefoxPrefs = { 'webgl.sanitize-unmasked-renderer': false, 'ui.useOverlayScrollbars': 1,
   'privacy.reduceTimerPrecision': false };
+// WebGL turned off, for the page without WebGL2.
+const kChromiumNoWebglFlags = ['--disable-webgl'];
+const kFirefoxNoWebglPrefs = { 'webgl.disabled': true };
+// What the page says, in the canvas's place, when it gets no WebGL2.
+const kNoWebgl2Line = 'Vorlune cannot start: this browser gave no WebGL2 context.';
+// The viewer's start-up prints why it stopped, as on the desktop: the one
+// line expected in the console without WebGL2.
+const kStartupStopLine = /^Vorlune cannot start: /;
 // SwiftShader, Chromium's own CPU renderer: what a machine without a GPU
 // gets. --no-sandbox because CI runs as root, where Chromium's sandbox
 // cannot start.
@@ -146,13 +154,19 @@ async function checkShippedSite(browser) {
   const script = fs.readFileSync(path.join(site, 'index.js'), 'utf8');
   check(!/_vorlune_/.test(script), 'its script names no _vorlune_ function');
   const { page, messages } = await newPage(browser, siteUrl);
-  // The status line hides once the scene is made, and says why when the
-  // page cannot start.
-  await page.waitForFunction(() => {
-    const status = document.getElementById('status');
-    return status.hidden || /cannot start|stopped/.test(status.textContent);
-  }, { timeout: kDeadlineMs });
-  check(await page.evaluate(() => document.getElementById('status').hidden), 'it loads its scene');
+  // The status line hides once the scene is made; the page says why in the
+  // canvas's place when it cannot start, or on the status line when it
+  // stopped. Empty while it loads.
+  const outcome = () => {
+    const [status, failure] = ['status', 'failure'].map((id) => document.getElementById(id));
+    if (status.hidden && failure.hidden) {
+      return 'loaded';
+    }
+    return failure.hidden ? status.textContent.match(/stopped.*/)?.[0] ?? '' : failure.textContent;
+  };
+  await page.waitForFunction(outcome, { timeout: kDeadlineMs });
+  const result = await page.evaluate(outcome);
+  check(result === 'loaded', `it loads its scene${result === 'loaded' ? '' : ': ' + result}`);
   // The tour moves the camera from frame to frame: a page that draws nothing,
   // or only clears, shows the same picture twice.
   const canvas = await page.$('#canvas');
@@ -179,9 +193,11 @@ function problems(messages) {
     || /^WebGL|GL_INVALID|^ERROR::|Framebuffer not complete|cannot start/.test(text));
 }
 
-// Checks that the page reported nothing wrong but the lines `expected`.
+// Checks that the page reported nothing wrong but the lines `expected`
+// (strings, or patterns).
 function checkNothingReported(messages, what, expected = []) {
-  const reported = problems(messages).filter(({ text }) => !expected.includes(text));
+  const isExpected = (text) => expected.some((line) => (line instanceof RegExp ? line.test(text) : line === text));
+  const reported = problems(messages).filter(({ text }) => !isExpected(text));
   check(reported.length === 0, `${what}${reported.length ? ': ' + reported.map((m) => m.text).join(' | ') : ''}`);
 }
 
@@ -561,6 +577,36 @@ async function checkBrokenModel(browser, engine) {
   await page.close();
 }
 
+// The site in a browser started with WebGL turned off: it says why it
+// cannot start where the picture would have been, shows no canvas, and
+// nothing goes wrong on the way.
+async function checkWithoutWebgl2(_browser, engine) {
+  console.log(`\nthe site in ${engine.name} started with WebGL turned off:`);
+  const browser = await engine.launch({ webgl: false });
+  try {
+    const { page, messages } = await newPage(browser, siteUrl);
+    await page.waitForFunction(() => !document.getElementById('failure').hidden
+      || /stopped/.test(document.getElementById('status').textContent), { timeout: kDeadlineMs });
+    const seen = await page.evaluate(() => {
+      const failure = document.getElementById('failure').getBoundingClientRect();
+      const canvas = Module.canvas.getBoundingClientRect();
+      const status = document.getElementById('status');
+      return { text: document.getElementById('failure').textContent,
+        onScreen: failure.height > 0 && failure.top >= 0 && failure.bottom <= innerHeight,
+        fullWidth: Math.abs(failure.width - document.documentElement.clientWidth) < 1,
+        canvas: canvas.width * canvas.height, status: status.hidden ? '' : status.textContent };
+    });
+    check(seen.text === kNoWebgl2Line && seen.onScreen && seen.fullWidth,
+      `it says "${seen.text}" on screen, across the page's width where the picture would be`);
+    check(seen.canvas === 0, 'it shows no canvas');
+    check(seen.status === '', `its status line says nothing more${seen.status ? ': ' + seen.status : ''}`);
+    checkNothingReported(messages, 'no error but the start-up\'s own reason in the console', [kStartupStopLine]);
+    await page.screenshot({ path: path.join(out, `page-no-webgl2-${engine.file}.png`) });
+  } finally {
+    await browser.close();
+  }
+}
+
 // The test page's start, in one page that the checks in
 // `engine.testPageChecks` then drive in turn.
 async function checkTestPage(browser, engine) {
@@ -636,21 +682,21 @@ const dispatchedTouch = {
     Array.from({ length: kDragSteps }, (_, i) => [kDragStep[0] * (i + 1), kDragStep[1] * (i + 1)]), false),
 };
 
-// Each engine, how it starts and its checks, each given the browser: the
-// test page's start then `testPageChecks` on that one page, then checks
-// that open pages of their own.
+// Each engine, how it starts (with WebGL or without) and its checks, each
+// given the browser: the test page's start then `testPageChecks` on that
+// one page, then checks that open pages (or browsers) of their own.
 const kEngines = [
   {
     name: 'Chromium',
     file: 'chromium',
     launchedWith: `flags ${kBrowserFlags.join(' ')}`,
-    launch: () => puppeteer.launch({ executablePath: kChromium, headless: true, args: kBrowserFlags,
-      protocolTimeout: kDeadlineMs }),
+    launch: ({ webgl = true } = {}) => puppeteer.launch({ executablePath: kChromium, headless: true,
+      args: [...kBrowserFlags, ...(webgl ? [] : kChromiumNoWebglFlags)], protocolTimeout: kDeadlineMs }),
     touch: emulatedTouch,
     testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Chromium on SwiftShader'),
       timePasses],
     checks: [checkTestPage, checkFreeLook, checkCanvasSizes, checkPhone, checkBrokenModel, checkShippedSite,
-      timeFramesOnLlvmpipe],
+      checkWithoutWebgl2, timeFramesOnLlvmpipe],
   },
   {
     // Left to Chromium: other pixel ratios and fullscreen (the canvas is
@@ -658,11 +704,12 @@ const kEngines = [
     // timing on llvmpipe through ANGLE (Firefox draws on llvmpipe itself).
     name: 'Firefox ESR',
     file: 'firefox',
-    launch: () => puppeteer.launch({ browser: 'firefox', executablePath: kFirefox, protocol: 'webDriverBiDi',
-      headless: true, protocolTimeout: kDeadlineMs, extraPrefsFirefox: kFirefoxPrefs }),
+    launch: ({ webgl = true } = {}) => puppeteer.launch({ browser: 'firefox', executablePath: kFirefox,
+      protocol: 'webDriverBiDi', headless: true, protocolTimeout: kDeadlineMs,
+      extraPrefsFirefox: { ...kFirefoxPrefs, ...(webgl ? {} : kFirefoxNoWebglPrefs) } }),
     touch: dispatchedTouch,
     testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Firefox on llvmpipe'), timePasses],
-    checks: [checkTestPage, checkFreeLook, checkPhone, checkBrokenModel, checkShippedSite],
+    checks: [checkTestPage, checkFreeLook, checkPhone, checkBrokenModel, checkShippedSite, checkWithoutWebgl2],
   },
 ];
 
