@@ -704,6 +704,8 @@ const kEngines = [
     // timing on llvmpipe through ANGLE (Firefox draws on llvmpipe itself).
     name: 'Firefox ESR',
     file: 'firefox',
+    // Headless with no display it gives no WebGL2 context at all.
+    needsDisplay: true,
     launch: ({ webgl = true } = {}) => puppeteer.launch({ browser: 'firefox', executablePath: kFirefox,
       protocol: 'webDriverBiDi', headless: true, protocolTimeout: kDeadlineMs,
       extraPrefsFirefox: { ...kFirefoxPrefs, ...(webgl ? {} : kFirefoxNoWebglPrefs) } }),
@@ -719,8 +721,8 @@ const engineTimes = [];
 try {
   for (const engine of kEngines.filter(({ file }) => chosen.includes(file))) {
     console.log(`\n======== ${engine.name} ========`);
-    if (engine.file === 'firefox' && !process.env.DISPLAY) {
-      check(false, 'Firefox draws WebGL only with an X display: run this under xvfb-run, as web.sh does');
+    if (engine.needsDisplay && !process.env.DISPLAY) {
+      check(false, `${engine.name} draws WebGL only with an X display: run this under xvfb-run, as web.sh does`);
       continue;
     }
     const start = Date.now();
@@ -738,6 +740,8 @@ try {
 } finally {
   server.close();
 }
-console.log(`\n${engineTimes.join('\n')}`);
+if (engineTimes.length) {
+  console.log(`\n${engineTimes.join('\n')}`);
+}
 console.log(failures.length ? `\n${failures.length} browser check(s) failed` : '\nevery browser check passed');
 process.exit(failures.length ? 1 : 0);
