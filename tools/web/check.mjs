@@ -559,6 +559,77 @@ async function timePasses(page, engine) {
   }
 }
 
+// How many times in a row the check takes the context away and gives it
+// back: the heap must stand where the first return left it.
+const kContextLosses = 10;
+// The target for drawing again once the context is back, on SwiftShader:
+// printed against the time taken, not judged (a busy machine may miss it).
+const kRestoreTargetMs = 2000;
+// What ten returns may leave on the heap, in bytes: malloc's bookkeeping
+// moves by a few; the scene's objects made again and kept would be megabytes.
+const kHeapSlackBytes = 64 * 1024;
+
+// The browser takes the page's WebGL context away (WEBGL_lose_context) and
+// gives it back: the page says so while it is gone, then draws the picture
+// it drew before from objects made anew, and its switches still work; ten
+// times over, it draws the same frame and its heap stays where it was.
+async function checkLostContext(browser) {
+  console.log('\na lost WebGL context, given back:');
+  const { page, messages } = await openPage(browser);
+  await page.focus('#canvas');
+  // A still picture: the light paused, the camera held in free look.
+  await page.keyboard.press('KeyL');
+  // By its character: WebDriver BiDi knows no key named Space.
+  await page.keyboard.press(' ');
+  const canvas = await page.$('#canvas');
+  const picture = async () => { await nextFrames(page); return canvas.screenshot(); };
+  // Each takes the context away and gives it back: what the page said in
+  // between, and the milliseconds it took to draw again (null: it did not).
+  const loseAndRestore = async () => {
+    const restores = await page.evaluate(() => Module._vorlune_restores());
+    // Asked for while the context is there: a lost context offers no extension.
+    await page.evaluate(() => { window.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
+      window.loseContext.loseContext(); });
+    const said = await page.waitForFunction(() => Module._vorlune_state() === 3, { timeout: kDeadlineMs })
+      .then(() => page.$eval('#status', (status) => (status.hidden ? '' : status.textContent)), () => '');
+    await page.evaluate(() => window.loseContext.restoreContext());
+    const ms = await page.waitForFunction((before) => Module._vorlune_state() === 1
+      && Module._vorlune_restores() > before, { timeout: kDeadlineMs }, restores)
+      .then(() => page.evaluate(() => Module._vorlune_last_restore_ms()), () => null);
+    return { said, ms };
+  };
+
+  const before = await picture();
+  const first = await loseAndRestore();
+  check(/context/.test(first.said), `while it is gone the page says so: "${first.said}"`);
+  check(first.ms !== null && before.equals(await picture()), `once it is back the page draws the same picture`
+    + ` again, ${first.ms === null ? 'never' : `${first.ms.toFixed(0)} ms after`} (target: under ${kRestoreTargetMs} ms)`);
+  await page.evaluate(() => Module.FS.mkdirTree('/frames'));
+  const live = (file) => page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number', ['string', 'number'],
+    [`/frames/${file}`, 3.0]), file);
+  await live('context-before.png');
+  await page.keyboard.press('KeyS');
+  const changed = await live('context-s-off.png');
+  await page.keyboard.press('KeyS');
+  await live('context-s-on.png');
+  check(changed > kLeastKeyChange, `S still switches the shadows: ${(100 * changed).toFixed(2)}% of pixels change`);
+
+  const heap = await page.evaluate(() => Module._vorlune_heap_bytes());
+  const times = [first.ms];
+  for (let i = 1; i < kContextLosses; ++i) {
+    times.push((await loseAndRestore()).ms);
+  }
+  const grown = await page.evaluate(() => Module._vorlune_heap_bytes()) - heap;
+  const drawn = times.filter((ms) => ms !== null).sort((a, b) => a - b);
+  const last = await live('context-last.png');
+  check(drawn.length === kContextLosses && last === 0 && Math.abs(grown) <= kHeapSlackBytes, `${kContextLosses}`
+    + ` losses in a row: the page drew again after ${drawn.length}, in ${drawn.length ? drawn[0].toFixed(0) : '-'}`
+    + ` to ${drawn.length ? drawn.at(-1).toFixed(0) : '-'} ms; then ${(100 * last).toFixed(2)}% of the frame`
+    + ` differs from before; the heap moved by ${grown} bytes`);
+  checkNothingReported(messages, 'nothing reported');
+  await page.close();
+}
+
 async function checkBrokenModel(browser, engine) {
   console.log('\na malformed slime.obj written into the page\'s file system before main:');
   const { page, messages } = await openPage(browser, `{ onRuntimeInitialized() {
@@ -695,8 +766,8 @@ const kEngines = [
     touch: emulatedTouch,
     testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Chromium on SwiftShader'),
       timePasses],
-    checks: [checkTestPage, checkFreeLook, checkCanvasSizes, checkPhone, checkBrokenModel, checkShippedSite,
-      checkWithoutWebgl2, timeFramesOnLlvmpipe],
+    checks: [checkTestPage, checkFreeLook, checkCanvasSizes, checkPhone, checkLostContext, checkBrokenModel,
+      checkShippedSite, checkWithoutWebgl2, timeFramesOnLlvmpipe],
   },
   {
     // Left to Chromium: other pixel ratios and fullscreen (the canvas is
@@ -711,7 +782,8 @@ const kEngines = [
       extraPrefsFirefox: { ...kFirefoxPrefs, ...(webgl ? {} : kFirefoxNoWebglPrefs) } }),
     touch: dispatchedTouch,
     testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Firefox on llvmpipe'), timePasses],
-    checks: [checkTestPage, checkFreeLook, checkPhone, checkBrokenModel, checkShippedSite, checkWithoutWebgl2],
+    checks: [checkTestPage, checkFreeLook, checkPhone, checkLostContext, checkBrokenModel, checkShippedSite,
+      checkWithoutWebgl2],
   },
 ];
 
