@@ -74,7 +74,12 @@ GLFWwindow* openWindow(WindowVisibility visibility)
         window = createWindow();
     }
     if (window == nullptr) {
+#ifdef __EMSCRIPTEN__
+        // A page's context is WebGL 2, which the browser may not offer.
+        return failStartup("no WebGL2 context could be created", windowSystemError);
+#else
         return failStartup("no window with an OpenGL 3.3 core context could be created", windowSystemError);
+#endif
     }
     glfwMakeContextCurrent(window);
     glfwSetKeyCallback(window, onKey);
