@@ -36,7 +36,10 @@ void watchPageContext()
 
 bool pageContextLost()
 {
-    return lost;
+    // The browser may take the context in the middle of a task and tell the
+    // page only after it: asked directly, so that nothing is made in a lost
+    // context once it is known to be gone.
+    return lost || emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context());
 }
 
 bool takePageContextRestored()

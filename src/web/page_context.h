@@ -8,7 +8,7 @@
 // Listens for the canvas's context being lost and restored.
 void watchPageContext();
 
-// Whether the context is gone now.
+// Whether the context is gone now (even before the page has been told).
 bool pageContextLost();
 
 // True once after the context has come back: the caller makes its GL

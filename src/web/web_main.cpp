@@ -81,6 +81,12 @@ bool followPageContext()
     if (takePageContextRestored()) {
         restoreStartMs = emscripten_get_now();
         forgetLostGLNames();
+        if (!composed) {
+            // The model being made when the context went may hold objects
+            // made in the lost context, with no names to make them again
+            // by: the scene is loaded again from its first model.
+            composition = std::make_unique<SceneComposition>(std::string());
+        }
         remakeGLObjects(*viewer, *composition);
         state = composed ? PageState::Drawing : PageState::Loading;
         showPageStatus("", composed);
@@ -104,6 +110,10 @@ void animationFrame()
         const double start = emscripten_get_now();
         const bool more = composition->loadNextModel();
         longestLoadingStepMs = std::max(longestLoadingStepMs, emscripten_get_now() - start);
+        if (pageContextLost()) {
+            // Not finished on a lost context: loaded again once it is back.
+            return;
+        }
         if (more) {
             showLoadingProgress(composition->modelsMade());
             return;

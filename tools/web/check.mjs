@@ -630,6 +630,26 @@ async function checkLostContext(browser) {
   await page.close();
 }
 
+// The context taken away while the scene loads, and given back: the page
+// loads its scene again and draws it whole, as the desktop does.
+async function checkLostWhileLoading(browser, engine) {
+  console.log('\na WebGL context lost while the scene loads, given back:');
+  const { page, messages } = await newPage(browser, testPageUrl);
+  const loading = await page.waitForFunction(() => window.Module && Module.calledRun && Module._vorlune_state() === 0
+    && /Loading the hallway: [1-9]/.test(document.getElementById('status').textContent), { timeout: kDeadlineMs })
+    .then(() => true, () => false);
+  await page.evaluate(() => { window.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
+    window.loseContext.loseContext(); });
+  await page.waitForFunction(() => Module._vorlune_state() === 3, { timeout: kDeadlineMs });
+  await page.evaluate(() => window.loseContext.restoreContext());
+  await page.waitForFunction(() => Module._vorlune_first_frame_ms() > 0, { timeout: kDeadlineMs });
+  const [render] = await capture(page, engine, 'lost-while-loading', '3.0');
+  const verdict = judge(path.join(references, 'images', 'near-beacon-000.png'), render);
+  check(loading && verdict.within, `lost after the first models, the page then draws the whole scene: ${verdict.text}`);
+  checkNothingReported(messages, 'nothing reported');
+  await page.close();
+}
+
 async function checkBrokenModel(browser, engine) {
   console.log('\na malformed slime.obj written into the page\'s file system before main:');
   const { page, messages } = await openPage(browser, `{ onRuntimeInitialized() {
@@ -766,8 +786,8 @@ const kEngines = [
     touch: emulatedTouch,
     testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Chromium on SwiftShader'),
       timePasses],
-    checks: [checkTestPage, checkFreeLook, checkCanvasSizes, checkPhone, checkLostContext, checkBrokenModel,
-      checkShippedSite, checkWithoutWebgl2, timeFramesOnLlvmpipe],
+    checks: [checkTestPage, checkFreeLook, checkCanvasSizes, checkPhone, checkLostContext, checkLostWhileLoading,
+      checkBrokenModel, checkShippedSite, checkWithoutWebgl2, timeFramesOnLlvmpipe],
   },
   {
     // Left to Chromium: other pixel ratios and fullscreen (the canvas is
@@ -782,8 +802,8 @@ const kEngines = [
       extraPrefsFirefox: { ...kFirefoxPrefs, ...(webgl ? {} : kFirefoxNoWebglPrefs) } }),
     touch: dispatchedTouch,
     testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Firefox on llvmpipe'), timePasses],
-    checks: [checkTestPage, checkFreeLook, checkPhone, checkLostContext, checkBrokenModel, checkShippedSite,
-      checkWithoutWebgl2],
+    checks: [checkTestPage, checkFreeLook, checkPhone, checkLostContext, checkLostWhileLoading, checkBrokenModel,
+      checkShippedSite, checkWithoutWebgl2],
   },
 ];
 
