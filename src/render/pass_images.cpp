@@ -2,15 +2,21 @@
 
 #include <string_view>
 
-const PassImage* findProducer(std::span<const RenderPass* const> earlierRows, const char* name)
+const RenderPass* findProducerRow(std::span<const RenderPass* const> earlierRows, const char* name)
 {
     for (auto row = earlierRows.rbegin(); row != earlierRows.rend(); ++row) {
         const std::optional<PassImage>& image = (*row)->produces;
         if (image && std::string_view(image->name) == name) {
-            return &*image;
+            return *row;
         }
     }
     return nullptr;
+}
+
+const PassImage* findProducer(std::span<const RenderPass* const> earlierRows, const char* name)
+{
+    const RenderPass* row = findProducerRow(earlierRows, name);
+    return row != nullptr ? &*row->produces : nullptr;
 }
 
 std::vector<SampledImage> sampledImages(std::span<const RenderPass* const> earlierRows,

@@ -16,6 +16,10 @@ inline constexpr const char* kBloomBrightImage = "bloom bright";
 // The finished bloom, whichever pass finishes it.
 inline constexpr const char* kBloomImage = "bloom";
 
+// The latest of `earlierRows` that makes the image called `name`, whose
+// switch says whether it holds this frame's; null when none makes one.
+const RenderPass* findProducerRow(std::span<const RenderPass* const> earlierRows, const char* name);
+
 // The image called `name` that the latest of `earlierRows` makes; null when
 // none of them makes one.
 const PassImage* findProducer(std::span<const RenderPass* const> earlierRows, const char* name);
