@@ -3,6 +3,7 @@
 #include "app/overlay.h"
 #include "app/scene.h"
 #include "render/pass_table.h"
+#include "render/pass_views.h"
 #include "render/screen_quad.h"
 
 void remakeGLObjects(Viewer& viewer, SceneComposition& scene)
@@ -12,4 +13,5 @@ void remakeGLObjects(Viewer& viewer, SceneComposition& scene)
     scene.remakeGLObjects();
     forgetScreenQuad();
     dropOverlayGLObjects();
+    dropPassViewGLObjects();
 }

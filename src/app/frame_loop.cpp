@@ -11,6 +11,7 @@
 #include "model/model.h"
 #include "render/frame_resize.h"
 #include "render/pass_runner.h"
+#include "render/pass_views.h"
 
 #include <GLFW/glfw3.h>
 
@@ -33,6 +34,8 @@ void advanceFrame(const RenderContext& context)
 void renderFrame(const ShaderPrograms& programs, PassTimer* timer)
 {
     runPasses(programs, drawModel, timer);
+    // V shows a pass's image in the frame's place; the frame view adds no call.
+    drawPassView(passView);
 }
 
 namespace {

@@ -17,7 +17,8 @@ void drawModel(const Model& model, const ShaderProgram& program);
 void advanceFrame(const RenderContext& context);
 
 // The passes of the pass table whose switches are on, in the table's order,
-// each timed by `timer` when one is given.
+// each timed by `timer` when one is given, then the pass view V chose over
+// the window (none for the frame view).
 void renderFrame(const ShaderPrograms& programs, PassTimer* timer = nullptr);
 
 // Makes the context's current size the frame's (new target storage, the

@@ -6,6 +6,7 @@
 #include "camera/camera_tour.h"
 #include "camera/input.h"
 #include "common/frame_size.h"
+#include "common/pass_view.h"
 #include "common/render_toggles.h"
 #include "render/draw_lists.h"
 #include "render/point_light.h"
@@ -22,6 +23,7 @@ void resetGlobalState()
     shadowOn = true;
     lightAnimationPaused = false;
     overlayShown = false;
+    showPassView(PassView::Frame);
     fullscreenWanted = false;
     contentScale = 1.0f;
     deltaTime = 0.0f;
