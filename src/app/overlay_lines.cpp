@@ -8,7 +8,8 @@ std::vector<OverlaySwitchLine> overlaySwitchLines()
     for (const Switch& row : switchTable()) {
         if (row.listedOnOverlay) {
             const bool on = switchOn(row);
-            lines.push_back({row.keyName, row.label, on ? row.onWord : row.offWord, on || !row.offIsDim});
+            const std::string state = row.stateText != nullptr ? row.stateText() : (on ? row.onWord : row.offWord);
+            lines.push_back({row.keyName, row.label, state, on || !row.offIsDim});
         }
     }
     return lines;

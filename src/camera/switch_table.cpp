@@ -3,6 +3,7 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "common/frame_size.h"
+#include "common/pass_view.h"
 #include "common/render_toggles.h"
 
 #include <GLFW/glfw3.h>
@@ -30,6 +31,8 @@ const std::array kSwitches{
            .offWord = "tour", .flag = &cameraTour.freeLook, .offIsDim = false, .afterFlip = levelOnLeavingFreeLook},
     Switch{.key = GLFW_KEY_F, .keyName = "F", .label = "window", .onWord = "fullscreen", .offWord = "windowed",
            .flag = &fullscreenWanted, .offIsDim = false, .otherKey = GLFW_KEY_F11},
+    Switch{.key = GLFW_KEY_V, .keyName = "V", .label = "view", .onWord = "pass image", .offWord = "frame",
+           .flag = &passViewShown, .offIsDim = false, .step = stepPassView, .stateText = passViewState},
     Switch{.key = GLFW_KEY_H, .keyName = "H", .label = "overlay", .onWord = "shown", .offWord = "hidden",
            .flag = &overlayShown, .listedOnOverlay = false},
 };
@@ -53,7 +56,11 @@ bool switchOn(const Switch& row)
 
 void flipSwitch(const Switch& row)
 {
-    *row.flag = !*row.flag;
+    if (row.step != nullptr) {
+        row.step();
+    } else {
+        *row.flag = !*row.flag;
+    }
     if (row.afterFlip != nullptr) {
         row.afterFlip();
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 struct Switch {
     int key;              // the GLFW key whose release flips it
@@ -23,13 +24,18 @@ struct Switch {
     void (*afterFlip)() = nullptr;
     // A second key that flips it (F11, as every desktop program has it); 0 for none.
     int otherKey = 0;
+    // A switch of more than two states (V's views) steps through them: `step`
+    // runs in place of flipping the flag, which then says whether it has left
+    // its first state, and `stateText` names the state for the overlay.
+    void (*step)() = nullptr;
+    std::string (*stateText)() = nullptr;
 };
 
 // Whether releasing `key` flips `row`.
 bool flippedBy(const Switch& row, int key);
 
 // In the order the overlay lists them: the three effects, the light, the
-// camera, fullscreen, then H.
+// camera, fullscreen, the view, then H.
 std::span<const Switch> switchTable();
 
 bool switchOn(const Switch& row);

@@ -15,7 +15,7 @@
 namespace {
 
 // The states last shown on the buttons, a bit per row (rows past the bits
-// would show no change; the table has seven); none before the first call, so
+// would show no change; the table has eight); none before the first call, so
 // that call shows them all.
 constexpr std::size_t kStateBits = 32;
 std::uint32_t shownStates = 0;

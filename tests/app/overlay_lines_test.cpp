@@ -1,6 +1,7 @@
 // What the overlay says about the switches and keys, for given states.
 #include "app/overlay_lines.h"
 #include "camera/camera_tour.h"
+#include "common/pass_view.h"
 #include "common/render_toggles.h"
 #include "support/global_state.h"
 
@@ -31,14 +32,17 @@ TEST_F(OverlayLines, EachSwitchShowsItsKeyAndState)
 {
     EXPECT_EQ(rendered(),
               (std::vector<std::string>{"S shadows on", "G god rays on", "B bloom on", "L light swinging",
-                                        "Space camera tour", "F window windowed"}));
+                                        "Space camera tour", "F window windowed", "V view frame"}));
     shadowOn = false;
     bloomOn = false;
     lightAnimationPaused = true;
     cameraTour.freeLook = true;
+    // A view names itself, and that its pass is off rather than showing it.
+    showPassView(PassView::BloomBlur);
     EXPECT_EQ(rendered(),
               (std::vector<std::string>{"S shadows off (dim)", "G god rays on", "B bloom off (dim)",
-                                        "L light paused (dim)", "Space camera free look (mouse)", "F window windowed"}));
+                                        "L light paused (dim)", "Space camera free look (mouse)", "F window windowed",
+                                        "V view bloom blur (pass off)"}));
 }
 
 TEST_F(OverlayLines, EscapeQuitsOnTheDesktopAndReleasesThePointerInTheBrowser)

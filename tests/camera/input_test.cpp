@@ -4,6 +4,7 @@
 #include "camera/camera_tour.h"
 #include "camera/input.h"
 #include "common/frame_size.h"
+#include "common/pass_view.h"
 #include "common/render_toggles.h"
 #include "support/global_state.h"
 
@@ -61,6 +62,21 @@ TEST_F(InputTest, EachSwitchFlipsOnceOnRelease)
         tap(b.key);
         EXPECT_EQ(*b.flag, b.initial);
     }
+}
+
+TEST_F(InputTest, VStepsThroughThePassViewsOnReleaseAndBackToTheFrame)
+{
+    for (PassView view : {PassView::Frame, PassView::GodRays, PassView::BloomBright, PassView::BloomBlur,
+                          PassView::ShadowMap}) {
+        EXPECT_EQ(passView, view);
+        EXPECT_EQ(passViewShown, view != PassView::Frame);
+        handleKey(GLFW_KEY_V, GLFW_PRESS);
+        handleKey(GLFW_KEY_V, GLFW_REPEAT);
+        EXPECT_EQ(passView, view) << "press and repeats change nothing";
+        handleKey(GLFW_KEY_V, GLFW_RELEASE);
+    }
+    EXPECT_EQ(passView, PassView::Frame);
+    EXPECT_FALSE(passViewShown);
 }
 
 TEST_F(InputTest, UnknownKeysChangeNothing)
