@@ -102,6 +102,9 @@ TEST(ToolOptions, CaptureRefusesTimesAndAnglesOutOfRange)
                     {{"--free-look", "x,0", "1"}, "--free-look's yaw takes degrees from -360 to 360, not x"},
                     {{"--frames", "3", "1"}, "unknown option --frames"},
                     {{"1", "--out"}, "--out needs a value"},
+                    {{"--view", "shadow-map", "1"}, ""},
+                    {{"--view", "depth", "1"},
+                     "--view takes one of frame, god-rays, bloom-bright, bloom-blur, shadow-map, not depth"},
                     // "-000.png" makes 255 bytes of a 247-character prefix.
                     {{"--prefix", std::string(247, 'p'), "0"}, ""},
                     {{"--prefix", std::string(248, 'p'), "0"},

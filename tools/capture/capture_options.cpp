@@ -19,6 +19,8 @@ const char* const kCaptureUsage =
     "  --offscreen                render offscreen even when there is a display\n"
     "  --per-face-shadows         draw the shadow cube map a face at a time, as the browser does\n"
     "  --overlay                  draw the overlay of keys, switches and timings (H in the viewer)\n"
+    "  --view NAME                what to write (V in the viewer): frame (default), god-rays,\n"
+    "                             bloom-bright, bloom-blur or shadow-map\n"
     "  --size WIDTHxHEIGHT        frame size in pixels, each side 16 to 8192 (default: 1280x720)\n"
     "  -h, --help                 print this and exit\n";
 
@@ -110,7 +112,7 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
     }
     bool* effect = effectSwitch(options, option);
     if (effect == nullptr && option != "--out" && option != "--prefix" && option != "--free-look"
-        && option != "--size") {
+        && option != "--size" && option != "--view") {
         refusal = unknownArgumentRefusal(option);
         return false;
     }
@@ -133,6 +135,13 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
             return false;
         }
         options.prefix = *value;
+    } else if (option == "--view") {
+        const std::optional<PassView> view = passViewNamed(*value);
+        if (!view) {
+            refusal = "--view takes one of " + passViewNames() + ", not " + *value;
+            return false;
+        }
+        options.view = *view;
     } else if (option == "--size") {
         const std::optional<FrameSize> size = parseFrameSize(*value);
         if (!size) {

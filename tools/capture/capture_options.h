@@ -5,6 +5,7 @@
 #include "app/viewer.h"
 #include "common/command_line.h"
 #include "common/frame_size.h"
+#include "common/pass_view.h"
 
 #include <cstddef>
 #include <optional>
@@ -31,6 +32,8 @@ struct CaptureOptions {
     bool perFaceShadows = false;
     // The overlay over each frame, with timings from a few renders of it.
     bool overlay = false;
+    // What each image shows: the frame, or one pass's image (V in the viewer).
+    PassView view = PassView::Frame;
     // The frames' size in pixels: the pbuffer's offscreen, the hidden
     // window's framebuffer otherwise.
     FrameSize size = kStartFrameSize;

@@ -7,6 +7,7 @@
 #include "app/data_folder.h"
 #include "app/viewer.h"
 #include "common/frame_size.h"
+#include "common/pass_view.h"
 #include "common/render_toggles.h"
 #include "common/system_path.h"
 #include "render/shadow_pass.h"
@@ -112,6 +113,7 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
     overlayShown = options->overlay;
+    showPassView(options->view);
     for (size_t i = 0; i < options->times.size(); ++i) {
         // The clock is ours: every run sees exactly the same frame times.
         // The overlay's timings and graph come from frames before the one
