@@ -277,6 +277,13 @@ async function checkKeys(page) {
     const back = await live(`keys-${key}-on.png`);
     check(back > kLeastKeyChange, `${key.toUpperCase()} again switches ${effect} back: ${(100 * back).toFixed(2)}% change again`);
   }
+  // V steps through the passes' images, each unlike the one before (their
+  // programs made and linked at the first), and back to the frame.
+  for (const view of ['god-ray occlusion', 'bloom bright', 'bloom blur', 'shadow cube map', 'frame']) {
+    await page.keyboard.press('KeyV');
+    const changed = await live(`keys-v-${view.replaceAll(' ', '-')}.png`);
+    check(changed > kLeastKeyChange, `V shows the ${view}: ${(100 * changed).toFixed(2)}% of pixels change`);
+  }
 }
 
 // Free look in a page of its own, whose clock the other checks have not
