@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Remakes the pictures the README shows, in docs/images/: the hallway with
 # every effect on and, for each effect, a view where it stands out next to
-# the same view with it switched off; and an animated GIF of the camera tour.
+# the same view with it switched off; each pass view (V); and an animated
+# GIF of the camera tour.
 # Everything is rendered by the capture program, so the pictures are the
 # real viewer's frames and the same every time (without a display the
 # capture program renders them offscreen, to the same pixels).
@@ -43,6 +44,16 @@ still slimes --free-look 0,-30 2.5
 still slimes-no-bloom --bloom off --free-look 0,-30 2.5
 # The overlay H shows: keys and switches, frame and pass times.
 still overlay --overlay 3.0
+
+# view NAME: the pass view NAME (V) at 3.0 s, at half size: the images are
+# flat or blurred, so half the pixels lose nothing and keep each small.
+view() {
+  "$capture" --out "$scratch" --prefix "view-$1" --view "$1" 3.0 >/dev/null
+  convert "$scratch/view-$1-000.png" -strip -resize 50% -quality 90 "$images/view-$1.jpg"
+}
+for name in god-rays bloom-bright bloom-blur shadow-map; do
+  view "$name"
+done
 
 # One lap of the tour (the forward leg ends at 8.5 s, the turn at 9.5 s),
 # a frame every 0.2 s shown for 0.1 s: twice real speed, 47 frames.
