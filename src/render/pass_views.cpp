@@ -90,7 +90,10 @@ void drawPassView(PassView view)
     if (!program.linked()) {
         return;
     }
+    // Whatever the last pass left (the shadow pass culls front faces) must
+    // not hide the quad; every pass sets depth test and culling again.
     glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
     glUseProgram(program.program);
     glActiveTexture(GL_TEXTURE0 + kViewImageUnit);
     glBindTexture(image.textureTarget, *image.texture);

@@ -40,6 +40,9 @@ TEST_F(PassViewsTest, EachViewShowsItsOwnPassImageAndNothingWhenItsPassIsOff)
         glClearColor(v.colour[0] / 255.0f, v.colour[1] / 255.0f, v.colour[2] / 255.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
+    // The state the shadow pass leaves when the lighting pass does not follow.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
     const int centreX = frameSize.width / 2;
     const int centreY = frameSize.height / 2;
     for (const ColourView& v : views) {
