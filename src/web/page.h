@@ -31,3 +31,6 @@ const Viewer* pageViewer();
 
 // The line above the canvas: `text` while loading, hidden once `done`.
 void showPageStatus(const char* text, bool done);
+
+// A word over the picture while it cannot be drawn; "" takes it away.
+void showPageNotice(const char* text);

@@ -74,7 +74,7 @@ bool followPageContext()
     if (pageContextLost()) {
         if (state != PageState::Lost) {
             state = PageState::Lost;
-            showPageStatus(kContextLostText, false);
+            showPageNotice(kContextLostText);
         }
         return false;
     }
@@ -89,7 +89,7 @@ bool followPageContext()
         }
         remakeGLObjects(*viewer, *composition);
         state = composed ? PageState::Drawing : PageState::Loading;
-        showPageStatus("", composed);
+        showPageNotice("");
     }
     return true;
 }
@@ -172,6 +172,11 @@ const Viewer* pageViewer()
 void showPageStatus(const char* text, bool done)
 {
     EM_ASM({ if (Module.showStatus) Module.showStatus(UTF8ToString($0), $1); }, text, done);
+}
+
+void showPageNotice(const char* text)
+{
+    EM_ASM({ if (Module.showNotice) Module.showNotice(UTF8ToString($0)); }, text);
 }
 
 int main()

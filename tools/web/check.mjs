@@ -588,6 +588,10 @@ async function checkLostContext(browser) {
   await page.keyboard.press('KeyL');
   // By its character: WebDriver BiDi knows no key named Space.
   await page.keyboard.press(' ');
+  // Both keys taken (the buttons show what the viewer holds), and a frame
+  // drawn since: from here the picture stands still.
+  await page.waitForFunction(() => document.getElementById('switch-L').getAttribute('aria-pressed') === 'false'
+    && document.getElementById('switch-Space').getAttribute('aria-pressed') === 'true', { timeout: kDeadlineMs });
   const canvas = await page.$('#canvas');
   const picture = async () => { await nextFrames(page); return canvas.screenshot(); };
   // Each takes the context away and gives it back: what the page said in
@@ -598,7 +602,7 @@ async function checkLostContext(browser) {
     await page.evaluate(() => { window.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
       window.loseContext.loseContext(); });
     const said = await page.waitForFunction(() => Module._vorlune_state() === 3, { timeout: kDeadlineMs })
-      .then(() => page.$eval('#status', (status) => (status.hidden ? '' : status.textContent)), () => '');
+      .then(() => page.$eval('#notice', (notice) => (notice.hidden ? '' : notice.textContent)), () => '');
     await page.evaluate(() => window.loseContext.restoreContext());
     const ms = await page.waitForFunction((before) => Module._vorlune_state() === 1
       && Module._vorlune_restores() > before, { timeout: kDeadlineMs }, restores)
@@ -608,7 +612,7 @@ async function checkLostContext(browser) {
 
   const before = await picture();
   const first = await loseAndRestore();
-  check(/context/.test(first.said), `while it is gone the page says so: "${first.said}"`);
+  check(/context/.test(first.said), `while it is gone the page says so over the picture: "${first.said}"`);
   check(first.ms !== null && before.equals(await picture()), `once it is back the page draws the same picture`
     + ` again, ${first.ms === null ? 'never' : `${first.ms.toFixed(0)} ms after`} (target: under ${kRestoreTargetMs} ms)`);
   await page.evaluate(() => Module.FS.mkdirTree('/frames'));
