@@ -264,10 +264,16 @@ async function checkReferenceFrames(page, engine) {
   }
 }
 
+// The tour's frame at 3.0 s with the switches as the keys left them, written
+// to the page's /frames/`file`: the share of its pixels that differ from
+// the previous such frame.
+const renderLive = (page, file) => page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number',
+  ['string', 'number'], [`/frames/${file}`, 3.0]), file);
+
 async function checkKeys(page) {
   console.log('\nkeys (a frame at 3.0 s before and after each):');
   await page.focus('#canvas');
-  const live = (file) => page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number', ['string', 'number'], [`/frames/${file}`, 3.0]), file);
+  const live = (file) => renderLive(page, file);
   await live('keys-before.png');
   for (const [key, effect] of [['s', 'shadows'], ['g', 'god rays'], ['b', 'bloom'], ['h', 'the overlay']]) {
     await page.keyboard.press(`Key${key.toUpperCase()}`);
@@ -454,8 +460,7 @@ async function checkTouch(page, engine) {
   check(await becomes('L', 'false'), 'L pauses the light');
   await page.evaluate(() => Module.FS.mkdirTree('/frames'));
   const live = async (file) => {
-    const share = await page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number', ['string', 'number'],
-      [`/frames/${file}`, 3.0]), file);
+    const share = await renderLive(page, file);
     const bytes = await page.evaluate((file) => Array.from(Module.FS.readFile(`/frames/${file}`)), file);
     fs.writeFileSync(path.join(framesFolder(engine), file), Buffer.from(bytes));
     return share;
@@ -616,8 +621,7 @@ async function checkLostContext(browser) {
   check(first.ms !== null && before.equals(await picture()), `once it is back the page draws the same picture`
     + ` again, ${first.ms === null ? 'never' : `${first.ms.toFixed(0)} ms after`} (target: under ${kRestoreTargetMs} ms)`);
   await page.evaluate(() => Module.FS.mkdirTree('/frames'));
-  const live = (file) => page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number', ['string', 'number'],
-    [`/frames/${file}`, 3.0]), file);
+  const live = (file) => renderLive(page, file);
   await live('context-before.png');
   await page.keyboard.press('KeyS');
   const changed = await live('context-s-off.png');
