@@ -27,4 +27,19 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LP_NUM_THREADS=0
 export MESA_SHADER_CACHE_DISABLE=true
 
-xvfb-run -a ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+log=build-asan/ctest-output.log
+if xvfb-run -a ctest --test-dir build-asan --output-on-failure -j"$(nproc)" --output-log "$log"; then
+    exit 0
+fi
+# Rarely, the scan's tracer still crashes after a test passed ("Tracer caught
+# signal"), a fault of the scan and not of the code under test. Only when
+# every failed test failed that way are they run once more; any other
+# failure, a sanitizer's report included, ends the stage red.
+failed=$(wc -l < build-asan/Testing/Temporary/LastTestsFailed.log)
+tracer=$(grep -c "^Tracer caught signal" "$log" || true)
+if [ "$failed" -gt 0 ] && [ "$failed" = "$tracer" ] && ! grep -qE "ERROR: (AddressSanitizer|LeakSanitizer: detected)|runtime error:|\[  FAILED  \]" "$log"; then
+    echo "sanitize: $failed test(s) lost only to the leak scan's tracer crashing; running them again"
+    xvfb-run -a ctest --test-dir build-asan --output-on-failure --rerun-failed
+else
+    exit 1
+fi
