@@ -1,6 +1,7 @@
 #include "render/lighting_pass.h"
 
 #include "camera/camera.h"
+#include "common/dials.h"
 #include "common/render_toggles.h"
 #include "render/draw_lists.h"
 #include "render/pass_images.h"
@@ -78,10 +79,11 @@ bool prepareLightingPass(const ShaderProgram& lightingShader, std::span<const Sa
     setUniformInt(program, "godRays.on", lightOnScreen ? 1 : 0);
     if (lightOnScreen) {
         setUniformVec2(program, "godRays.lightScreenPosition", *lightOnScreen);
-        setUniformFloat(program, "godRays.exposure", kGodRayExposure);
-        setUniformFloat(program, "godRays.decay", kGodRayDecay);
-        setUniformFloat(program, "godRays.density", kGodRayDensity);
-        setUniformFloat(program, "godRays.weight", kGodRayWeight);
+        // Read every frame, so a moved dial shows at the next frame.
+        setUniformFloat(program, "godRays.exposure", dialValue(kDialGodRayExposure));
+        setUniformFloat(program, "godRays.decay", dialValue(kDialGodRayDecay));
+        setUniformFloat(program, "godRays.density", dialValue(kDialGodRayDensity));
+        setUniformFloat(program, "godRays.weight", dialValue(kDialGodRayWeight));
         bindImage(kGodRayMapUnit, "godRays.map", images[kLightingGodRays]);
     }
 

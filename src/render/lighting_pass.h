@@ -14,10 +14,8 @@
 #include <span>
 
 constexpr float kMaterialShininess = 32.0f;
-constexpr float kGodRayExposure = 0.05f;
-constexpr float kGodRayDecay = 0.98f;
-constexpr float kGodRayDensity = 1.0f;
-constexpr float kGodRayWeight = 0.8f;
+// The god rays' exposure, decay, density and weight are dials
+// (common/dials.h), sent every frame.
 
 // Where each image the pass combines stands in its row's samples.
 enum LightingImage : std::size_t { kLightingShadowMap, kLightingGodRays, kLightingBloom, kLightingImageCount };

@@ -1,10 +1,12 @@
 #include "render/shader_program.h"
 
+#include "common/dials.h"
 #include "common/regular_file.h"
 
 #include <algorithm>
 #include <iostream>
 #include <optional>
+#include <sstream>
 
 namespace {
 
@@ -16,9 +18,13 @@ constexpr GLsizei kInfoLogSize = 1024;
 // file is taken as unreadable rather than read for as long as it goes on.
 constexpr std::size_t kMaxShaderFileBytes = std::size_t{1} << 20;
 
+std::string lastFailure;
+
 void reportReadFailure()
 {
-    std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
+    constexpr const char* kReadFailure = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ";
+    std::cout << kReadFailure << std::endl;
+    lastFailure = kReadFailure;
 }
 
 GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
@@ -46,15 +52,17 @@ ShaderSources readShaderSources(const ShaderFiles& files)
         reportReadFailure();
         return sources;
     }
-    sources.vertex = *vertex;
-    sources.fragment = *fragment;
+    // A moved dial's value goes into the text here, so every program built
+    // from the file has it; at their defaults the text is the file's.
+    sources.vertex = withDialValues(*vertex, files.vertex);
+    sources.fragment = withDialValues(*fragment, files.fragment);
     if (files.geometry != nullptr) {
         const std::optional<std::string> geometry = readRegularFile(files.geometry, kMaxShaderFileBytes);
         if (!geometry) {
             reportReadFailure();
             return sources;
         }
-        sources.geometry = *geometry;
+        sources.geometry = withDialValues(*geometry, files.geometry);
     }
     return sources;
 }
@@ -107,6 +115,16 @@ ShaderProgram::ShaderProgram(const ShaderSources& sources, const std::string& de
     }
 }
 
+const std::string& lastShaderBuildFailure()
+{
+    return lastFailure;
+}
+
+void forgetShaderBuildFailure()
+{
+    lastFailure.clear();
+}
+
 bool reportBuildErrors(GLuint object, std::string kind)
 {
     GLint success = 0;
@@ -127,8 +145,9 @@ bool reportBuildErrors(GLuint object, std::string kind)
         glGetProgramInfoLog(object, kInfoLogSize, nullptr, infoLog);
         heading = "| ERROR::::PROGRAM-LINKING-ERROR of type: ";
     }
-    std::cout << heading << kind << "|\n"
-              << infoLog << "\n| -- --------------------------------------------------- -- |"
-              << std::endl;
+    std::ostringstream block;
+    block << heading << kind << "|\n" << infoLog << "\n| -- --------------------------------------------------- -- |";
+    std::cout << block.str() << std::endl;
+    lastFailure = block.str();
     return false;
 }

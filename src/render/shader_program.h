@@ -23,7 +23,8 @@ struct ShaderFiles {
     const char* fragment = nullptr;
 };
 
-// Reads the stage files; a failed read prints the read-failure line once and
+// Reads the stage files, with the moved dials' values in place
+// (common/dials.h); a failed read prints the read-failure line once and
 // leaves the texts it could not take empty.
 ShaderSources readShaderSources(const ShaderFiles& files);
 
@@ -51,3 +52,8 @@ struct ShaderProgram {
 // ("PROGRAM") error block for `object` when its status says it failed, and
 // returns whether it succeeded.
 bool reportBuildErrors(GLuint object, std::string kind);
+
+// What the last failed read or build printed, as printed, until forgotten:
+// a program built again while the viewer runs shows it in the overlay.
+const std::string& lastShaderBuildFailure();
+void forgetShaderBuildFailure();
