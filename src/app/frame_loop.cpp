@@ -4,6 +4,7 @@
 #include "app/overlay.h"
 #include "app/render_context.h"
 #include "app/scene.h"
+#include "app/shader_watch.h"
 #include "app/window_mode.h"
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
@@ -12,8 +13,11 @@
 #include "render/frame_resize.h"
 #include "render/pass_runner.h"
 #include "render/pass_views.h"
+#include "render/program_rebuild.h"
 
 #include <GLFW/glfw3.h>
+
+#include <chrono>
 
 void drawModel(const Model& model, const ShaderProgram& program)
 {
@@ -56,9 +60,11 @@ bool followFrameSize(const RenderContext& context, const ShaderPrograms& program
     return true;
 }
 
-void runFrame(const RenderContext& context, const ShaderPrograms& programs)
+void runFrame(const RenderContext& context, ShaderPrograms& programs)
 {
     advanceFrame(context);
+    // A dial moved or a file saved since the last frame shows in this one.
+    rebuildRequestedPrograms(programs);
     followWindowMode(context);
     if (!followFrameSize(context, programs)) {
         // Nothing to draw into: no pass, no target, no swap, which an
@@ -74,9 +80,12 @@ void runFrame(const RenderContext& context, const ShaderPrograms& programs)
     presentFrame(context);
 }
 
-void runFrameLoop(const RenderContext& context, const ShaderPrograms& programs)
+void runFrameLoop(const RenderContext& context, ShaderPrograms& programs, ShaderWatch* watch)
 {
     while (!glfwWindowShouldClose(context.window)) {
+        if (watch != nullptr) {
+            watch->look(std::chrono::steady_clock::now());
+        }
         runFrame(context, programs);
     }
 }

@@ -5,6 +5,7 @@
 
 class Model;
 class PassTimer;
+class ShaderWatch;
 struct RenderContext;
 struct ShaderProgram;
 struct ShaderPrograms;
@@ -26,10 +27,12 @@ void renderFrame(const ShaderPrograms& programs, PassTimer* timer = nullptr);
 // pixels (minimised): there is nothing to draw.
 bool followFrameSize(const RenderContext& context, const ShaderPrograms& programs);
 
-// One whole frame: advance, the window as the switches ask, its size
-// followed, render, the overlay while it is shown, present. A minimised
-// window draws nothing and waits for its events a short while instead.
-void runFrame(const RenderContext& context, const ShaderPrograms& programs);
+// One whole frame: advance, the programs asked for built again (a moved
+// dial, a saved file), the window as the switches ask, its size followed,
+// render, the overlay while it is shown, present. A minimised window draws
+// nothing and waits for its events a short while instead.
+void runFrame(const RenderContext& context, ShaderPrograms& programs);
 
-// Runs frames until the window is asked to close.
-void runFrameLoop(const RenderContext& context, const ShaderPrograms& programs);
+// Runs frames until the window is asked to close, looking for saved shader
+// files before each while `watch` is given.
+void runFrameLoop(const RenderContext& context, ShaderPrograms& programs, ShaderWatch* watch = nullptr);

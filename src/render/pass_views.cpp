@@ -110,3 +110,31 @@ void dropPassViewGLObjects()
 {
     viewPrograms.reset();
 }
+
+int rebuildPassViewPrograms(const std::vector<std::string>& files, bool& failed)
+{
+    if (!viewPrograms) {
+        return 0;
+    }
+    int built = 0;
+    const auto rebuild = [&](ShaderProgram& program, const ShaderFiles& stages) {
+        const bool reads = std::any_of(files.begin(), files.end(), [&stages](const std::string& file) {
+            return file == stages.vertex || file == stages.fragment;
+        });
+        if (!reads) {
+            return;
+        }
+        ShaderProgram fresh(stages);
+        ++built;
+        if (fresh.linked()) {
+            glDeleteProgram(program.program);
+            program = fresh;
+        } else {
+            glDeleteProgram(fresh.program);
+            failed = true;
+        }
+    };
+    rebuild(viewPrograms->image, kImageViewFiles);
+    rebuild(viewPrograms->cube, kCubeViewFiles);
+    return built;
+}
