@@ -2,6 +2,7 @@
 // render targets and programs, composes the scene and runs the frame loop.
 #include "app/data_folder.h"
 #include "app/frame_loop.h"
+#include "app/shader_watch.h"
 #include "app/viewer.h"
 
 int main()
@@ -14,7 +15,9 @@ int main()
         return 1;
     }
     if (loadScene(*viewer)) {
-        runFrameLoop(viewer->context, viewer->programs);
+        // Shaders saved while it runs are built again.
+        ShaderWatch watch("data/shader");
+        runFrameLoop(viewer->context, viewer->programs, &watch);
     }
     closeViewer(*viewer);
     return 0;
