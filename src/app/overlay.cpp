@@ -1,8 +1,10 @@
 #include "app/overlay.h"
 
 #include "app/overlay_lines.h"
+#include "common/dials.h"
 #include "common/render_toggles.h"
 #include "common/frame_size.h"
+#include "common/shader_rebuilds.h"
 #include "render/imgui_opengl3.h"
 #include "render/pass_table.h"
 #include "render/pass_timer.h"
@@ -54,6 +56,10 @@ constexpr float kGraphHeight = 48.0f;
 constexpr float kPanelOpacity = 0.9f;
 constexpr float kKeyColumn = 54.0f;    // where the switch's name starts
 constexpr float kStateColumn = 134.0f; // where its state starts
+constexpr float kDialsPanelWidth = 330.0f;
+constexpr float kDialNameColumn = 22.0f;   // after the chosen dial's mark
+constexpr float kDialValueColumn = 150.0f;
+constexpr float kDialDefaultColumn = 210.0f;
 constexpr float kGpuColumn = 170.0f;
 constexpr float kCpuColumn = 250.0f;
 
@@ -61,6 +67,7 @@ const ImVec4 kKeyColour{0.95f, 0.85f, 0.55f, 1.0f};
 const ImVec4 kOnColour{0.55f, 0.95f, 0.55f, 1.0f};
 const ImVec4 kOffColour{0.95f, 0.55f, 0.45f, 1.0f};
 const ImVec4 kQuietColour{0.65f, 0.65f, 0.70f, 1.0f};
+const ImVec4 kChosenColour{1.0f, 1.0f, 1.0f, 1.0f};
 
 constexpr ImGuiWindowFlags kPanelFlags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoInputs |
                                          ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoSavedSettings |
@@ -270,6 +277,51 @@ void timesPanel(OverlayState& state)
     ImGui::End();
 }
 
+// The effects' dials, bottom left: the one the arrows turn is marked, a
+// moved one shows its value bright beside its default, and the last
+// rebuild's cost, or its error, follows.
+void dialsPanel(float scale)
+{
+    ImGui::SetNextWindowPos(ImVec2(kMargin * scale, static_cast<float>(frameSize.height) - kMargin * scale),
+                            ImGuiCond_Always, ImVec2(0.0f, 1.0f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(kDialsPanelWidth * scale, 0.0f), largestPanel(scale));
+    ImGui::SetNextWindowBgAlpha(kPanelOpacity);
+    ImGui::Begin("dials", nullptr, kPanelFlags);
+    const char* effect = "";
+    for (const Dial& dial : dialTable()) {
+        if (std::string(effect) != dial.effect) {
+            effect = dial.effect;
+            ImGui::TextColored(kKeyColour, "%s", effect);
+        }
+        const bool chosen = dial.id == chosenDial;
+        const bool moved = !dialAtDefault(dial.id);
+        ImGui::TextColored(kKeyColour, "%s", chosen ? ">" : " ");
+        ImGui::SameLine(kDialNameColumn * scale);
+        ImGui::TextColored(chosen ? kChosenColour : kQuietColour, "%s", dial.name);
+        ImGui::SameLine(kDialValueColumn * scale);
+        ImGui::TextColored(moved ? kOnColour : kQuietColour, "%7s", dialText(dial, dialValue(dial.id)).c_str());
+        if (moved) {
+            ImGui::SameLine(kDialDefaultColumn * scale);
+            ImGui::TextColored(kQuietColour, "default %s", dialText(dial, dial.byDefault).c_str());
+        }
+    }
+    ImGui::Separator();
+    ImGui::TextColored(kQuietColour, "Up Down choose   Left Right turn");
+    ImGui::TextColored(kQuietColour, "Backspace default   Shift+Backspace all");
+    if (lastShaderRebuild) {
+        const ShaderRebuildOutcome& rebuild = *lastShaderRebuild;
+        if (rebuild.error.empty()) {
+            ImGui::TextColored(kQuietColour, "rebuilt %d program%s in %.0f ms", rebuild.programs,
+                               rebuild.programs == 1 ? "" : "s", rebuild.milliseconds);
+        } else {
+            ImGui::PushStyleColor(ImGuiCol_Text, kOffColour);
+            ImGui::TextWrapped("last good program kept:\n%s", rebuild.error.c_str());
+            ImGui::PopStyleColor();
+        }
+    }
+    ImGui::End();
+}
+
 }  // namespace
 
 PassTimer* overlayPassTimer()
@@ -311,12 +363,14 @@ void drawOverlay()
         ImGui::NewFrame();
         keysPanel(state.scale);
         timesPanel(state);
+        dialsPanel(state.scale);
         ImGui::EndFrame();
         state.laidOut = true;
     }
     ImGui::NewFrame();
     keysPanel(state.scale);
     timesPanel(state);
+    dialsPanel(state.scale);
     ImGui::Render();
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
 }

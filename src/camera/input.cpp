@@ -3,6 +3,8 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "camera/switch_table.h"
+#include "common/dials.h"
+#include "common/render_toggles.h"
 
 #include <GLFW/glfw3.h>
 
@@ -12,10 +14,51 @@ bool awaitingFirstCursor = true;
 float lastCursorX = 400.0f;
 float lastCursorY = 300.0f;
 
-bool handleKey(int key, int action)
+namespace {
+
+// While the overlay is shown: up and down choose a dial, left and right turn
+// it, Backspace puts it back (Shift+Backspace every dial). Unlike the
+// switches these act on press and on each repeat, so a held arrow keeps
+// turning. Returns whether the key was one of them.
+bool handleDialKey(int key, int action, int mods)
+{
+    if (!overlayShown || (action != GLFW_PRESS && action != GLFW_REPEAT)) {
+        return false;
+    }
+    switch (key) {
+    case GLFW_KEY_UP:
+        chooseNextDial(-1);
+        return true;
+    case GLFW_KEY_DOWN:
+        chooseNextDial(1);
+        return true;
+    case GLFW_KEY_LEFT:
+        nudgeDial(chosenDial, -1);
+        return true;
+    case GLFW_KEY_RIGHT:
+        nudgeDial(chosenDial, 1);
+        return true;
+    case GLFW_KEY_BACKSPACE:
+        if ((mods & GLFW_MOD_SHIFT) != 0) {
+            resetAllDials();
+        } else {
+            resetDial(chosenDial);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool handleKey(int key, int action, int mods)
 {
     if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS) {
         return true;
+    }
+    if (handleDialKey(key, action, mods)) {
+        return false;
     }
     // Switches act on release so a held key (and its repeats) flips once.
     if (action == GLFW_RELEASE) {
@@ -57,9 +100,9 @@ void turnBy(double dx, double dy)
     camera.look(static_cast<float>(dx), static_cast<float>(-dy));
 }
 
-void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/)
+void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int mods)
 {
-    if (handleKey(key, action)) {
+    if (handleKey(key, action, mods)) {
         glfwSetWindowShouldClose(window, 1);
     }
 }

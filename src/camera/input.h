@@ -1,6 +1,7 @@
 // Keyboard and mouse: Escape closes, releasing a switch's key flips that
-// switch (camera/switch_table); the cursor turns the camera only in
-// free-look.
+// switch (camera/switch_table), and while the overlay is shown the arrows
+// and Backspace turn the effects' dials (common/dials); the cursor turns the
+// camera only in free-look.
 #pragma once
 
 struct GLFWwindow;
@@ -11,8 +12,9 @@ extern bool awaitingFirstCursor;
 extern float lastCursorX;
 extern float lastCursorY;
 
-// GL-free core of the key handler. Returns true when the window should close.
-bool handleKey(int key, int action);
+// GL-free core of the key handler. Returns true when the window should
+// close. `mods` are GLFW's modifier bits (Shift+Backspace resets every dial).
+bool handleKey(int key, int action, int mods = 0);
 // GL-free core of the cursor handler.
 void handleCursor(double x, double y);
 // Turns the camera in free look by a movement (x right, y down, in the
