@@ -1,5 +1,6 @@
 #include "common/dials.h"
 
+#include "common/command_line.h"
 #include "common/shader_rebuilds.h"
 
 #include <algorithm>
@@ -141,6 +142,61 @@ int resetAllDials()
         moved += resetDial(dial.id) ? 1 : 0;
     }
     return moved;
+}
+
+namespace {
+
+std::string dashed(std::string name)
+{
+    std::replace(name.begin(), name.end(), ' ', '-');
+    return name;
+}
+
+}  // namespace
+
+std::optional<DialSetting> parseDialSetting(const std::string& text)
+{
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string name = text.substr(0, equals);
+    for (const Dial& dial : kDials) {
+        if (name != dashed(dial.name)) {
+            continue;
+        }
+        const std::optional<double> value = parseDecimal(text.substr(equals + 1), {dial.least - dial.step / 2, dial.most + dial.step / 2});
+        if (!value) {
+            return std::nullopt;
+        }
+        return DialSetting{dial.id, static_cast<float>(*value)};
+    }
+    return std::nullopt;
+}
+
+std::string dialSettingRefusal(const std::string& option, const std::string& text)
+{
+    const std::size_t equals = text.find('=');
+    const std::string name = text.substr(0, equals);
+    for (const Dial& dial : kDials) {
+        if (name == dashed(dial.name)) {
+            return rangeRefusal(option + " " + name, "a value", DecimalRange{dial.least, dial.most},
+                                equals == std::string::npos ? std::string() : text.substr(equals + 1));
+        }
+    }
+    std::string names;
+    for (const Dial& dial : kDials) {
+        names += (names.empty() ? "" : ", ") + dashed(dial.name);
+    }
+    return option + " takes NAME=VALUE with NAME one of " + names + ", not " + text;
+}
+
+void applyDialSettings(const std::vector<DialSetting>& settings)
+{
+    for (const DialSetting& setting : settings) {
+        setDial(setting.id, setting.value);
+    }
+    takeShaderRebuildRequests();
 }
 
 void chooseNextDial(int direction)

@@ -13,6 +13,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 enum DialId : int {
     kDialGodRayExposure,
@@ -71,6 +72,19 @@ bool setDial(DialId id, float value);
 bool resetDial(DialId id);
 // Returns how many dials moved.
 int resetAllDials();
+
+// A tool's "--dial NAME=VALUE": the name as the table has it with dashes
+// for its spaces ("god-ray-samples=24"), the value within the dial's range.
+struct DialSetting {
+    DialId id;
+    float value;
+};
+std::optional<DialSetting> parseDialSetting(const std::string& text);
+// Why `text` is no dial setting, in one line for `option`.
+std::string dialSettingRefusal(const std::string& option, const std::string& text);
+// Sets the dials of a tool's command line before its programs are built:
+// they are built with the values, so no rebuild is asked for.
+void applyDialSettings(const std::vector<DialSetting>& settings);
 
 // The dial the overlay's arrows act on.
 extern DialId chosenDial;

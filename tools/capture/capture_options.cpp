@@ -22,6 +22,8 @@ const char* const kCaptureUsage =
     "  --view NAME                what to write (V in the viewer): frame (default), god-rays,\n"
     "                             bloom-bright, bloom-blur or shadow-map\n"
     "  --size WIDTHxHEIGHT        frame size in pixels, each side 16 to 8192 (default: 1280x720)\n"
+    "  --dial NAME=VALUE          turn an effect's dial (the overlay's names, dashes for spaces:\n"
+    "                             god-ray-samples=24); may be given again for another dial\n"
     "  -h, --help                 print this and exit\n";
 
 namespace {
@@ -112,7 +114,7 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
     }
     bool* effect = effectSwitch(options, option);
     if (effect == nullptr && option != "--out" && option != "--prefix" && option != "--free-look"
-        && option != "--size" && option != "--view") {
+        && option != "--size" && option != "--view" && option != "--dial") {
         refusal = unknownArgumentRefusal(option);
         return false;
     }
@@ -149,6 +151,13 @@ bool parseOption(const std::string& option, ArgumentList& arguments, CaptureOpti
             return false;
         }
         options.size = *size;
+    } else if (option == "--dial") {
+        const std::optional<DialSetting> dial = parseDialSetting(*value);
+        if (!dial) {
+            refusal = dialSettingRefusal(option, *value);
+            return false;
+        }
+        options.dials.push_back(*dial);
     } else {
         return parseFreeLook(*value, options, refusal);
     }

@@ -4,6 +4,7 @@
 
 #include "app/viewer.h"
 #include "common/command_line.h"
+#include "common/dials.h"
 #include "common/frame_size.h"
 #include "common/pass_view.h"
 
@@ -37,6 +38,8 @@ struct CaptureOptions {
     // The frames' size in pixels: the pbuffer's offscreen, the hidden
     // window's framebuffer otherwise.
     FrameSize size = kStartFrameSize;
+    // Dials away from their defaults, set before the programs are built.
+    std::vector<DialSetting> dials;
 };
 
 // The name of frame `index`'s image: PREFIX-NNN.png.

@@ -7,6 +7,7 @@
 #include "app/data_folder.h"
 #include "app/viewer.h"
 #include "common/frame_size.h"
+#include "common/dials.h"
 #include "common/pass_view.h"
 #include "common/render_toggles.h"
 #include "common/system_path.h"
@@ -102,6 +103,7 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
 
+    applyDialSettings(options->dials);
     if (options->perFaceShadows) {
         shadowPassForm = ShadowPassForm::DrawPerFace;
     }

@@ -5,6 +5,7 @@
 const char* const kBenchUsage =
     "usage: frame_bench [--frames N] [--long-run FRAMES] [--offscreen] [--startup-only]\n"
     "                   [--per-face-shadows] [--size WIDTHxHEIGHT] [--resizes N]\n"
+    "                   [--dial NAME=VALUE]...\n"
     "Runs the viewer's start-up, scene and frame loop without vsync and prints where\n"
     "start-up spends its time, the median frame time of each effect combination, each\n"
     "pass's time and the memory used. Run it from the repository root.\n"
@@ -15,6 +16,8 @@ const char* const kBenchUsage =
     "  --per-face-shadows  draw the shadow cube map a face at a time, as the browser does\n"
     "  --size WIDTHxHEIGHT frame size in pixels, each side 16 to 8192 (default: 1280x720)\n"
     "  --resizes N         after start-up, time N frame resizes between the size and half of it\n"
+    "  --dial NAME=VALUE   turn an effect's dial (the overlay's names, dashes for spaces:\n"
+    "                      god-ray-samples=24); may be given again for another dial\n"
     "  -h, --help          print this and exit\n";
 
 namespace {
@@ -87,6 +90,17 @@ std::optional<BenchOptions> parseBenchOptions(int argc, char** argv, CommandLine
             if (!value || !parseCount(argument, *value, count->range, options.*count->field, stop.refusal)) {
                 return std::nullopt;
             }
+        } else if (argument == "--dial") {
+            const std::optional<std::string> value = arguments.takeValue(argument, stop.refusal);
+            if (!value) {
+                return std::nullopt;
+            }
+            const std::optional<DialSetting> dial = parseDialSetting(*value);
+            if (!dial) {
+                stop.refusal = dialSettingRefusal(argument, *value);
+                return std::nullopt;
+            }
+            options.dials.push_back(*dial);
         } else if (argument == "--size") {
             const std::optional<std::string> value = arguments.takeValue(argument, stop.refusal);
             if (!value) {

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "common/command_line.h"
+#include "common/dials.h"
 #include "common/frame_size.h"
 
 #include <optional>
+#include <vector>
 
 constexpr int kDefaultBenchFrames = 60;
 
@@ -21,6 +23,8 @@ struct BenchOptions {
     // Calls of resizeFrame to time, between the frame's size and half of it
     // and back; 0: none.
     int resizes = 0;
+    // Dials away from their defaults, set before the programs are built.
+    std::vector<DialSetting> dials;
 };
 
 // The options argv asks for, or nothing, with `stop` saying why (--help, or

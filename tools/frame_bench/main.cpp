@@ -18,6 +18,7 @@
 #include "app/frame_loop.h"
 #include "app/viewer.h"
 #include "camera/camera_tour.h"
+#include "common/dials.h"
 #include "common/frame_size.h"
 #include "common/process_memory.h"
 #include "common/render_toggles.h"
@@ -315,6 +316,7 @@ int main(int argc, char** argv)
     const int longRunFrames = options->longRunFrames;
     const bool offscreen = options->offscreen;
     const bool startupOnly = options->startupOnly;
+    applyDialSettings(options->dials);
     if (options->perFaceShadows) {
         shadowPassForm = ShadowPassForm::DrawPerFace;
     }
