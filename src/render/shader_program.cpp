@@ -24,7 +24,9 @@ void reportReadFailure()
 {
     constexpr const char* kReadFailure = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ";
     std::cout << kReadFailure << std::endl;
-    lastFailure = kReadFailure;
+    if (lastFailure.empty()) {
+        lastFailure = kReadFailure;
+    }
 }
 
 GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
@@ -148,6 +150,8 @@ bool reportBuildErrors(GLuint object, std::string kind)
     std::ostringstream block;
     block << heading << kind << "|\n" << infoLog << "\n| -- --------------------------------------------------- -- |";
     std::cout << block.str() << std::endl;
-    lastFailure = block.str();
+    if (lastFailure.empty()) {
+        lastFailure = block.str();
+    }
     return false;
 }

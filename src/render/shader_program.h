@@ -53,7 +53,9 @@ struct ShaderProgram {
 // returns whether it succeeded.
 bool reportBuildErrors(GLuint object, std::string kind);
 
-// What the last failed read or build printed, as printed, until forgotten:
-// a program built again while the viewer runs shows it in the overlay.
+// What the first failed read or build since the last forgetting printed, as
+// printed (a failed compile is followed by its link's failure; the compile
+// says why): a program built again while the viewer runs shows it in the
+// overlay.
 const std::string& lastShaderBuildFailure();
 void forgetShaderBuildFailure();

@@ -19,6 +19,9 @@ constexpr int kCornerHeight = 220;
 // The top-right corner that holds the timings panel (a long renderer name
 // wraps onto more lines, so it is given half the height).
 constexpr int kTimesCornerWidth = 360;
+// The bottom-left corner that holds the dials panel.
+constexpr int kDialsCornerWidth = 360;
+constexpr int kDialsCornerHeight = 420;
 // A screenshot may catch the same frame twice while the viewer is still
 // drawing the next: a picture counts as settled once several in a row,
 // many frames' time, agree.
@@ -76,7 +79,8 @@ bool sameOutsideThePanels(const RgbImage& a, const RgbImage& b)
         for (int x = 0; x < a.width; ++x) {
             const bool inKeys = y < kCornerHeight && x < kCornerWidth;
             const bool inTimes = besidePanels && x >= a.width - kTimesCornerWidth;
-            if (!inKeys && !inTimes && differ(a, b, x, y, 0)) {
+            const bool inDials = y >= a.height - kDialsCornerHeight && x < kDialsCornerWidth;
+            if (!inKeys && !inTimes && !inDials && differ(a, b, x, y, 0)) {
                 return false;
             }
         }

@@ -3,6 +3,7 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "camera/input.h"
+#include "common/dials.h"
 #include "common/frame_size.h"
 #include "common/pass_view.h"
 #include "common/render_toggles.h"
@@ -77,6 +78,34 @@ TEST_F(InputTest, VStepsThroughThePassViewsOnReleaseAndBackToTheFrame)
     }
     EXPECT_EQ(passView, PassView::Frame);
     EXPECT_FALSE(passViewShown);
+}
+
+TEST_F(InputTest, ArrowsAndBackspaceTurnTheDialsOnPressAndRepeatOnlyWhileTheOverlayIsShown)
+{
+    chosenDial = kDialGodRaySamples;
+    for (int key : {GLFW_KEY_RIGHT, GLFW_KEY_DOWN, GLFW_KEY_BACKSPACE}) {
+        tap(key);
+    }
+    EXPECT_TRUE(dialAtDefault(kDialGodRaySamples)) << "the overlay is hidden";
+    EXPECT_EQ(chosenDial, kDialGodRaySamples);
+
+    overlayShown = true;
+    handleKey(GLFW_KEY_RIGHT, GLFW_PRESS);
+    handleKey(GLFW_KEY_RIGHT, GLFW_REPEAT);
+    handleKey(GLFW_KEY_RIGHT, GLFW_RELEASE);
+    EXPECT_EQ(dialValue(kDialGodRaySamples), dialInfo(kDialGodRaySamples).byDefault + 2.0f);
+    tap(GLFW_KEY_DOWN);
+    tap(GLFW_KEY_LEFT);
+    EXPECT_FALSE(dialAtDefault(kDialGodRaySourceRadius));
+    tap(GLFW_KEY_BACKSPACE);
+    EXPECT_TRUE(dialAtDefault(kDialGodRaySourceRadius));
+    EXPECT_FALSE(dialAtDefault(kDialGodRaySamples)) << "Backspace reset more than the chosen dial";
+    handleKey(GLFW_KEY_BACKSPACE, GLFW_PRESS, GLFW_MOD_SHIFT);
+    EXPECT_TRUE(dialAtDefault(kDialGodRaySamples));
+    tap(GLFW_KEY_UP);
+    EXPECT_EQ(chosenDial, kDialGodRaySamples);
+    tap(GLFW_KEY_S);
+    EXPECT_FALSE(shadowOn) << "a switch's key stopped working while the overlay is shown";
 }
 
 TEST_F(InputTest, UnknownKeysChangeNothing)

@@ -5,7 +5,9 @@
 #include "camera/camera.h"
 #include "camera/camera_tour.h"
 #include "camera/input.h"
+#include "common/dials.h"
 #include "common/frame_size.h"
+#include "common/shader_rebuilds.h"
 #include "common/pass_view.h"
 #include "common/render_toggles.h"
 #include "render/draw_lists.h"
@@ -29,6 +31,10 @@ void resetGlobalState()
     deltaTime = 0.0f;
     lastFrame = 0.0f;
     animationTime = 0.0f;
+    resetAllDials();
+    chosenDial = kDialGodRayExposure;
+    takeShaderRebuildRequests();
+    lastShaderRebuild.reset();
 }
 
 void clearScene()
