@@ -1,5 +1,6 @@
 // Every shader stage must also satisfy the Khronos reference compiler, not
 // only Mesa's: GPU drivers stricter than Mesa reject what it lets through.
+#include "common/dials.h"
 #include "render/lighting_pass.h"
 #include "render/shader_program.h"
 #include "support/files.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -35,15 +37,18 @@ std::map<std::string, std::vector<std::string>> variantDefinitions()
 const std::map<std::string, std::vector<std::string>> kVariantDefines = variantDefinitions();
 const std::map<std::string, std::string> kStages = {{".vs", "vert"}, {".gs", "geom"}, {".fs", "frag"}};
 
-TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarnings)
+// Checks every form of every stage whose file name `include` accepts, with
+// the dials as they are set; returns how many it checked.
+template <typename Include>
+int validateStages(const TempDir& scratch, Include include)
 {
-    SKIP_WITHOUT_POSIX_SHELL();
-    ASSERT_EQ(runShell("command -v glslangValidator").status, 0) << "bash tools/install-deps.sh installs it";
-    TempDir scratch;
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::string(VORLUNE_SOURCE_DIR) + "/data/shader")) {
         const std::string name = entry.path().filename().string();
-        const std::string source = readFile(entry.path());
+        if (!include(name)) {
+            continue;
+        }
+        const std::string source = withDialValues(readFile(entry.path()), "data/shader/" + name);
         const auto found = kVariantDefines.find(name);
         const std::vector<std::string> variants =
             found == kVariantDefines.end() ? std::vector<std::string>{""} : found->second;
@@ -55,7 +60,34 @@ TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarning
             ++checked;
         }
     }
-    EXPECT_GE(checked, 11) << "the five programs have eleven stages";
+    return checked;
+}
+
+TEST(ShaderPortability, EveryStageAndVariantPassesGlslangValidatorWithoutWarnings)
+{
+    SKIP_WITHOUT_POSIX_SHELL();
+    ASSERT_EQ(runShell("command -v glslangValidator").status, 0) << "bash tools/install-deps.sh installs it";
+    TempDir scratch;
+    EXPECT_GE(validateStages(scratch, [](const std::string&) { return true; }), 11)
+        << "the five programs have eleven stages";
+
+    // The text a dial writes must build as well, at either end of its range.
+    std::vector<std::string> dialFiles;
+    for (const Dial& dial : dialTable()) {
+        if (dial.file != nullptr) {
+            dialFiles.push_back(std::filesystem::path(dial.file).filename().string());
+        }
+    }
+    const auto dialFile = [&dialFiles](const std::string& name) {
+        return std::find(dialFiles.begin(), dialFiles.end(), name) != dialFiles.end();
+    };
+    for (const bool most : {false, true}) {
+        for (const Dial& dial : dialTable()) {
+            setDial(dial.id, most ? dial.most : dial.least);
+        }
+        validateStages(scratch, dialFile);
+    }
+    resetAllDials();
 }
 
 }  // namespace
