@@ -148,8 +148,8 @@ OverlayState& overlayState()
         // No settings file and no log: the overlay keeps nothing between runs.
         io.IniFilename = nullptr;
         io.LogFilename = nullptr;
-        // It takes no input: the mouse stays the camera's, the cursor as the
-        // viewer set it.
+        // Dear ImGui takes no input: the mouse stays the camera's, the cursor
+        // as the viewer set it; the dials' keys go through the key handler.
         io.ConfigFlags |= ImGuiConfigFlags_NoMouse | ImGuiConfigFlags_NoMouseCursorChange;
         setOverlayStyle(1.0f);
         ImGui_ImplOpenGL3_Init(kShaderVersion);
