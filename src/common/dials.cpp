@@ -41,6 +41,18 @@ constexpr Dial kDials[kDialCount] = {
      "kShadowDiscRadius"},
 };
 
+// dialInfo finds a dial by its id as an index.
+constexpr bool rowsInIdOrder()
+{
+    for (int i = 0; i < kDialCount; ++i) {
+        if (kDials[i].id != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rowsInIdOrder(), "the dials' rows must stand in the order of their ids");
+
 // Each dial's distance from its default, in steps: a whole number, so that
 // moving away and back gives the default's own bits again.
 std::array<int, kDialCount> dialSteps{};

@@ -124,13 +124,8 @@ int rebuildPassViewPrograms(const std::vector<std::string>& files, bool& failed)
         if (!reads) {
             return;
         }
-        ShaderProgram fresh(stages);
         ++built;
-        if (fresh.linked()) {
-            glDeleteProgram(program.program);
-            program = fresh;
-        } else {
-            glDeleteProgram(fresh.program);
+        if (!replaceWhenBuilt(program, ShaderProgram(stages))) {
             failed = true;
         }
     };

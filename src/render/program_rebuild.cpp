@@ -78,14 +78,8 @@ int rebuildEffectPrograms(ShaderPrograms& programs, const std::vector<std::strin
         if (pass->programSlot == &ShaderPrograms::lightingShader || !readsAny(pass->shaderFiles, files)) {
             continue;
         }
-        ShaderProgram fresh(pass->shaderFiles);
         ++built;
-        ShaderProgram& slot = programs.*(pass->programSlot);
-        if (fresh.linked()) {
-            glDeleteProgram(slot.program);
-            slot = fresh;
-        } else {
-            glDeleteProgram(fresh.program);
+        if (!replaceWhenBuilt(programs.*(pass->programSlot), ShaderProgram(pass->shaderFiles))) {
             failed = true;
         }
     }

@@ -117,6 +117,17 @@ ShaderProgram::ShaderProgram(const ShaderSources& sources, const std::string& de
     }
 }
 
+bool replaceWhenBuilt(ShaderProgram& kept, const ShaderProgram& fresh)
+{
+    if (!fresh.linked()) {
+        glDeleteProgram(fresh.program);
+        return false;
+    }
+    glDeleteProgram(kept.program);
+    kept = fresh;
+    return true;
+}
+
 const std::string& lastShaderBuildFailure()
 {
     return lastFailure;

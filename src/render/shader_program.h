@@ -48,6 +48,11 @@ struct ShaderProgram {
     bool linked() const { return linkSucceeded; }
 };
 
+// A program built again while the viewer runs: when `fresh` linked it takes
+// `kept`'s place and the old program is deleted, else `fresh` is deleted and
+// `kept` goes on drawing. Returns whether it linked.
+bool replaceWhenBuilt(ShaderProgram& kept, const ShaderProgram& fresh);
+
 // Prints the compile (kind "VERTEX", "FRAGMENT", "GEOMETRY") or link
 // ("PROGRAM") error block for `object` when its status says it failed, and
 // returns whether it succeeded.

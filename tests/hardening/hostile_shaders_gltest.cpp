@@ -6,6 +6,7 @@
 #include "support/captured_output.h"
 #include "support/files.h"
 #include "support/gl_context.h"
+#include "support/messages.h"
 #include "support/temp_dir.h"
 #include "support/platform_skips.h"
 
@@ -34,15 +35,6 @@ void main() { for (int i = 0; i < 3; ++i) { gl_Position = gl_in[i].gl_Position; 
 )";
 const std::string kReadFailure = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ\n";
 const std::string kErrorBlockStart = "| ERROR::::";
-
-std::size_t occurrences(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
 
 GLint linkStatus(GLuint program)
 {

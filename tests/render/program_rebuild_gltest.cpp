@@ -14,6 +14,7 @@
 #include "support/files.h"
 #include "support/framebuffer_pixels.h"
 #include "support/global_state.h"
+#include "support/messages.h"
 #include "support/started_viewer.h"
 #include "support/temp_dir.h"
 #include "support/test_root.h"
@@ -30,15 +31,6 @@ constexpr double kClockTime = 3.0;
 constexpr const char* kBlurFile = "data/shader/BloomHorizontal.fs";
 constexpr const char* kLightingFile = "data/shader/pointLightNormal.fs";
 const std::string kCompileError = "ERROR::::SHADER-COMPILATION-ERROR";
-
-std::size_t occurrences(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
 
 // Deleted, or flagged for deletion while it is still the current program.
 bool deleted(GLuint program)
