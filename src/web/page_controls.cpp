@@ -5,6 +5,7 @@
 #include "camera/switch_table.h"
 #include "common/dials.h"
 #include "common/frame_size.h"
+#include "common/render_toggles.h"
 
 #include <emscripten.h>
 
@@ -147,11 +148,12 @@ void followPageControls()
     turnByFinger(table);
     showDialValues(dialTable());
     const std::uint32_t states = switchStates(table);
-    // The page's layout is left alone while nothing changed.
+    // The page's layout is left alone while nothing changed. The overlay is
+    // one of the switches, so its change comes this way too.
     if (statesShown && states == shownStates) {
         return;
     }
-    EM_ASM({ if (Module.showSwitchStates) Module.showSwitchStates($0); }, states);
+    EM_ASM({ if (Module.showSwitchStates) Module.showSwitchStates($0, $1 != 0); }, states, overlayShown ? 1 : 0);
     shownStates = states;
     statesShown = true;
 }

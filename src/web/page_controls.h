@@ -14,5 +14,7 @@ void startPageControls();
 // Flips the switches whose buttons were pressed since the last call, sets
 // the dials whose inputs moved, turns the camera by the finger's movement
 // since then (entering free look from the tour), and shows the switches'
-// states and the dials' values, each when it changed.
+// states, the dials' values and whether the overlay is shown (the page then
+// keeps the arrows and Backspace, the overlay's dial keys, from scrolling or
+// going back), each when it changed.
 void followPageControls();
