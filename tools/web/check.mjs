@@ -571,6 +571,62 @@ async function timePasses(page, engine) {
   }
 }
 
+// A dial's input set through the page, the picture held still: the frame
+// changes, and set back to its default it is the one from before. With the
+// overlay shown, an arrow on the focused input moves only that input; on
+// the canvas it turns the overlay's first dial, and scrolls nothing.
+const kCheckedDial = 'bloom strength';
+const kCheckedDialValue = 3;
+async function checkDials(browser) {
+  console.log('\nthe dials\' inputs:');
+  const { page, messages } = await openPage(browser);
+  await page.focus('#canvas');
+  await page.keyboard.press('KeyL');
+  await page.keyboard.press(' ');
+  await page.waitForFunction(() => document.getElementById('switch-L').getAttribute('aria-pressed') === 'false'
+    && document.getElementById('switch-Space').getAttribute('aria-pressed') === 'true', { timeout: kDeadlineMs });
+  await page.evaluate(() => Module.FS.mkdirTree('/frames'));
+  const id = await page.$$eval('#dials label', (labels, name) => labels.find((label) => label.firstChild.textContent
+    === `${name} `)?.htmlFor, kCheckedDial);
+  const setTo = (value) => page.$eval(`#${id}`, (input, value) => {
+    input.value = value;
+    input.dispatchEvent(new Event('input'));
+  }, value);
+  const label = (which) => page.$eval(`label[for="${which}"]`, (label) => label.textContent);
+  const relabelled = (which, from) => page.waitForFunction((which, from) => document.querySelector(
+    `label[for="${which}"]`).textContent !== from, { timeout: kDeadlineMs }, which, from).then(() => true, () => false);
+  // The viewer shows the value it took in the animation frame that builds
+  // the program again: the live frame after that has the dial's effect.
+  const setAndRender = async (value, file) => {
+    const shown = await label(id);
+    await setTo(value);
+    return await relabelled(id, shown) ? renderLive(page, file) : 0;
+  };
+  await renderLive(page, 'dials-before.png');
+  const moved = await setAndRender(kCheckedDialValue, 'dials-moved.png');
+  check(moved > kLeastKeyChange, `set to ${kCheckedDialValue}, "${await label(id)}": ${(100 * moved).toFixed(2)}%`
+    + ' of pixels change');
+  await setAndRender(await page.$eval(`#${id}`, (input) => input.defaultValue), 'dials-back.png');
+  const same = await page.evaluate(() => ['before', 'back']
+    .map((name) => Module.FS.readFile(`/frames/dials-${name}.png`).join()).reduce((before, back) => before === back));
+  check(same, `set back to its default, "${await label(id)}": the frame is the one from before`);
+  await page.keyboard.press('KeyH');
+  // Folded away, the inputs take no focus.
+  await page.$eval('#dials', (dials) => { dials.open = true; });
+  await page.focus(`#${id}`);
+  const [first, ours] = [await label('dial-0'), await label(id)];
+  await page.keyboard.press('ArrowRight');
+  check(await relabelled(id, ours) && await label('dial-0') === first,
+    `an arrow on the focused input moves it, "${await label(id)}", not the overlay's dial`);
+  await page.focus('#canvas');
+  await page.evaluate(() => addEventListener('keydown', (event) => { window.keptFromPage = event.defaultPrevented; }));
+  await page.keyboard.press('ArrowRight');
+  check(await relabelled('dial-0', first) && await page.evaluate(() => window.keptFromPage), 'on the canvas it turns'
+    + ` the overlay's dial, "${await label('dial-0')}", and the page keeps it from scrolling`);
+  checkNothingReported(messages, 'nothing reported');
+  await page.close();
+}
+
 // How many times in a row the check takes the context away and gives it
 // back: the heap must stand where the first return left it.
 const kContextLosses = 10;
@@ -801,8 +857,8 @@ const kEngines = [
     touch: emulatedTouch,
     testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Chromium on SwiftShader'),
       timePasses],
-    checks: [checkTestPage, checkFreeLook, checkCanvasSizes, checkPhone, checkLostContext, checkLostWhileLoading,
-      checkBrokenModel, checkShippedSite, checkWithoutWebgl2, timeFramesOnLlvmpipe],
+    checks: [checkTestPage, checkFreeLook, checkCanvasSizes, checkPhone, checkDials, checkLostContext,
+      checkLostWhileLoading, checkBrokenModel, checkShippedSite, checkWithoutWebgl2, timeFramesOnLlvmpipe],
   },
   {
     // Left to Chromium: other pixel ratios and fullscreen (the canvas is
@@ -817,8 +873,8 @@ const kEngines = [
       extraPrefsFirefox: { ...kFirefoxPrefs, ...(webgl ? {} : kFirefoxNoWebglPrefs) } }),
     touch: dispatchedTouch,
     testPageChecks: [checkReferenceFrames, checkKeys, (page) => timeFrames(page, 'Firefox on llvmpipe'), timePasses],
-    checks: [checkTestPage, checkFreeLook, checkPhone, checkLostContext, checkLostWhileLoading, checkBrokenModel,
-      checkShippedSite, checkWithoutWebgl2],
+    checks: [checkTestPage, checkFreeLook, checkPhone, checkDials, checkLostContext, checkLostWhileLoading,
+      checkBrokenModel, checkShippedSite, checkWithoutWebgl2],
   },
 ];
 
