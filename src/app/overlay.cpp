@@ -315,7 +315,7 @@ void dialsPanel(float scale)
                                rebuild.programs == 1 ? "" : "s", rebuild.milliseconds);
         } else {
             ImGui::PushStyleColor(ImGuiCol_Text, kOffColour);
-            ImGui::TextWrapped("last good program kept:\n%s", rebuild.error.c_str());
+            ImGui::TextWrapped("%s", overlayRebuildError(rebuild.files, rebuild.error).c_str());
             ImGui::PopStyleColor();
         }
     }

@@ -2,6 +2,9 @@
 
 #include "camera/switch_table.h"
 
+#include <filesystem>
+#include <sstream>
+
 std::vector<OverlaySwitchLine> overlaySwitchLines()
 {
     std::vector<OverlaySwitchLine> lines;
@@ -18,4 +21,22 @@ std::vector<OverlaySwitchLine> overlaySwitchLines()
 std::string overlayKeyLine(bool inBrowser)
 {
     return inBrowser ? "Esc releases the pointer   H hides this" : "Esc quits   H hides this";
+}
+
+std::string overlayRebuildError(const std::vector<std::string>& files, const std::string& errorBlock)
+{
+    std::string text;
+    for (const std::string& file : files) {
+        text += (text.empty() ? "" : ", ") + std::filesystem::path(file).filename().string();
+    }
+    text += " did not build; the last good program draws:";
+    std::istringstream lines(errorBlock);
+    for (std::string line; std::getline(lines, line);) {
+        // The block's heading and rule start with "|"; the read failure is
+        // one line of its own.
+        if (!line.empty() && line[0] != '|') {
+            text += "\n" + line;
+        }
+    }
+    return text;
 }

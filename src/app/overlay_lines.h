@@ -1,5 +1,5 @@
 // What the overlay says, without GL or ImGui: the switches with their keys
-// and states, and the line of the other keys.
+// and states, the line of the other keys, and a failed rebuild.
 #pragma once
 
 #include <string>
@@ -20,3 +20,8 @@ std::vector<OverlaySwitchLine> overlaySwitchLines();
 // The keys that switch nothing. In the browser Escape belongs to the
 // browser, which lets go of the pointer; there is no window to close.
 std::string overlayKeyLine(bool inBrowser);
+
+// A rebuild's error as the dials panel shows it: which files did not build,
+// then the driver's own lines, without the printed block's heading and
+// rule, which would only wrap in a narrow panel.
+std::string overlayRebuildError(const std::vector<std::string>& files, const std::string& errorBlock);
