@@ -60,10 +60,6 @@ TEST_F(DialsTest, DefaultsLeaveEveryFileAsItIsAndAMovedDialWritesOnlyItsValue)
     EXPECT_EQ(withDialValues(text, samples.file),
               "// kGodRaySamples of them\nconst int kGodRaySamplesMore = 9;\nconst int kGodRaySamples = 24;\n");
     EXPECT_EQ(withDialValues(text, "data/shader/BloomShader.fs"), text) << "another file was written into";
-    ASSERT_TRUE(nudgeDial(kDialShadowBias, 1));
-    EXPECT_NE(withDialValues(shaderText(dialInfo(kDialShadowBias)), dialInfo(kDialShadowBias).file)
-                  .find("const float kShadowBias = 0.035;"),
-              std::string::npos);
 }
 
 TEST_F(DialsTest, StepsAwayAndBackGiveTheDefaultsBitsRangesHoldAndOnlyShaderDialsAskForRebuilds)

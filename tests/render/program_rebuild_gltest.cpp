@@ -92,14 +92,13 @@ TEST_F(ProgramRebuildTest, MovedDialsChangeTheFrameAndMovedBackGiveItByteForByte
 
 TEST_F(ProgramRebuildTest, BrokenFileKeepsTheLastProgramsAndTheFixedFileTakesEffect)
 {
-    // A copy of the shader folder to save into, as an editor would.
-    TempDir dir;
+    TempDir dir;  // a copy of the shader folder to save into
     std::filesystem::create_directories(dir.file("data"));
     std::filesystem::copy(testRoot() + "/data/shader", dir.file("data/shader"),
                           std::filesystem::copy_options::recursive);
     ASSERT_EQ(chdir(dir.path.c_str()), 0);
     ShaderWatch watch("data/shader");
-    const auto save = [&dir](const char* file, const std::string& text) {
+    const auto save = [&dir](const char* file, const std::string& text) {  // as an editor saves
         dir.write(std::string(file) + ".saving", text);
         std::filesystem::rename(dir.file(std::string(file) + ".saving"), dir.file(file));
     };
