@@ -270,6 +270,17 @@ async function checkReferenceFrames(page, engine) {
 const renderLive = (page, file) => page.evaluate((file) => Module.ccall('vorlune_capture_live', 'number',
   ['string', 'number'], [`/frames/${file}`, 3.0]), file);
 
+// A still picture: the light paused (L), the camera held in free look
+// (Space, by its character: WebDriver BiDi knows no key named Space), and
+// both keys taken, as the buttons show what the viewer holds.
+async function holdStill(page) {
+  await page.focus('#canvas');
+  await page.keyboard.press('KeyL');
+  await page.keyboard.press(' ');
+  await page.waitForFunction(() => document.getElementById('switch-L').getAttribute('aria-pressed') === 'false'
+    && document.getElementById('switch-Space').getAttribute('aria-pressed') === 'true', { timeout: kDeadlineMs });
+}
+
 async function checkKeys(page) {
   console.log('\nkeys (a frame at 3.0 s before and after each):');
   await page.focus('#canvas');
@@ -580,11 +591,7 @@ const kCheckedDialValue = 3;
 async function checkDials(browser) {
   console.log('\nthe dials\' inputs:');
   const { page, messages } = await openPage(browser);
-  await page.focus('#canvas');
-  await page.keyboard.press('KeyL');
-  await page.keyboard.press(' ');
-  await page.waitForFunction(() => document.getElementById('switch-L').getAttribute('aria-pressed') === 'false'
-    && document.getElementById('switch-Space').getAttribute('aria-pressed') === 'true', { timeout: kDeadlineMs });
+  await holdStill(page);
   await page.evaluate(() => Module.FS.mkdirTree('/frames'));
   const id = await page.$$eval('#dials label', (labels, name) => labels.find((label) => label.firstChild.textContent
     === `${name} `)?.htmlFor, kCheckedDial);
@@ -644,15 +651,7 @@ const kHeapSlackBytes = 64 * 1024;
 async function checkLostContext(browser) {
   console.log('\na lost WebGL context, given back:');
   const { page, messages } = await openPage(browser);
-  await page.focus('#canvas');
-  // A still picture: the light paused, the camera held in free look.
-  await page.keyboard.press('KeyL');
-  // By its character: WebDriver BiDi knows no key named Space.
-  await page.keyboard.press(' ');
-  // Both keys taken (the buttons show what the viewer holds), and a frame
-  // drawn since: from here the picture stands still.
-  await page.waitForFunction(() => document.getElementById('switch-L').getAttribute('aria-pressed') === 'false'
-    && document.getElementById('switch-Space').getAttribute('aria-pressed') === 'true', { timeout: kDeadlineMs });
+  await holdStill(page);
   const canvas = await page.$('#canvas');
   const picture = async () => { await nextFrames(page); return canvas.screenshot(); };
   // Each takes the context away and gives it back: what the page said in
