@@ -118,10 +118,7 @@ int rebuildPassViewPrograms(const std::vector<std::string>& files, bool& failed)
     }
     int built = 0;
     const auto rebuild = [&](ShaderProgram& program, const ShaderFiles& stages) {
-        const bool reads = std::any_of(files.begin(), files.end(), [&stages](const std::string& file) {
-            return file == stages.vertex || file == stages.fragment;
-        });
-        if (!reads) {
+        if (!readsAnyOf(stages, files)) {
             return;
         }
         ++built;

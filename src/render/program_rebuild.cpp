@@ -15,15 +15,6 @@
 
 namespace {
 
-bool readsAny(const ShaderFiles& files, const std::vector<std::string>& changed)
-{
-    return std::any_of(changed.begin(), changed.end(), [&files](const std::string& file) {
-        return (files.vertex != nullptr && file == files.vertex) ||
-               (files.geometry != nullptr && file == files.geometry) ||
-               (files.fragment != nullptr && file == files.fragment);
-    });
-}
-
 // Deletes each name once: the lighting forms whose build failed at start-up
 // are the all-effects program under its one name.
 void deletePrograms(const std::set<GLuint>& names)
@@ -75,7 +66,7 @@ int rebuildEffectPrograms(ShaderPrograms& programs, const std::vector<std::strin
 {
     int built = 0;
     for (const RenderPass* pass : passTable()) {
-        if (pass->programSlot == &ShaderPrograms::lightingShader || !readsAny(pass->shaderFiles, files)) {
+        if (pass->programSlot == &ShaderPrograms::lightingShader || !readsAnyOf(pass->shaderFiles, files)) {
             continue;
         }
         ++built;
@@ -104,7 +95,7 @@ ShaderRebuildOutcome rebuildProgramsReading(ShaderPrograms& programs, const std:
     ShaderRebuildOutcome outcome;
     outcome.files = files;
     bool failed = false;
-    if (readsAny(lightingPass.shaderFiles, files)) {
+    if (readsAnyOf(lightingPass.shaderFiles, files)) {
         outcome.programs += rebuildLighting(programs, failed);
     }
     outcome.programs += rebuildEffectPrograms(programs, files, failed);

@@ -41,6 +41,15 @@ GLuint compileStage(GLenum stage, const std::string& source, const char* kind)
 
 }  // namespace
 
+bool readsAnyOf(const ShaderFiles& files, const std::vector<std::string>& changed)
+{
+    return std::any_of(changed.begin(), changed.end(), [&files](const std::string& file) {
+        return (files.vertex != nullptr && file == files.vertex) ||
+               (files.geometry != nullptr && file == files.geometry) ||
+               (files.fragment != nullptr && file == files.fragment);
+    });
+}
+
 ShaderSources readShaderSources(const ShaderFiles& files)
 {
     ShaderSources sources;

@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <string>
+#include <vector>
 
 // The texts of a program's stages, read once so that several variants of
 // one program can be built from them without reading (or reporting) twice.
@@ -22,6 +23,10 @@ struct ShaderFiles {
     const char* geometry = nullptr;
     const char* fragment = nullptr;
 };
+
+// Whether a program of `files` reads one of `changed` (paths as the
+// passes name them).
+bool readsAnyOf(const ShaderFiles& files, const std::vector<std::string>& changed);
 
 // Reads the stage files, with the moved dials' values in place
 // (common/dials.h); a failed read prints the read-failure line once and
